@@ -1,0 +1,95 @@
+#pragma once
+
+#include "WindowGeometry.h"
+#include "platform/ProgramFolder.h"
+
+#include <QStringList>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class AboutPage;
+class HintTracker;
+class IntegrationPage;
+class LanguagePage;
+class LibraryPage;
+class NavigationTile;
+class Prompt;
+class QFrame;
+class QLabel;
+class QStatusBar;
+class ThemesPage;
+
+// The application title: the caption of the error boxes, never translated.
+inline const QString kApplicationTitle = QStringLiteral("Emblix Manager");
+
+// The main window Form1. Its creation runs the start-up sequence, its first
+// display the first-display sequence, its destruction the shutdown; each
+// sequence and every event handler ends at the general error box when an
+// error escapes it.
+class TForm1 final : public QWidget
+{
+public:
+    TForm1(ProgramFolder folder, Prompt &prompt, QStringList arguments = {});
+    ~TForm1() override;
+
+    // Runs the first display, centres the window and shows it in its
+    // restored state; with a stored minimised state the first display waits
+    // until the user restores the window.
+    void present();
+
+    void SelectPage(int page);
+    void ShowApplicationHint(const QString &hint);
+
+    const ProgramFolder &folder() const { return m_folder; }
+    const QStringList &RecordPaths() const { return m_recordPaths; }
+    // The steps of the sequences in the order they ran; shared so that the
+    // shutdown's steps can be read after the window is gone.
+    std::shared_ptr<const QStringList> sequenceLog() const { return m_sequenceLog; }
+    int currentPage() const { return m_currentPage; }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+
+private:
+    void buildLayout();
+    void FormCreate();
+    void FormShow();
+    void FormDestroy();
+    void FormResize();
+    void UseSystemFont();
+    void restoreGeometry();
+    void loadCurrentLanguage();
+    int windowStateCode() const;
+    void centre();
+    void fitOuterSize();
+
+    // Runs work at the edge of a handler or sequence: an escaping error ends
+    // it and is shown in the general error box.
+    void guarded(const std::function<void()> &work);
+    void step(const char *name, const std::function<void()> &work);
+
+    ProgramFolder m_folder;
+    Prompt &m_prompt;
+    QStringList m_arguments;
+    QStringList m_recordPaths;
+    QString m_pendingPackagePath;
+    std::shared_ptr<QStringList> m_sequenceLog = std::make_shared<QStringList>();
+    StoredGeometry m_geometry;
+    bool m_shownOnce = false;
+    QSize m_appliedFrameMargins;
+    int m_currentPage = 0;
+
+    std::array<NavigationTile *, 5> m_tiles{};
+    std::array<QWidget *, 5> m_pages{};
+    std::array<QLabel *, 5> m_iconHolders{};
+    QFrame *m_shape = nullptr;
+    QStatusBar *m_statusBar = nullptr;
+    QLabel *m_hintPanel = nullptr;
+    HintTracker *m_hintTracker = nullptr;
+};

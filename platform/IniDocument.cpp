@@ -1,0 +1,256 @@
+#include "IniDocument.h"
+
+#include "IniNameTable.h"
+
+namespace {
+
+// Blanks around names and values: space, tab and vertical tab.
+inline bool isBlank(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u == ' ' || u == '\t' || u == '\v';
+}
+
+// Trims blanks from [start, start + length) of text, in place.
+void trimBlanks(const QString &text, qint32 &start, qint32 &length)
+{
+    while (length > 0 && isBlank(text[start])) {
+        ++start;
+        --length;
+    }
+    while (length > 0 && isBlank(text[start + length - 1]))
+        --length;
+}
+
+} // namespace
+
+IniDocument::IniDocument() : IniDocument(QString()) {}
+
+IniDocument::IniDocument(QString text) : m_text(std::move(text))
+{
+    if (m_text.size() > kMaxTextSize)
+        m_text.clear();
+    parse();
+}
+
+IniDocument::~IniDocument() = default;
+IniDocument::IniDocument(IniDocument &&) noexcept = default;
+IniDocument &IniDocument::operator=(IniDocument &&) noexcept = default;
+
+void IniDocument::parse()
+{
+    const QChar *data = m_text.constData();
+    const qint32 size = qint32(m_text.size());
+    qint32 pos = 0;
+    while (pos < size) {
+        Line line;
+        line.start = pos;
+        qint32 end = pos;
+        while (end < size && data[end] != u'\n' && data[end] != u'\r')
+            ++end;
+        line.length = end - pos;
+        if (end < size)
+            line.breakLength = (data[end] == u'\r' && end + 1 < size && data[end + 1] == u'\n') ? 2 : 1;
+        pos = end + line.breakLength;
+
+        qint32 first = line.start;
+        while (first < end && isBlank(data[first]))
+            ++first;
+        if (first < end && data[first] == u'[') {
+            line.kind = LineKind::Section;
+            qint32 close = first + 1;
+            while (close < end && data[close] != u']')
+                ++close;
+            line.nameStart = first + 1;
+            line.nameLength = close - line.nameStart;
+            trimBlanks(m_text, line.nameStart, line.nameLength);
+        } else if (first < end && data[first] != u';') {
+            qint32 eq = first;
+            while (eq < end && data[eq] != u'=')
+                ++eq;
+            if (eq < end) {
+                line.kind = LineKind::Key;
+                line.nameStart = first;
+                line.nameLength = eq - first;
+                trimBlanks(m_text, line.nameStart, line.nameLength);
+                line.valueStart = eq + 1;
+                line.valueLength = end - line.valueStart;
+                trimBlanks(m_text, line.valueStart, line.valueLength);
+            }
+        }
+        if (line.breakLength && m_firstBreakLine < 0)
+            m_firstBreakLine = qsizetype(m_lines.size());
+
+        const qsizetype index = qsizetype(m_lines.size());
+        if (line.kind == LineKind::Section) {
+            if (!m_sections.empty())
+                m_sections.back().end = index;
+            m_sections.push_back(Section{index, index + 1, -1});
+        } else if (line.kind == LineKind::Key && !m_sections.empty()) {
+            m_sections.back().lastKey = index;
+        }
+        m_lines.push_back(line);
+    }
+    if (!m_sections.empty())
+        m_sections.back().end = qsizetype(m_lines.size());
+
+    m_sectionTable = std::make_unique<IniNameTable>(qsizetype(m_sections.size()));
+    for (qsizetype i = 0; i < qsizetype(m_sections.size()); ++i)
+        m_sectionTable->insertFirst(nameOf(m_lines[m_sections[i].header]), i);
+    // Every section gets its key index now; the key lines learn whether they
+    // are the one read for their name.
+    m_keyTables.reserve(m_sections.size());
+    for (const Section &section : m_sections) {
+        auto table = std::make_unique<IniNameTable>(section.lastKey < 0 ? 0 : section.lastKey - section.header);
+        for (qsizetype i = section.header + 1; i <= section.lastKey; ++i) {
+            Line &line = m_lines[i];
+            if (line.kind == LineKind::Key)
+                line.firstOfName = table->insertFirst(nameOf(line), i);
+        }
+        m_keyTables.push_back(std::move(table));
+    }
+}
+
+QStringView IniDocument::nameOf(const Line &line) const
+{
+    return QStringView(m_text).sliced(line.nameStart, line.nameLength);
+}
+
+QStringView IniDocument::lineBreak() const
+{
+    if (m_firstBreakLine < 0)
+        return u"\r\n";
+    const Line &line = m_lines[m_firstBreakLine];
+    return QStringView(m_text).sliced(line.start + line.length, line.breakLength);
+}
+
+const IniDocument::Section *IniDocument::firstSection(QStringView name) const
+{
+    const qsizetype index = m_sectionTable->find(name);
+    return index < 0 ? nullptr : &m_sections[index];
+}
+
+qsizetype IniDocument::findKey(qsizetype sectionIndex, QStringView key) const
+{
+    const IniNameTable &table = *m_keyTables[sectionIndex];
+    // A listing followed by a lookup of each key asks for the key lines one
+    // after the other: try the key line after the last one found first.
+    const Section &section = m_sections[sectionIndex];
+    if (m_lastFound > section.header && m_lastFound < section.end) {
+        for (qsizetype i = m_lastFound + 1; i < section.end; ++i) {
+            const Line &line = m_lines[i];
+            if (line.kind != LineKind::Key)
+                continue;
+            if (line.firstOfName && IniNameTable::namesEqual(nameOf(line), key))
+                return m_lastFound = i;
+            break;
+        }
+    }
+    const qsizetype found = table.find(key);
+    if (found >= 0)
+        m_lastFound = found;
+    return found;
+}
+
+std::optional<QString> IniDocument::value(QStringView sectionName, QStringView key) const
+{
+    const Section *section = firstSection(sectionName);
+    if (!section)
+        return std::nullopt;
+    const qsizetype lineIndex = findKey(section - m_sections.data(), key);
+    if (lineIndex < 0)
+        return std::nullopt;
+    const Line &line = m_lines[lineIndex];
+    qint32 start = line.valueStart;
+    qint32 length = line.valueLength;
+    if (length >= 2) {
+        const QChar q = m_text[start];
+        if ((q == u'"' || q == u'\'') && m_text[start + length - 1] == q) {
+            ++start;
+            length -= 2;
+        }
+    }
+    return m_text.mid(start, length);
+}
+
+QStringList IniDocument::keyNames(QStringView sectionName) const
+{
+    QStringList names;
+    const Section *section = firstSection(sectionName);
+    if (!section)
+        return names;
+    names.reserve(section->end - section->header - 1);
+    for (qsizetype i = section->header + 1; i < section->end; ++i) {
+        if (m_lines[i].kind == LineKind::Key)
+            names.append(nameOf(m_lines[i]).toString());
+    }
+    return names;
+}
+
+QString IniDocument::withValue(QStringView sectionName, QStringView key, QStringView value) const
+{
+    const QStringView br = lineBreak();
+    QString result;
+    result.reserve(m_text.size() + key.size() + value.size() + sectionName.size() + 8);
+    const QStringView all(m_text);
+
+    const Section *section = firstSection(sectionName);
+    if (!section) {
+        result.append(all);
+        if (!result.isEmpty() && !result.endsWith(u'\n') && !result.endsWith(u'\r'))
+            result.append(br);
+        result.append(u'[').append(sectionName).append(u']').append(br);
+        result.append(key).append(u'=').append(value).append(br);
+        return result;
+    }
+
+    const qsizetype existing = m_keyTables[section - m_sections.data()]->find(key);
+    if (existing >= 0) {
+        // The key keeps its spelling and its line break; only the value changes.
+        const Line &line = m_lines[existing];
+        result.append(all.first(line.start));
+        result.append(nameOf(line)).append(u'=').append(value);
+        result.append(all.sliced(line.start + line.length));
+        return result;
+    }
+
+    const Line &after = m_lines[section->lastKey >= 0 ? section->lastKey : section->header];
+    const qsizetype cut = after.start + after.length + after.breakLength;
+    result.append(all.first(cut));
+    if (after.breakLength == 0)
+        result.append(br);
+    result.append(key).append(u'=').append(value).append(br);
+    result.append(all.sliced(cut));
+    return result;
+}
+
+std::optional<QString> IniDocument::withoutKeys(QStringView sectionName, const QStringList &keys) const
+{
+    if (keys.isEmpty() || !firstSection(sectionName))
+        return std::nullopt;
+    IniNameTable doomed(keys.size());
+    for (const QString &key : keys)
+        doomed.insertFirst(key, 0);
+
+    QString result;
+    result.reserve(m_text.size());
+    const QStringView all(m_text);
+    qsizetype copiedUpTo = 0;
+    bool removed = false;
+    for (const Section &section : m_sections) {
+        if (!IniNameTable::namesEqual(nameOf(m_lines[section.header]), sectionName))
+            continue;
+        for (qsizetype i = section.header + 1; i <= section.lastKey; ++i) {
+            const Line &line = m_lines[i];
+            if (line.kind != LineKind::Key || doomed.find(nameOf(line)) < 0)
+                continue;
+            result.append(all.sliced(copiedUpTo, line.start - copiedUpTo));
+            copiedUpTo = line.start + line.length + line.breakLength;
+            removed = true;
+        }
+    }
+    if (!removed)
+        return std::nullopt;
+    result.append(all.sliced(copiedUpTo));
+    return result;
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+class IniNameTable;
+
+// The parsed form of one INI file's text. It keeps the text whole and
+// records where each line, name and value lies in it, so a rewrite can copy
+// every untouched line exactly and a lookup never copies more than the value.
+//
+// Names match without regard to letter case. Only the first occurrence of a
+// section is searched; a deletion reaches every occurrence.
+class IniDocument final
+{
+public:
+    // The largest text parsed, in UTF-16 units; a larger file reads as empty.
+    static constexpr qsizetype kMaxTextSize = 0x7fff0000;
+
+    IniDocument();
+    explicit IniDocument(QString text);
+    ~IniDocument();
+    IniDocument(IniDocument &&) noexcept;
+    IniDocument &operator=(IniDocument &&) noexcept;
+
+    const QString &text() const { return m_text; }
+
+    // The value of the first key of that name in the first occurrence of the
+    // section, trimmed and with one pair of matching quotes removed.
+    std::optional<QString> value(QStringView section, QStringView key) const;
+    // Every key name of the section's first occurrence, duplicates included.
+    QStringList keyNames(QStringView section) const;
+
+    // The text with key set to value: an existing key keeps its place and
+    // spelling, a new key follows the section's last key, a new section goes
+    // at the end of the file.
+    QString withValue(QStringView section, QStringView key, QStringView value) const;
+    // The text without every line of those keys in every occurrence of the
+    // section; nullopt when no line matched.
+    std::optional<QString> withoutKeys(QStringView section, const QStringList &keys) const;
+
+    // The line break the file uses (its first one), CR LF when it has none.
+    QStringView lineBreak() const;
+
+private:
+    enum class LineKind : quint8 { Other, Section, Key };
+    // Offsets are 32-bit to keep a line's record small; texts beyond that
+    // size are not read (see kMaxTextSize).
+    struct Line {
+        qint32 start = 0;       // first character of the line
+        qint32 length = 0;      // without the line break
+        qint32 nameStart = 0;   // section or key name, trimmed
+        qint32 nameLength = 0;
+        qint32 valueStart = 0;  // key value, trimmed, quotes kept
+        qint32 valueLength = 0;
+        quint8 breakLength = 0; // 0, 1 or 2
+        LineKind kind = LineKind::Other;
+        bool firstOfName = false; // the key read for its name (duplicates follow)
+    };
+    struct Section {
+        qsizetype header = 0;       // line index of the header
+        qsizetype end = 0;          // line index after the last line
+        qsizetype lastKey = -1;     // line index of the last key line
+    };
+
+    void parse();
+    QStringView nameOf(const Line &line) const;
+    const Section *firstSection(QStringView name) const;
+    qsizetype findKey(qsizetype sectionIndex, QStringView key) const;
+
+    QString m_text;
+    std::vector<Line> m_lines;
+    std::vector<Section> m_sections;
+    qsizetype m_firstBreakLine = -1;
+    std::unique_ptr<IniNameTable> m_sectionTable;
+    std::vector<std::unique_ptr<IniNameTable>> m_keyTables;
+    mutable qsizetype m_lastFound = -1;      // callers mostly look keys up in file order
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// How the bytes of an INI file map to text. Other programs write these files
+// through the Windows profile functions, so every encoding they produce must
+// survive a rewrite unchanged.
+enum class IniEncoding {
+    Utf8,      // no byte-order mark, valid UTF-8
+    Utf8Bom,   // EF BB BF
+    Utf16LE,   // FF FE
+    Utf16BE,   // FE FF
+    EightBit,  // no mark and not valid UTF-8: the 8-bit code page
+};
+
+struct IniText {
+    IniEncoding encoding = IniEncoding::Utf8;
+    QString text;
+    // A UTF-16 file of odd length ends in a lone byte; it is carried through
+    // a rewrite as it was rather than dropped.
+    QByteArray trailingBytes;
+};
+
+// Decoding and encoding are exact inverses for every input: a file read and
+// written back without changes is the same bytes, whatever it holds (NUL
+// bytes, lone surrogates, bytes that are no valid UTF-8).
+IniText decodeIniBytes(const QByteArray &bytes);
+QByteArray encodeIniText(const IniText &text);
+
+// True when every character of text can be stored in the given encoding.
+bool canEncode(IniEncoding encoding, QStringView text);
+
+// The encoding of a file the program creates.
+IniEncoding newFileEncoding();

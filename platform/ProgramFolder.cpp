@@ -1,0 +1,27 @@
+#include "ProgramFolder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+ProgramFolder::ProgramFolder(QString root) : m_root(QDir::cleanPath(std::move(root))) {}
+
+ProgramFolder ProgramFolder::ofExecutable()
+{
+    return ProgramFolder(QCoreApplication::applicationDirPath());
+}
+
+QString ProgramFolder::file(QStringView relative) const
+{
+    return m_root + u'/' + relative.toString();
+}
+
+bool ProgramFolder::isPlainName(QStringView name)
+{
+    if (name.isEmpty() || name == u"." || name == u"..")
+        return false;
+    for (QChar c : name) {
+        if (c == u'/' || c == u'\\' || c == u':' || c.unicode() == 0)
+            return false;
+    }
+    return true;
+}

@@ -1,0 +1,230 @@
+#include "TntIniFile.h"
+
+#include "AppError.h"
+#include "IniNameTable.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+namespace {
+
+// Calls that follow each other this closely share one look at the file
+// system, so 100 000 lookups do not cost 100 000 stat calls. A change made by
+// another program is still seen by every call made this long after it.
+constexpr qint64 kRecheckNs = 2'000'000;
+
+// The caller's section and key lose leading and trailing spaces only.
+QString trimSpaces(const QString &name)
+{
+    qsizetype start = 0;
+    qsizetype end = name.size();
+    while (start < end && name[start] == u' ')
+        ++start;
+    while (end > start && name[end - 1] == u' ')
+        --end;
+    return (start == 0 && end == name.size()) ? name : name.sliced(start, end - start);
+}
+
+bool holdsLineBreak(QStringView text)
+{
+    return text.contains(u'\n') || text.contains(u'\r');
+}
+
+} // namespace
+
+TTntIniFile::TTntIniFile(QString fileName) : m_fileName(std::move(fileName)) {}
+
+TTntIniFile::~TTntIniFile()
+{
+    try {
+        UpdateFile();
+    } catch (...) {
+        // Deletions are silent by contract; nothing may escape a destructor.
+    }
+}
+
+void TTntIniFile::reload()
+{
+    m_stamp = FileStamp::of(m_fileName);
+    m_sinceCheck.start();
+    m_loaded = true;
+    IniText text;
+    if (m_stamp.isFile) {
+        QFile file(m_fileName);
+        if (file.open(QIODevice::ReadOnly))
+            text = decodeIniBytes(file.readAll());
+    } else {
+        text.encoding = newFileEncoding();
+    }
+    m_encoding = text.encoding;
+    m_trailingBytes = std::move(text.trailingBytes);
+    m_document = IniDocument(std::move(text.text));
+}
+
+const IniDocument &TTntIniFile::current()
+{
+    if (!m_pendingDeletes.empty())
+        UpdateFile();
+    if (!m_loaded) {
+        reload();
+    } else if (m_sinceCheck.nsecsElapsed() >= kRecheckNs) {
+        if (FileStamp::of(m_fileName) == m_stamp)
+            m_sinceCheck.start();
+        else
+            reload();
+    }
+    return m_document;
+}
+
+QString TTntIniFile::ReadString(const QString &section, const QString &key, const QString &defaultValue)
+{
+    return current().value(trimSpaces(section), trimSpaces(key)).value_or(defaultValue);
+}
+
+int TTntIniFile::ReadInteger(const QString &section, const QString &key, int defaultValue)
+{
+    const std::optional<QString> text = current().value(trimSpaces(section), trimSpaces(key));
+    if (!text)
+        return defaultValue;
+    return parseInteger(*text).value_or(defaultValue);
+}
+
+void TTntIniFile::ReadSection(const QString &section, QStringList &list)
+{
+    list = current().keyNames(trimSpaces(section));
+}
+
+void TTntIniFile::WriteString(const QString &section, const QString &key, const QString &value)
+{
+    const QString sectionName = trimSpaces(section);
+    const QString keyName = trimSpaces(key);
+    // A line break or "=" in a name, or a line break in a value, would turn
+    // one write into other keys or sections of the file.
+    if (holdsLineBreak(sectionName) || sectionName.contains(u']') || holdsLineBreak(keyName)
+        || keyName.contains(u'=') || holdsLineBreak(value))
+        failWrite();
+    if (!m_pendingDeletes.empty())
+        UpdateFile();
+    reload(); // the write is made against the file as it is now
+    if (m_stamp.exists && !m_stamp.isFile)
+        failWrite();
+    IniText text{m_encoding, m_document.withValue(sectionName, keyName, value), m_trailingBytes};
+    if (!canEncode(text.encoding, text.text))
+        text.encoding = IniEncoding::Utf8;
+    writeText(std::move(text));
+}
+
+void TTntIniFile::WriteInteger(const QString &section, const QString &key, int value)
+{
+    WriteString(section, key, QString::number(value));
+}
+
+void TTntIniFile::DeleteKey(const QString &section, const QString &key)
+{
+    m_pendingDeletes.emplace_back(trimSpaces(section), trimSpaces(key));
+}
+
+bool TTntIniFile::UpdateFile()
+{
+    if (m_pendingDeletes.empty())
+        return true;
+    // Group the keys by section, keeping the order in which sections came.
+    std::vector<std::pair<QString, QStringList>> bySection;
+    for (auto &[section, key] : m_pendingDeletes) {
+        auto it = std::find_if(bySection.begin(), bySection.end(), [&](const auto &group) {
+            return IniNameTable::namesEqual(group.first, section);
+        });
+        if (it == bySection.end())
+            bySection.emplace_back(section, QStringList{key});
+        else
+            it->second.append(key);
+    }
+    m_pendingDeletes.clear();
+
+    reload(); // against the file as it is now, so records added meanwhile survive
+    if (!m_stamp.isFile)
+        return true; // a deletion never creates the file
+    std::optional<QString> text;
+    for (const auto &[section, keys] : bySection) {
+        std::optional<QString> shorter =
+            text ? IniDocument(*text).withoutKeys(section, keys) : m_document.withoutKeys(section, keys);
+        if (shorter)
+            text = std::move(shorter);
+    }
+    if (!text)
+        return true;
+    try {
+        writeText(IniText{m_encoding, std::move(*text), m_trailingBytes});
+    } catch (const AppError &) {
+        return false;
+    }
+    return true;
+}
+
+void TTntIniFile::writeText(IniText text)
+{
+    // A read-only file must stay as it is, even where the folder would allow
+    // the rename (and even for root, whom the access check always lets pass).
+    if (m_stamp.isFile && !(QFile::permissions(m_fileName) & QFileDevice::WriteOwner))
+        failWrite();
+    QSaveFile file(m_fileName);
+    file.setDirectWriteFallback(false);
+    const QByteArray bytes = encodeIniText(text);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        failWrite();
+    // The next call reads the file back; a write that ends the object's life
+    // (the usual batch of deletions) then costs no second parse.
+    m_loaded = false;
+}
+
+void TTntIniFile::failWrite() const
+{
+    throw AppError(QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(m_fileName)));
+}
+
+std::optional<int> TTntIniFile::parseInteger(QStringView text)
+{
+    bool negative = false;
+    if (!text.isEmpty() && (text[0] == u'-' || text[0] == u'+')) {
+        negative = text[0] == u'-';
+        text = text.sliced(1);
+    }
+    qsizetype digitsAt = 0;
+    int base = 10;
+    if (text.startsWith(u'$')) {
+        digitsAt = 1;
+        base = 16;
+    } else if (text.startsWith(u"0x") || text.startsWith(u"0X")) {
+        digitsAt = 2;
+        base = 16;
+    }
+    const QStringView digits = text.sliced(digitsAt);
+    if (digits.isEmpty() || (base == 16 && digits.size() > 8))
+        return std::nullopt;
+    quint64 magnitude = 0;
+    for (QChar c : digits) {
+        const int digit = c.unicode() < 0x80 ? QChar(c).digitValue() : -1;
+        int value = digit;
+        if (base == 16 && value < 0) {
+            const char16_t u = c.unicode();
+            if (u >= 'a' && u <= 'f')
+                value = u - 'a' + 10;
+            else if (u >= 'A' && u <= 'F')
+                value = u - 'A' + 10;
+        }
+        if (value < 0 || value >= base)
+            return std::nullopt;
+        magnitude = magnitude * base + quint64(value);
+        if (base == 10 && magnitude > 2147483648ull)
+            return std::nullopt;
+    }
+    if (base == 16) {
+        // A 32-bit pattern: eight F digits are -1.
+        const auto pattern = static_cast<qint32>(static_cast<quint32>(magnitude));
+        return negative ? static_cast<qint32>(0u - static_cast<quint32>(pattern)) : pattern;
+    }
+    if (!negative && magnitude > 2147483647ull)
+        return std::nullopt;
+    return negative ? static_cast<int>(-static_cast<qint64>(magnitude)) : static_cast<int>(magnitude);
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "FileStamp.h"
+#include "IniDocument.h"
+#include "IniText.h"
+
+#include <QElapsedTimer>
+#include <QString>
+#include <QStringList>
+
+#include <utility>
+#include <vector>
+
+// The one way to INI files. Opened by full path; every call sees the file as
+// it is on disk, so changes by other programs (the shell extension writes
+// base.ini) show at the next call. Parsing happens once per state of the
+// file on disk, and lookups are answered from an index.
+//
+// Writes replace the file atomically (a temporary file in the same folder,
+// flushed, then renamed over it) and keep every line they do not change byte
+// for byte. DeleteKey calls are gathered and made in one rewrite, against the
+// file as it is at that moment, before the next other call on the object or
+// when the object is released.
+class TTntIniFile final
+{
+public:
+    explicit TTntIniFile(QString fileName);
+    ~TTntIniFile();
+    TTntIniFile(const TTntIniFile &) = delete;
+    TTntIniFile &operator=(const TTntIniFile &) = delete;
+
+    const QString &FileName() const { return m_fileName; }
+
+    QString ReadString(const QString &section, const QString &key, const QString &defaultValue);
+    int ReadInteger(const QString &section, const QString &key, int defaultValue);
+    // Clears list, then fills it with the section's key names in file order.
+    void ReadSection(const QString &section, QStringList &list);
+
+    // Raise AppError "Unable to write to <path>" when the file cannot be written.
+    void WriteString(const QString &section, const QString &key, const QString &value);
+    void WriteInteger(const QString &section, const QString &key, int value);
+
+    // Silent: a missing key or file, or a file that cannot be written, is no error.
+    void DeleteKey(const QString &section, const QString &key);
+    // Makes the gathered deletions now. Returns false when a needed rewrite failed.
+    bool UpdateFile();
+
+    // Parses the text of ReadInteger: decimal with an optional sign, or up to
+    // eight hex digits after "$", "0x" or "0X"; nullopt for anything else.
+    static std::optional<int> parseInteger(QStringView text);
+
+private:
+    const IniDocument &current();
+    void reload();
+    void writeText(IniText text);
+    [[noreturn]] void failWrite() const;
+
+    QString m_fileName;
+    FileStamp m_stamp;
+    IniEncoding m_encoding = IniEncoding::Utf8;
+    QByteArray m_trailingBytes;
+    IniDocument m_document;
+    bool m_loaded = false;
+    QElapsedTimer m_sinceCheck;
+    std::vector<std::pair<QString, QString>> m_pendingDeletes;
+};

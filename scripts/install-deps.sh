@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs everything the project needs to build, run its demo and run its tests,
+# from Debian packages only. Safe to run again: apt skips what is already there.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-image-formats-plugins
+  libgl-dev libxkbcommon-dev
+  libzip-dev zipcmp zipmerge ziptool
+  libbenchmark-dev
+  clang clang-format libclang-rt-14-dev
+  xvfb xauth x11-utils
+  fonts-wqy-microhei fonts-dejavu-core
+  imagemagick
+)
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ "${#missing[@]}" -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

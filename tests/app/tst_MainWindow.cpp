@@ -1,0 +1,269 @@
+#include "ScriptedPrompt.h"
+#include "TestFolder.h"
+
+#include "app/MainWindow.h"
+#include "app/StatusHint.h"
+#include "app/WindowGeometry.h"
+#include "i18n/LanguageSupport.h"
+#include "platform/AppError.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTest>
+
+// The frame of the program: start-up and shutdown in their order, the
+// geometry kept in settings.ini, the hint line and the general error box.
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void errorBoxText_data();
+    void errorBoxText();
+    void startUpOrder();
+    void opensCentredWithDefaultsAndSavesOnExit();
+    void storedGeometryRules_data();
+    void storedGeometryRules();
+    void closedMaximisedWritesOnlyState();
+    void failedSaveAtExitShowsErrorAndSkipsTheRest();
+    void hintWalk();
+    void statusBarFollowsThePointer();
+    void captionsTranslatedAtStartUp();
+    void rendersFrameOffscreen();
+    void tilesSwitchPages();
+
+private:
+    std::unique_ptr<TestFolder> m_folder;
+};
+
+void TestMainWindow::init()
+{
+    m_folder = std::make_unique<TestFolder>();
+    LanguageSupport::setProgramFolder(m_folder->folder());
+}
+
+void TestMainWindow::errorBoxText_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("letter gets a dot") << "Unable to write to /x/settings.ini" << "Unable to write to /x/settings.ini.";
+    QTest::newRow("dot stays single") << "Done." << "Done.";
+    QTest::newRow("exclamation sorts before dot") << "Failed!" << "Failed!";
+    QTest::newRow("hyphen sorts before dot") << "a-" << "a-";
+    QTest::newRow("slash sorts after dot") << "path/" << "path/.";
+    QTest::newRow("digit sorts after dot") << "Code 5" << "Code 5.";
+    QTest::newRow("blank sorts before dot") << "text " << "text ";
+    QTest::newRow("non-ascii letter") << QString::fromUtf8("Fehler: Größe") << QString::fromUtf8("Fehler: Größe.");
+    QTest::newRow("empty") << "" << "";
+}
+
+void TestMainWindow::errorBoxText()
+{
+    QFETCH(QString, message);
+    QFETCH(QString, shown);
+    QCOMPARE(::errorBoxText(message), shown);
+}
+
+void TestMainWindow::startUpOrder()
+{
+    ScriptedPrompt prompt;
+    auto form = std::make_unique<TForm1>(m_folder->folder(), prompt);
+    QCOMPARE(form->objectName(), "Form1");
+    QCOMPARE(*form->sequenceLog(),
+             (QStringList{"create RecordPaths", "restore geometry", "load current language", "translate window",
+                          "use system font", "select page 1", "install hint handler"}));
+    form.reset();
+    QVERIFY(prompt.messages.isEmpty());
+}
+
+void TestMainWindow::opensCentredWithDefaultsAndSavesOnExit()
+{
+    ScriptedPrompt prompt;
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    {
+        TForm1 form(m_folder->folder(), prompt);
+        form.present();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.frameGeometry().size(), QSize(640, 480));
+        QCOMPARE(form.frameGeometry().topLeft(),
+                 QPoint((screen.width() - 640) / 2, (screen.height() - 480) / 2));
+        QCOMPARE(form.currentPage(), 1);
+        form.close();
+    }
+    QVERIFY(prompt.messages.isEmpty());
+    const QByteArray expected = QStringLiteral("[position]\r\nState=0\r\nleft=%1\r\nwidth=640\r\ntop=%2\r\nheight=480\r\n")
+                                    .arg((screen.width() - 640) / 2)
+                                    .arg((screen.height() - 480) / 2)
+                                    .toUtf8();
+    QCOMPARE(m_folder->read("settings.ini"), expected);
+}
+
+void TestMainWindow::storedGeometryRules_data()
+{
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("below minimum") << QByteArray("[position]\nwidth=300\nheight=200\n") << QSize(560, 430);
+    QTest::newRow("far corner still centred") << QByteArray("[position]\nleft=900\ntop=700\nwidth=600\nheight=440\n")
+                                              << QSize(600, 440);
+    QTest::newRow("not numbers give defaults") << QByteArray("[position]\nwidth=wide\nheight=\n") << QSize(640, 480);
+    QTest::newRow("hex accepted") << QByteArray("[POSITION]\nWIDTH=$2BC\nheight=0x1F4\n") << QSize(700, 500);
+}
+
+void TestMainWindow::storedGeometryRules()
+{
+    QFETCH(QByteArray, settings);
+    QFETCH(QSize, size);
+    m_folder->write("settings.ini", settings);
+    ScriptedPrompt prompt;
+    TForm1 form(m_folder->folder(), prompt);
+    form.present();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    QCOMPARE(form.frameGeometry().size(), size);
+    const QPoint centred = centredPosition(size, screen, QGuiApplication::primaryScreen()->availableGeometry());
+    QCOMPARE(form.frameGeometry().topLeft(), centred);
+}
+
+void TestMainWindow::closedMaximisedWritesOnlyState()
+{
+    const QByteArray before = "[position]\r\nleft=10\r\nwidth=700\r\ntop=20\r\nheight=500\r\nState=0\r\n";
+    m_folder->write("settings.ini", before);
+    ScriptedPrompt prompt;
+    {
+        TForm1 form(m_folder->folder(), prompt);
+        form.present();
+        form.showMaximized();
+        QTRY_VERIFY(form.isMaximized());
+        form.close();
+    }
+    QByteArray expected = before;
+    expected.replace("State=0", "State=2");
+    QCOMPARE(m_folder->read("settings.ini"), expected);
+
+    // The next start opens maximised again.
+    TForm1 again(m_folder->folder(), prompt);
+    again.present();
+    QTRY_VERIFY(again.isMaximized());
+    QVERIFY(prompt.messages.isEmpty());
+}
+
+void TestMainWindow::failedSaveAtExitShowsErrorAndSkipsTheRest()
+{
+    // A folder where settings.ini should be: the write at exit must fail.
+    QDir().mkpath(m_folder->path("settings.ini"));
+    ScriptedPrompt prompt;
+    auto form = std::make_unique<TForm1>(m_folder->folder(), prompt);
+    QVERIFY(prompt.messages.isEmpty());
+    const std::shared_ptr<const QStringList> log = form->sequenceLog();
+    const qsizetype startUpSteps = log->size();
+    form.reset();
+
+    QCOMPARE(prompt.messages.size(), 1);
+    const MessageRequest &box = prompt.messages.first();
+    QCOMPARE(box.caption, "Emblix Manager");
+    QCOMPARE(box.text, "Unable to write to " + m_folder->path("settings.ini") + ".");
+    QCOMPARE(box.icon, PromptIcon::Error);
+    QCOMPARE(box.buttons, PromptButtons::Ok);
+    // The steps after the failed one do not run.
+    QCOMPARE(log->mid(startUpSteps), QStringList{"save geometry"});
+}
+
+void TestMainWindow::hintWalk()
+{
+    QWidget panel;
+    StatusHint::setHint(&panel, "Panel hint");
+    auto *inner = new QWidget(&panel);
+    auto *control = new QLabel(inner);
+    QCOMPARE(StatusHint::hintFor(control), "Panel hint");
+    StatusHint::setHint(control, "short|long text|more");
+    QCOMPARE(StatusHint::hintFor(control), "long text|more");
+    StatusHint::setHint(control, "|");
+    QCOMPARE(StatusHint::hintFor(control), "");
+    QWidget bare;
+    QCOMPARE(StatusHint::hintFor(new QLabel(&bare)), "");
+    QCOMPARE(StatusHint::hintFor(nullptr), "");
+}
+
+void TestMainWindow::statusBarFollowsThePointer()
+{
+    ScriptedPrompt prompt;
+    TForm1 form(m_folder->folder(), prompt);
+    form.present();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    auto *panel = form.findChild<QLabel *>("StatusBar1Panel");
+    QVERIFY(panel);
+    auto *tile = form.findChild<QWidget *>("t_2");
+    auto *button = form.findChild<QPushButton *>("Button5");
+    StatusHint::setHint(form.findChild<QWidget *>("p_1"), "page hint");
+
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(tile, &enter);
+    QCOMPARE(panel->text(), QString::fromUtf8("选择小图标主题"));
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(tile, &leave);
+    QCOMPARE(panel->text(), "");
+    QCoreApplication::sendEvent(button, &enter);
+    QCOMPARE(panel->text(), "page hint");
+    QVERIFY(button->toolTip().isEmpty());
+}
+
+void TestMainWindow::captionsTranslatedAtStartUp()
+{
+    m_folder->write("settings.ini", "[Translate]\r\nCurLang=de.ini\r\n");
+    m_folder->write("langs/de.ini", QString("[Dict]\r\n删除=Löschen\r\n选择小图标主题=Themen wählen\r\n"
+                                            "Library=Bibliothek\r\nEmblix Manager=Emblix Verwaltung\r\n")
+                                        .toUtf8());
+    ScriptedPrompt prompt;
+    TForm1 form(m_folder->folder(), prompt);
+    QCOMPARE(LanguageSupport::CurLang, "de.ini");
+    QCOMPARE(form.windowTitle(), "Emblix Verwaltung");
+    QCOMPARE(form.findChild<QPushButton *>("Button5")->text(), QString::fromUtf8("Löschen"));
+    QCOMPARE(form.findChild<QWidget *>("t_2")->property("hint").toString(), QString::fromUtf8("Themen wählen"));
+    QCOMPARE(form.findChild<QLabel *>("t_1")->text(), "Bibliothek");
+    // A caption the file lacks comes back as its own key.
+    QCOMPARE(form.findChild<QPushButton *>("Button6")->text(), QString::fromUtf8("移除子项目"));
+}
+
+void TestMainWindow::rendersFrameOffscreen()
+{
+    ScriptedPrompt prompt;
+    TForm1 form(m_folder->folder(), prompt);
+    form.present();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.resize(800, 600);
+    const QImage image = form.grab().toImage();
+    QCOMPARE(image.size(), QSize(800, 600) * image.devicePixelRatio());
+    const QColor shadow = form.palette().color(QPalette::Dark);
+    // The separator runs at y = 68 and 69 from x = 1 to the right edge.
+    for (int x : {1, 400, 799}) {
+        QCOMPARE(image.pixel(x, 68), shadow.rgb());
+        QCOMPARE(image.pixel(x, 69), shadow.rgb());
+    }
+    QVERIFY(image.pixel(0, 68) != shadow.rgb());
+    // Pages follow the window: the library page ends above the status bar.
+    QWidget *page = form.findChild<QWidget *>("p_1");
+    QCOMPARE(page->geometry(), QRect(8, 76, 800 - 16, 600 - 76 - 26));
+    auto *status = form.findChild<QStatusBar *>("StatusBar1");
+    QCOMPARE(status->geometry(), QRect(0, 600 - 19, 800, 19));
+}
+
+void TestMainWindow::tilesSwitchPages()
+{
+    ScriptedPrompt prompt;
+    TForm1 form(m_folder->folder(), prompt);
+    form.present();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const char *pages[] = {"p_1", "p_2", "p_3", "p_4", "p_5"};
+    for (int n = 1; n <= 5; ++n) {
+        QTest::mouseClick(form.findChild<QWidget *>(QStringLiteral("t_%1").arg(n)), Qt::LeftButton);
+        QCOMPARE(form.currentPage(), n);
+        for (int p = 0; p < 5; ++p)
+            QCOMPARE(form.findChild<QWidget *>(pages[p])->isVisible(), p + 1 == n);
+    }
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_MainWindow.moc"
