@@ -38,10 +38,8 @@ struct TileDefinition {
 // Page order; on screen the tiles read Library, Themes, Language,
 // Integration, About.
 const TileDefinition kTiles[5] = {
-    {"t_1", {8, 1}, "Library", "加载程序列表及控制"},
-    {"t_2", {85, 1}, "Themes", "选择小图标主题"},
-    {"t_3", {320, 0}, "About", "注册信息说明"},
-    {"t_4", {162, 0}, "Language", "选择程序界面语言"},
+    {"t_1", {8, 1}, "Library", "加载程序列表及控制"}, {"t_2", {85, 1}, "Themes", "选择小图标主题"},
+    {"t_3", {320, 0}, "About", "注册信息说明"},       {"t_4", {162, 0}, "Language", "选择程序界面语言"},
     {"t_5", {240, 0}, "Integration", "程序配置"},
 };
 
@@ -85,8 +83,7 @@ void TForm1::buildLayout()
     m_shape->setObjectName(QStringLiteral("Shape1"));
     m_shape->setAutoFillBackground(true);
     m_shape->setBackgroundRole(QPalette::Dark);
-    Anchors::place(m_shape, QRect(1, 68, kDesignClient.width() - 1, 2),
-                   Qt::LeftEdge | Qt::TopEdge | Qt::RightEdge);
+    Anchors::place(m_shape, QRect(1, 68, kDesignClient.width() - 1, 2), Qt::LeftEdge | Qt::TopEdge | Qt::RightEdge);
 
     const QRect pageRect(8, 76, 591, kDesignClient.height() - 76 - kStatusBarHeight - 7);
     m_pages = {new LibraryPage(this), new ThemesPage(this), new AboutPage(this), new LanguagePage(this),
@@ -104,8 +101,8 @@ void TForm1::buildLayout()
     m_hintPanel->setAlignment(Qt::AlignCenter);
     m_hintPanel->setFixedWidth(200);
     m_statusBar->addWidget(m_hintPanel);
-    Anchors::place(m_statusBar, QRect(0, kDesignClient.height() - kStatusBarHeight, kDesignClient.width(),
-                                      kStatusBarHeight),
+    Anchors::place(m_statusBar,
+                   QRect(0, kDesignClient.height() - kStatusBarHeight, kDesignClient.width(), kStatusBarHeight),
                    Qt::LeftEdge | Qt::RightEdge | Qt::BottomEdge);
 
     for (int i = 0; i < 5; ++i) {

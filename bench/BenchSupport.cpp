@@ -10,8 +10,8 @@ void RatioReporter::ReportRuns(const std::vector<Run> &runs)
 {
     for (const Run &run : runs) {
         if (run.run_type == Run::RT_Iteration && run.error_occurred == false)
-            m_seconds[run.benchmark_name()] = run.GetAdjustedRealTime()
-                / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            m_seconds[run.benchmark_name()] =
+                run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
     }
     ConsoleReporter::ReportRuns(runs);
 }

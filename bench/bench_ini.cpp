@@ -84,12 +84,10 @@ int main(int argc, char **argv)
     for (const char *n : {"1000", "10000", "100000"}) {
         const std::string arg(n);
         reporter.printRatio("load / bare loop at " + arg, "BM_IniLoad/" + arg, "BM_BareLoop/" + arg);
-        reporter.printRatio("delete 10% / bare loop at " + arg, "BM_IniDeleteTenPercent/" + arg,
-                            "BM_BareLoop/" + arg);
+        reporter.printRatio("delete 10% / bare loop at " + arg, "BM_IniDeleteTenPercent/" + arg, "BM_BareLoop/" + arg);
     }
     reporter.printRatio("load growth 10k -> 100k", "BM_IniLoad/100000", "BM_IniLoad/10000");
-    reporter.printRatio("delete growth 10k -> 100k", "BM_IniDeleteTenPercent/100000",
-                        "BM_IniDeleteTenPercent/10000");
+    reporter.printRatio("delete growth 10k -> 100k", "BM_IniDeleteTenPercent/100000", "BM_IniDeleteTenPercent/10000");
     benchmark::Shutdown();
     return 0;
 }

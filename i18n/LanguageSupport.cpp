@@ -5,6 +5,7 @@
 
 #include <QMetaProperty>
 #include <QObject>
+#include <QPointer>
 #include <QVariant>
 
 namespace LanguageSupport {
@@ -115,9 +116,13 @@ void TranslateMainWindow(QObject *window)
     if (!window)
         return;
     translateProperty(window, "windowTitle");
-    const QList<QObject *> components = window->findChildren<QObject *>();
-    for (QObject *component : components) {
-        if (!component->isWidgetType() && !component->inherits("QAction"))
+    // Setting a caption can delete helper objects owned by a control (a text
+    // edit rebuilds its document), so each component is held by a guard.
+    QList<QPointer<QObject>> components;
+    for (QObject *component : window->findChildren<QObject *>())
+        components.append(component);
+    for (const QPointer<QObject> &component : components) {
+        if (!component || (!component->isWidgetType() && !component->inherits("QAction")))
             continue;
         try {
             if (const char *caption = captionProperty(component))

@@ -1,8 +1,8 @@
 #include "FileStamp.h"
 
 #ifdef Q_OS_WIN
-#include <QFileInfo>
 #include <QDateTime>
+#include <QFileInfo>
 #else
 #include <QFile>
 #include <sys/stat.h>

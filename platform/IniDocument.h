@@ -51,20 +51,20 @@ private:
     // Offsets are 32-bit to keep a line's record small; texts beyond that
     // size are not read (see kMaxTextSize).
     struct Line {
-        qint32 start = 0;       // first character of the line
-        qint32 length = 0;      // without the line break
-        qint32 nameStart = 0;   // section or key name, trimmed
+        qint32 start = 0;     // first character of the line
+        qint32 length = 0;    // without the line break
+        qint32 nameStart = 0; // section or key name, trimmed
         qint32 nameLength = 0;
-        qint32 valueStart = 0;  // key value, trimmed, quotes kept
+        qint32 valueStart = 0; // key value, trimmed, quotes kept
         qint32 valueLength = 0;
         quint8 breakLength = 0; // 0, 1 or 2
         LineKind kind = LineKind::Other;
         bool firstOfName = false; // the key read for its name (duplicates follow)
     };
     struct Section {
-        qsizetype header = 0;       // line index of the header
-        qsizetype end = 0;          // line index after the last line
-        qsizetype lastKey = -1;     // line index of the last key line
+        qsizetype header = 0;   // line index of the header
+        qsizetype end = 0;      // line index after the last line
+        qsizetype lastKey = -1; // line index of the last key line
     };
 
     void parse();
@@ -78,5 +78,5 @@ private:
     qsizetype m_firstBreakLine = -1;
     std::unique_ptr<IniNameTable> m_sectionTable;
     std::vector<std::unique_ptr<IniNameTable>> m_keyTables;
-    mutable qsizetype m_lastFound = -1;      // callers mostly look keys up in file order
+    mutable qsizetype m_lastFound = -1; // callers mostly look keys up in file order
 };

@@ -49,7 +49,7 @@ uint64_t IniNameTable::hashName(QStringView name)
     qsizetype n = name.size();
     while (n >= 4) {
         const uint64_t word = uint64_t(foldUnit(p[0].unicode())) | uint64_t(foldUnit(p[1].unicode())) << 16
-            | uint64_t(foldUnit(p[2].unicode())) << 32 | uint64_t(foldUnit(p[3].unicode())) << 48;
+                              | uint64_t(foldUnit(p[2].unicode())) << 32 | uint64_t(foldUnit(p[3].unicode())) << 48;
         h = (h ^ word) * 0x100000001b3ull;
         h ^= h >> 29;
         p += 4;

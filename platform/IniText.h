@@ -7,11 +7,11 @@
 // through the Windows profile functions, so every encoding they produce must
 // survive a rewrite unchanged.
 enum class IniEncoding {
-    Utf8,      // no byte-order mark, valid UTF-8
-    Utf8Bom,   // EF BB BF
-    Utf16LE,   // FF FE
-    Utf16BE,   // FE FF
-    EightBit,  // no mark and not valid UTF-8: the 8-bit code page
+    Utf8,     // no byte-order mark, valid UTF-8
+    Utf8Bom,  // EF BB BF
+    Utf16LE,  // FF FE
+    Utf16BE,  // FE FF
+    EightBit, // no mark and not valid UTF-8: the 8-bit code page
 };
 
 struct IniText {

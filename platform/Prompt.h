@@ -42,7 +42,7 @@ public:
     bool confirm(const QString &caption, const QString &text)
     {
         return showMessage({caption, text, PromptButtons::YesNo, PromptAnswer::No, PromptIcon::Information})
-            == PromptAnswer::Yes;
+               == PromptAnswer::Yes;
     }
     // An information or error note: OK only, no icon.
     void note(const QString &caption, const QString &text)

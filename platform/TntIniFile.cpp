@@ -101,8 +101,8 @@ void TTntIniFile::WriteString(const QString &section, const QString &key, const 
     const QString keyName = trimSpaces(key);
     // A line break or "=" in a name, or a line break in a value, would turn
     // one write into other keys or sections of the file.
-    if (holdsLineBreak(sectionName) || sectionName.contains(u']') || holdsLineBreak(keyName)
-        || keyName.contains(u'=') || holdsLineBreak(value))
+    if (holdsLineBreak(sectionName) || sectionName.contains(u']') || holdsLineBreak(keyName) || keyName.contains(u'=')
+        || holdsLineBreak(value))
         failWrite();
     if (!m_pendingDeletes.empty())
         UpdateFile();
@@ -132,9 +132,8 @@ bool TTntIniFile::UpdateFile()
     // Group the keys by section, keeping the order in which sections came.
     std::vector<std::pair<QString, QStringList>> bySection;
     for (auto &[section, key] : m_pendingDeletes) {
-        auto it = std::find_if(bySection.begin(), bySection.end(), [&](const auto &group) {
-            return IniNameTable::namesEqual(group.first, section);
-        });
+        auto it = std::find_if(bySection.begin(), bySection.end(),
+                               [&](const auto &group) { return IniNameTable::namesEqual(group.first, section); });
         if (it == bySection.end())
             bySection.emplace_back(section, QStringList{key});
         else

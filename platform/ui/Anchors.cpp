@@ -9,8 +9,7 @@ constexpr char kDesignSize[] = "anchorsDesignSize";
 constexpr char kDesignRect[] = "anchorsDesignRect";
 constexpr char kEdges[] = "anchorsEdges";
 
-int span(int designStart, int designLength, int designParent, int parent, bool nearEdge, bool farEdge,
-         int *start)
+int span(int designStart, int designLength, int designParent, int parent, bool nearEdge, bool farEdge, int *start)
 {
     const int farGap = designParent - designStart - designLength;
     if (nearEdge && farEdge) {
@@ -33,8 +32,8 @@ void apply(QWidget *control)
     }
     int x = 0;
     int y = 0;
-    const int w = span(rect.x(), rect.width(), design.width(), parent->width(), edges & Qt::LeftEdge,
-                       edges & Qt::RightEdge, &x);
+    const int w =
+        span(rect.x(), rect.width(), design.width(), parent->width(), edges & Qt::LeftEdge, edges & Qt::RightEdge, &x);
     const int h = span(rect.y(), rect.height(), design.height(), parent->height(), edges & Qt::TopEdge,
                        edges & Qt::BottomEdge, &y);
     control->setGeometry(x, y, w, h);

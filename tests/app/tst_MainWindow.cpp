@@ -45,6 +45,8 @@ void TestMainWindow::init()
     LanguageSupport::setProgramFolder(m_folder->folder());
 }
 
+// Test tables keep one row per line.
+// clang-format off
 void TestMainWindow::errorBoxText_data()
 {
     QTest::addColumn<QString>("message");
@@ -59,6 +61,7 @@ void TestMainWindow::errorBoxText_data()
     QTest::newRow("non-ascii letter") << QString::fromUtf8("Fehler: Größe") << QString::fromUtf8("Fehler: Größe.");
     QTest::newRow("empty") << "" << "";
 }
+// clang-format on
 
 void TestMainWindow::errorBoxText()
 {
@@ -88,19 +91,21 @@ void TestMainWindow::opensCentredWithDefaultsAndSavesOnExit()
         form.present();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QCOMPARE(form.frameGeometry().size(), QSize(640, 480));
-        QCOMPARE(form.frameGeometry().topLeft(),
-                 QPoint((screen.width() - 640) / 2, (screen.height() - 480) / 2));
+        QCOMPARE(form.frameGeometry().topLeft(), QPoint((screen.width() - 640) / 2, (screen.height() - 480) / 2));
         QCOMPARE(form.currentPage(), 1);
         form.close();
     }
     QVERIFY(prompt.messages.isEmpty());
-    const QByteArray expected = QStringLiteral("[position]\r\nState=0\r\nleft=%1\r\nwidth=640\r\ntop=%2\r\nheight=480\r\n")
-                                    .arg((screen.width() - 640) / 2)
-                                    .arg((screen.height() - 480) / 2)
-                                    .toUtf8();
+    const QByteArray expected =
+        QStringLiteral("[position]\r\nState=0\r\nleft=%1\r\nwidth=640\r\ntop=%2\r\nheight=480\r\n")
+            .arg((screen.width() - 640) / 2)
+            .arg((screen.height() - 480) / 2)
+            .toUtf8();
     QCOMPARE(m_folder->read("settings.ini"), expected);
 }
 
+// Test tables keep one row per line.
+// clang-format off
 void TestMainWindow::storedGeometryRules_data()
 {
     QTest::addColumn<QByteArray>("settings");
@@ -111,6 +116,7 @@ void TestMainWindow::storedGeometryRules_data()
     QTest::newRow("not numbers give defaults") << QByteArray("[position]\nwidth=wide\nheight=\n") << QSize(640, 480);
     QTest::newRow("hex accepted") << QByteArray("[POSITION]\nWIDTH=$2BC\nheight=0x1F4\n") << QSize(700, 500);
 }
+// clang-format on
 
 void TestMainWindow::storedGeometryRules()
 {

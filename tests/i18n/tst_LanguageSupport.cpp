@@ -31,17 +31,18 @@ private:
 void TestLanguageSupport::initTestCase()
 {
     LanguageSupport::setProgramFolder(m_folder.folder());
-    m_folder.write("langs/test.ini",
-                   "[Dict]\r\n"
-                   "Native Name=Testish\r\n"
-                   "Information=Auskunft\r\n"
-                   "Install theme :=Thema installieren:\r\n"
-                   "Select Theme to install=Thema wählen\r\n"
-                   "Blank=\r\n"
-                   "Lines=one/ntwo/nthree\r\n"
-                   "Library=Biblio/nthek\r\n");
+    m_folder.write("langs/test.ini", "[Dict]\r\n"
+                                     "Native Name=Testish\r\n"
+                                     "Information=Auskunft\r\n"
+                                     "Install theme :=Thema installieren:\r\n"
+                                     "Select Theme to install=Thema wählen\r\n"
+                                     "Blank=\r\n"
+                                     "Lines=one/ntwo/nthree\r\n"
+                                     "Library=Biblio/nthek\r\n");
 }
 
+// Test tables keep one row per line.
+// clang-format off
 void TestLanguageSupport::translate_data()
 {
     QTest::addColumn<QString>("language");
@@ -70,6 +71,7 @@ void TestLanguageSupport::translate_data()
     QTest::newRow("no such file, plain") << "Default (my bad English)" << "Badge" << "Badge";
     QTest::newRow("empty CurLang") << "" << " Badge " << "Badge";
 }
+// clang-format on
 
 void TestLanguageSupport::translate()
 {
@@ -92,6 +94,8 @@ void TestLanguageSupport::languageFileIsReadAtEveryCall()
     QCOMPARE(Translate("Badge"), "Badge");
 }
 
+// Test tables keep one row per line.
+// clang-format off
 void TestLanguageSupport::curLangNeverLeavesLangs_data()
 {
     QTest::addColumn<QString>("language");
@@ -102,6 +106,7 @@ void TestLanguageSupport::curLangNeverLeavesLangs_data()
     QTest::newRow("dot dot") << "..";
     QTest::newRow("subfolder") << "sub/inner.ini";
 }
+// clang-format on
 
 void TestLanguageSupport::curLangNeverLeavesLangs()
 {

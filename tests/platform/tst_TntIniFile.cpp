@@ -43,6 +43,8 @@ private:
     TestFolder m_folder;
 };
 
+// Test tables keep one row per line.
+// clang-format off
 void TestTntIniFile::readString_data()
 {
     QTest::addColumn<QByteArray>("file");
@@ -103,6 +105,7 @@ void TestTntIniFile::readString_data()
                                         << QString::fromLatin1("a\0b", 3);
     QTest::newRow("non-bmp key") << QString("[S]\n🎵 path=7\n").toUtf8() << "S" << "🎵 path" << "7";
 }
+// clang-format on
 
 void TestTntIniFile::readString()
 {
@@ -114,6 +117,8 @@ void TestTntIniFile::readString()
     QCOMPARE(ini.ReadString(section, key, "<default>"), expected);
 }
 
+// Test tables keep one row per line.
+// clang-format off
 void TestTntIniFile::readSection_data()
 {
     QTest::addColumn<QByteArray>("file");
@@ -129,6 +134,7 @@ void TestTntIniFile::readSection_data()
     QTest::newRow("missing section") << QByteArray("[S]\nA=1\n") << "T" << QStringList{};
     QTest::newRow("case-insensitive section") << QByteArray("[Files]\nA=1\n") << "FILES" << QStringList{"A"};
 }
+// clang-format on
 
 void TestTntIniFile::readSection()
 {
@@ -160,6 +166,8 @@ void TestTntIniFile::readSectionHasNoLengthLimit()
     QCOMPARE(ini.ReadString("Files", expected.last(), "0"), "1");
 }
 
+// Test tables keep one row per line.
+// clang-format off
 void TestTntIniFile::readInteger_data()
 {
     QTest::addColumn<QString>("value");
@@ -190,6 +198,7 @@ void TestTntIniFile::readInteger_data()
     QTest::newRow("sign alone") << "-" << def;
     QTest::newRow("arabic-indic digits") << QString::fromUtf8("\xD9\xA1\xD9\xA2") << def;
 }
+// clang-format on
 
 void TestTntIniFile::readInteger()
 {
@@ -202,6 +211,8 @@ void TestTntIniFile::readInteger()
     QCOMPARE(ini.ReadInteger("position", "width", -77), expected);
 }
 
+// Test tables keep one row per line.
+// clang-format off
 void TestTntIniFile::writeString_data()
 {
     QTest::addColumn<QByteArray>("before"); // "<none>" for a missing file
@@ -241,6 +252,7 @@ void TestTntIniFile::writeString_data()
     QTest::newRow("mixed line breaks kept")
         << QByteArray("[S]\nA=1\r\nB=2\r") << "S" << "A" << "9" << QByteArray("[S]\nA=9\r\nB=2\r");
 }
+// clang-format on
 
 void TestTntIniFile::writeString()
 {
@@ -259,6 +271,8 @@ void TestTntIniFile::writeString()
     QCOMPARE(ini.ReadString(section, key, "<default>"), value.trimmed());
 }
 
+// Test tables keep one row per line.
+// clang-format off
 void TestTntIniFile::writeKeepsEncoding_data()
 {
     QTest::addColumn<QByteArray>("before");
@@ -284,6 +298,7 @@ void TestTntIniFile::writeKeepsEncoding_data()
     QTest::newRow("lone surrogate kept") << QByteArray("\xFF\xFE[\0S\0]\0\n\0A\0=\0\x00\xD8\n\0", 18) << "v"
                                          << QByteArray("\xFF\xFE[\0S\0]\0\n\0A\0=\0\x00\xD8\n\0K\0=\0v\0\n\0", 26);
 }
+// clang-format on
 
 void TestTntIniFile::writeKeepsEncoding()
 {
@@ -295,6 +310,8 @@ void TestTntIniFile::writeKeepsEncoding()
     QCOMPARE(m_folder.read("enc.ini"), after);
 }
 
+// Test tables keep one row per line.
+// clang-format off
 void TestTntIniFile::deleteKey_data()
 {
     QTest::addColumn<QByteArray>("before");
@@ -317,6 +334,7 @@ void TestTntIniFile::deleteKey_data()
     QTest::newRow("same key twice") << QByteArray("[S]\nA=1\nB=2\n") << QStringList{"A", "A"}
                                     << QByteArray("[S]\nB=2\n");
 }
+// clang-format on
 
 void TestTntIniFile::deleteKey()
 {
@@ -429,6 +447,8 @@ void TestTntIniFile::seesChangesByOtherWriters()
     QCOMPARE(ini.ReadString("Files", "A", "0"), "0");
 }
 
+// Test tables keep one row per line.
+// clang-format off
 void TestTntIniFile::hostileBytesReadWithoutCrash_data()
 {
     QTest::addColumn<QByteArray>("bytes");
@@ -450,6 +470,7 @@ void TestTntIniFile::hostileBytesReadWithoutCrash_data()
     QTest::newRow("only breaks") << QByteArray(1000, '\n');
     QTest::newRow("only brackets") << QByteArray(1000, '[');
 }
+// clang-format on
 
 void TestTntIniFile::hostileBytesReadWithoutCrash()
 {

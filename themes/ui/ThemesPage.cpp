@@ -72,7 +72,8 @@ ThemesPage::ThemesPage(QWidget *parent) : QWidget(parent)
     } buttons[] = {
         {"tb_AddTheme", QStringLiteral("+"), QStringLiteral("添加新主题 ..."), 3},
         {"tb_DeleteTheme", QStringLiteral("-"), QStringLiteral("删除选定主题 ..."), 35},
-        {"tb_PackTheme", QStringLiteral("7"), QStringLiteral("Create Varnick Emblix Zipped Theme for Distribution ..."), 67},
+        {"tb_PackTheme", QStringLiteral("7"), QStringLiteral("Create Varnick Emblix Zipped Theme for Distribution ..."),
+         67},
     };
     for (const auto &b : buttons)
         Anchors::place(themeButton(listPanel, b.name, b.caption, b.hint), QRect(b.left, 332, 26, 26),

@@ -1,0 +1,118 @@
+// Lays out the demo program folder: copies the demo's own files, paints its
+// icons and makes the files and folders its badge records point at.
+//
+//   make_demo <demo source folder> <program folder>
+
+#include "DemoIcons.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+
+#include <cstdio>
+
+namespace {
+
+bool copyTree(const QString &from, const QString &to)
+{
+    QDirIterator it(from, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    const QDir source(from);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        const QString target = to + u'/' + source.relativeFilePath(file);
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        QFile::remove(target);
+        if (!QFile::copy(file, target))
+            return false;
+        QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::WriteOwner);
+    }
+    return true;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+// The records of the demo's base.ini: files and folders the demo makes, some
+// that it does not make (invalid records), a drive root, a drive letter,
+// paths in several scripts, and enough ordinary records to scroll.
+QByteArray badgeRecords(const QString &root)
+{
+    const QString files = QDir::toNativeSeparators(root + QStringLiteral("/demo-files"));
+    struct Record {
+        QString relative;
+        int badge;
+        bool create;
+        bool folder;
+    };
+    QList<Record> records = {
+        {QStringLiteral("Documents/report 2026.txt"), 1, true, false},
+        {QStringLiteral("Documents"), 2, true, true},
+        {QStringLiteral("Photos/Holiday"), 3, true, true},
+        {QStringLiteral("old notes.txt"), 4, false, false},
+        {QStringLiteral("日本語/写真の一覧.txt"), 5, true, false},
+        {QStringLiteral("Ελληνικά και русский/σημειώσεις.txt"), 6, true, false},
+        {QStringLiteral("Music 🎵/playlist.m3u"), 7, true, false},
+        {QStringLiteral("Projects/deleted project"), 8, false, true},
+        {QStringLiteral("Projects/emblix/plan.md"), 9, true, false},
+        {QStringLiteral("Projects/emblix"), 10, true, true},
+    };
+    for (int i = 1; i <= 40; ++i)
+        records.append(
+            {QStringLiteral("Archive/letter %1.txt").arg(i, 2, 10, QChar(u'0')), 1 + (i * 7) % 10, i % 5 != 0, false});
+
+    QString text = QStringLiteral("[Files]\r\n");
+    for (const Record &r : records) {
+        const QString path = files + QDir::separator() + QDir::toNativeSeparators(r.relative);
+        if (r.create) {
+            if (r.folder)
+                QDir().mkpath(path);
+            else
+                writeFile(path, "A file marked in the Emblix demo.\n");
+        }
+        text += path + u'=' + QString::number(r.badge) + QStringLiteral("\r\n");
+    }
+    // A drive root is always valid; a drive letter alone is shown valid but
+    // removed by the clean-up.
+    text += QStringLiteral("C:\\=3\r\nZ:=2\r\n");
+    // The extension writes base.ini through the wide profile functions.
+    QByteArray bytes("\xFF\xFE");
+    bytes.append(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    return bytes;
+}
+
+bool paintIcons(const QString &root)
+{
+    using namespace DemoIcons;
+    bool ok = writeIco(root + QStringLiteral("/langs/en-GB.ico"), flag({QColor(1, 33, 105)}, true));
+    for (int n = 1; n <= 10; ++n) {
+        const QColor colour = QColor::fromHsv((n - 1) * 36, 170, 210);
+        ok &= writeIco(root + QStringLiteral("/icons/%1.ico").arg(n), badge(n, 32, BadgeStyle::Disc, colour));
+    }
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: make_demo <demo source folder> <program folder>\n");
+        return 2;
+    }
+    const QString source = QString::fromLocal8Bit(argv[1]);
+    const QString root = QDir(QString::fromLocal8Bit(argv[2])).absolutePath();
+    QDir().mkpath(root);
+    if (!copyTree(source, root) || !paintIcons(root) || !writeFile(root + "/base.ini", badgeRecords(root))) {
+        std::fprintf(stderr, "make_demo: could not lay out %s\n", qPrintable(root));
+        return 1;
+    }
+    return 0;
+}
