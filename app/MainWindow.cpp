@@ -5,6 +5,7 @@
 #include "StatusHint.h"
 #include "i18n/LanguageSupport.h"
 #include "i18n/ui/LanguagePage.h"
+#include "library/LibraryController.h"
 #include "library/ui/LibraryPage.h"
 #include "platform/AppError.h"
 #include "platform/Prompt.h"
@@ -17,6 +18,7 @@
 #include <QFontDatabase>
 #include <QFrame>
 #include <QLabel>
+#include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QWindowStateChangeEvent>
@@ -53,6 +55,7 @@ TForm1::TForm1(ProgramFolder folder, Prompt &prompt, QStringList arguments)
     setAttribute(Qt::WA_DeleteOnClose, false);
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
+    m_library = std::make_unique<LibraryController>(m_folder, m_prompt, m_recordPaths);
     buildLayout();
     guarded([this] { FormCreate(); });
 }
@@ -86,7 +89,14 @@ void TForm1::buildLayout()
     Anchors::place(m_shape, QRect(1, 68, kDesignClient.width() - 1, 2), Qt::LeftEdge | Qt::TopEdge | Qt::RightEdge);
 
     const QRect pageRect(8, 76, 591, kDesignClient.height() - 76 - kStatusBarHeight - 7);
-    m_pages = {new LibraryPage(this), new ThemesPage(this), new AboutPage(this), new LanguagePage(this),
+    m_libraryPage = new LibraryPage(this, *m_library);
+    connect(m_libraryPage->deleteButton(), &QPushButton::clicked, this,
+            [this] { guarded([this] { m_libraryPage->Button5Click(); }); });
+    connect(m_libraryPage->cleanUpButton(), &QPushButton::clicked, this,
+            [this] { guarded([this] { m_libraryPage->Button6Click(); }); });
+    connect(m_libraryPage->reloadButton(), &QPushButton::clicked, this,
+            [this] { guarded([this] { m_libraryPage->tbb_ViewAllClick(); }); });
+    m_pages = {m_libraryPage, new ThemesPage(this), new AboutPage(this), new LanguagePage(this),
                new IntegrationPage(this)};
     for (QWidget *page : m_pages) {
         Anchors::place(page, pageRect, Anchors::kAll);
@@ -147,7 +157,8 @@ void TForm1::FormCreate()
 
 void TForm1::FormShow()
 {
-    // The first-display steps of the pages join here as they are built.
+    step("load badge records", [this] { m_libraryPage->firstLoad(); });
+    step("set up record grid", [this] { m_libraryPage->setUpGrid(); });
 }
 
 void TForm1::FormDestroy()
@@ -205,7 +216,8 @@ void TForm1::ShowApplicationHint(const QString &hint)
 
 void TForm1::FormResize()
 {
-    // The library grid's column rule joins here with the grid.
+    if (m_libraryPage)
+        m_libraryPage->FormResize();
 }
 
 void TForm1::resizeEvent(QResizeEvent *event)

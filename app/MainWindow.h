@@ -11,6 +11,7 @@
 #include <memory>
 
 class AboutPage;
+class LibraryController;
 class HintTracker;
 class IntegrationPage;
 class LanguagePage;
@@ -33,6 +34,7 @@ class TForm1 final : public QWidget
 {
 public:
     TForm1(ProgramFolder folder, Prompt &prompt, QStringList arguments = {});
+    LibraryPage *libraryPage() const { return m_libraryPage; }
     ~TForm1() override;
 
     // Runs the first display, centres the window and shows it in its
@@ -85,6 +87,8 @@ private:
     QSize m_appliedFrameMargins;
     int m_currentPage = 0;
 
+    std::unique_ptr<LibraryController> m_library;
+    LibraryPage *m_libraryPage = nullptr;
     std::array<NavigationTile *, 5> m_tiles{};
     std::array<QWidget *, 5> m_pages{};
     std::array<QLabel *, 5> m_iconHolders{};

@@ -57,7 +57,7 @@ QByteArray badgeRecords(const QString &root)
         {QStringLiteral("old notes.txt"), 4, false, false},
         {QStringLiteral("日本語/写真の一覧.txt"), 5, true, false},
         {QStringLiteral("Ελληνικά και русский/σημειώσεις.txt"), 6, true, false},
-        {QStringLiteral("Music 🎵/playlist.m3u"), 7, true, false},
+        {QStringLiteral("Music ♫/playlist.m3u"), 7, true, false},
         {QStringLiteral("Projects/deleted project"), 8, false, true},
         {QStringLiteral("Projects/emblix/plan.md"), 9, true, false},
         {QStringLiteral("Projects/emblix"), 10, true, true},

@@ -20,6 +20,8 @@ int span(int designStart, int designLength, int designParent, int parent, bool n
     return designLength;
 }
 
+void applyChildren(QWidget *parent);
+
 void apply(QWidget *control)
 {
     QWidget *parent = control->parentWidget();
@@ -37,6 +39,17 @@ void apply(QWidget *control)
     const int h = span(rect.y(), rect.height(), design.height(), parent->height(), edges & Qt::TopEdge,
                        edges & Qt::BottomEdge, &y);
     control->setGeometry(x, y, w, h);
+    // A hidden control gets its resize event only when shown; its anchored
+    // children follow now, so that sizes read before then are right.
+    applyChildren(control);
+}
+
+void applyChildren(QWidget *parent)
+{
+    for (QObject *child : parent->children()) {
+        if (child->isWidgetType() && child->property(kDesignRect).isValid())
+            apply(static_cast<QWidget *>(child));
+    }
 }
 
 class ResizeWatcher final : public QObject
@@ -47,12 +60,8 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Resize) {
-            for (QObject *child : watched->children()) {
-                if (child->isWidgetType() && child->property(kDesignRect).isValid())
-                    apply(static_cast<QWidget *>(child));
-            }
-        }
+        if (event->type() == QEvent::Resize)
+            applyChildren(static_cast<QWidget *>(watched));
         return false;
     }
 };
@@ -64,6 +73,7 @@ namespace Anchors {
 void setDesignSize(QWidget *parent, const QSize &size)
 {
     parent->setProperty(kDesignSize, size);
+    parent->resize(size);
     if (!parent->findChild<ResizeWatcher *>(QString(), Qt::FindDirectChildrenOnly))
         parent->installEventFilter(new ResizeWatcher(parent));
 }

@@ -1,0 +1,56 @@
+#include "FileSystem.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <thread>
+#include <vector>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#endif
+
+namespace FileSystem {
+
+bool pathExists(const QString &path)
+{
+    if (path.isEmpty() || path.contains(QChar(u'\0')))
+        return false;
+#ifdef Q_OS_WIN
+    return GetFileAttributesW(reinterpret_cast<const wchar_t *>(path.utf16())) != INVALID_FILE_ATTRIBUTES;
+#else
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+#endif
+}
+
+QList<bool> pathsExist(const QStringList &paths, bool (*skip)(const QString &))
+{
+    QList<bool> result(paths.size(), false);
+    bool *out = result.data(); // detached once, before any thread writes
+    const auto test = [&paths, out, skip](qsizetype begin, qsizetype end) {
+        for (qsizetype i = begin; i < end; ++i) {
+            if (!skip || !skip(paths[i]))
+                out[i] = pathExists(paths[i]);
+        }
+    };
+    // Small lists are not worth a thread; large ones are split evenly.
+    const qsizetype threads =
+        std::min<qsizetype>(std::max(1u, std::thread::hardware_concurrency()), paths.size() / 2000 + 1);
+    if (threads <= 1) {
+        test(0, paths.size());
+        return result;
+    }
+    std::vector<std::thread> workers;
+    const qsizetype chunk = (paths.size() + threads - 1) / threads;
+    for (qsizetype t = 1; t < threads; ++t)
+        workers.emplace_back(test, t * chunk, std::min(paths.size(), (t + 1) * chunk));
+    test(0, std::min(paths.size(), chunk));
+    for (std::thread &worker : workers)
+        worker.join();
+    return result;
+}
+
+} // namespace FileSystem
