@@ -40,8 +40,8 @@ QList<BadgeRecord> BadgeRecordStore::load(QStringList &recordPaths) const
     records.reserve(recordPaths.size());
     for (qsizetype i = 0; i < recordPaths.size(); ++i) {
         const QString &path = recordPaths[i];
-        records.append({path, store.ReadString(kSection, path, QStringLiteral("0")),
-                        atMostThreeCharacters(path) || exists[i]});
+        records.append(
+            {path, store.ReadString(kSection, path, QStringLiteral("0")), atMostThreeCharacters(path) || exists[i]});
     }
     return records;
 }

@@ -51,7 +51,8 @@ void LibraryController::DeleteSelected1Click()
         if (m_grid.IsRowSelected(row))
             paths.append(m_grid.Cells(2, row));
     }
-    if (!m_prompt.confirm(Translate(QStringLiteral("Accept ?")), Translate(QStringLiteral("Remove all selected records ?"))))
+    if (!m_prompt.confirm(Translate(QStringLiteral("Accept ?")),
+                          Translate(QStringLiteral("Remove all selected records ?"))))
         return;
     m_store.deleteRecords(paths);
     tbb_ViewAllClick();
@@ -59,7 +60,8 @@ void LibraryController::DeleteSelected1Click()
 
 void LibraryController::Button6Click()
 {
-    if (!m_prompt.confirm(Translate(QStringLiteral("Accept ?")), Translate(QStringLiteral("Remove all invalid records ?"))))
+    if (!m_prompt.confirm(Translate(QStringLiteral("Accept ?")),
+                          Translate(QStringLiteral("Remove all invalid records ?"))))
         return;
     m_store.removeInvalid(m_recordPaths);
     tbb_ViewAllClick();
@@ -69,6 +71,6 @@ void LibraryController::StringGrid1ClickSort(int col, int, TSortOptions &options
 {
     if (col == m_lastSortColumn)
         options.direction = options.direction == TSortDirection::sdAscending ? TSortDirection::sdDescending
-                                                                              : TSortDirection::sdAscending;
+                                                                             : TSortDirection::sdAscending;
     m_lastSortColumn = col;
 }

@@ -164,8 +164,7 @@ void SortGridModel::setRow(int row, int col)
         m_selection.clear();
         return;
     }
-    m_selection.setCurrentIndex(index(row - 1, col),
-                                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_selection.setCurrentIndex(index(row - 1, col), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 bool SortGridModel::IsRowSelected(int row) const

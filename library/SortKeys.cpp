@@ -19,8 +19,9 @@ void addWithLongYears(QStringList &formats, const QString &format)
 
 } // namespace
 
-SortKeys::SortKeys(const QLocale &locale) : m_locale(locale), m_collator(locale)
+SortKeys::SortKeys(const QLocale &locale) : m_locale(locale), m_numberLocale(locale), m_collator(locale)
 {
+    m_numberLocale.setNumberOptions(QLocale::RejectGroupSeparator);
     m_collator.setCaseSensitivity(Qt::CaseSensitive);
     for (QLocale::FormatType type : {QLocale::ShortFormat, QLocale::LongFormat}) {
         addWithLongYears(m_dateFormats, locale.dateFormat(type));
@@ -36,10 +37,24 @@ std::optional<double> SortKeys::number(const QString &text) const
 {
     if (text.isEmpty())
         return std::nullopt;
-    QLocale strict = m_locale;
-    strict.setNumberOptions(QLocale::RejectGroupSeparator);
+    // Plain whole numbers (badge numbers) are read directly; the locale's
+    // general parser is many times slower and gives the same value.
+    if (text.size() <= 15) {
+        qsizetype i = 0;
+        bool negative = false;
+        if (text[0] == u'-' && m_locale.negativeSign() == u"-") {
+            negative = true;
+            i = 1;
+        }
+        qint64 value = 0;
+        const qsizetype first = i;
+        for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i)
+            value = value * 10 + (text[i].unicode() - u'0');
+        if (i == text.size() && i > first)
+            return double(negative ? -value : value);
+    }
     bool ok = false;
-    const double value = strict.toDouble(text, &ok);
+    const double value = m_numberLocale.toDouble(text, &ok);
     if (!ok || !std::isfinite(value))
         return std::nullopt;
     return value;

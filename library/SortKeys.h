@@ -26,9 +26,9 @@ public:
     TSortKind detect(const QStringList &texts) const;
 
     struct Key {
-        std::optional<double> value; // numbers, date-times and times
+        std::optional<double> value;              // numbers, date-times and times
         std::optional<QCollatorSortKey> collated; // texts
-        QString text;                // custom comparisons
+        QString text;                             // custom comparisons
         int index = 0;
     };
     Key keyOf(const TSortedListEntry &entry, const TSortOptions &options) const;
@@ -38,6 +38,7 @@ public:
 
 private:
     QLocale m_locale;
+    QLocale m_numberLocale; // the same, refusing thousands separators
     QCollator m_collator;
     QStringList m_dateFormats;
     QStringList m_dateTimeFormats;

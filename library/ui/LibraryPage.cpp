@@ -21,9 +21,13 @@ const QColor kInactiveHeaderText(128, 128, 128);
 } // namespace
 
 LibraryPage::LibraryPage(QWidget *parent, LibraryController &controller)
-    : QWidget(parent), m_controller(controller), m_active(ProgramImages::path("ACTIVE")),
-      m_inactive(ProgramImages::path("UNACTIVE")), m_sortGlyph(ProgramImages::path("Image6")),
-      m_invalid(ProgramImages::path("imgInvalid")), m_invalidSelected(ProgramImages::path("imgInvalid_Sel"))
+    : QWidget(parent),
+      m_controller(controller),
+      m_active(ProgramImages::path("ACTIVE")),
+      m_inactive(ProgramImages::path("UNACTIVE")),
+      m_sortGlyph(ProgramImages::path("Image6")),
+      m_invalid(ProgramImages::path("imgInvalid")),
+      m_invalidSelected(ProgramImages::path("imgInvalid_Sel"))
 {
     using namespace Controls;
     setObjectName(QStringLiteral("p_1"));

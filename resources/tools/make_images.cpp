@@ -118,7 +118,8 @@ int main(int argc, char *argv[])
     const QDir out(QString::fromLocal8Bit(argv[1]));
     QDir().mkpath(out.path());
     const bool ok = active().save(out.filePath("ACTIVE.png")) && inactive().save(out.filePath("UNACTIVE.png"))
-        && sortGlyph().save(out.filePath("Image6.png")) && invalidMark(false).save(out.filePath("imgInvalid.png"))
-        && invalidMark(true).save(out.filePath("imgInvalid_Sel.png"));
+                    && sortGlyph().save(out.filePath("Image6.png"))
+                    && invalidMark(false).save(out.filePath("imgInvalid.png"))
+                    && invalidMark(true).save(out.filePath("imgInvalid_Sel.png"));
     return ok ? 0 : 1;
 }
