@@ -12,9 +12,17 @@
 #include "platform/TntIniFile.h"
 #include "platform/ui/Anchors.h"
 #include "shell/ui/IntegrationPage.h"
+#include "themes/LibZipArchive.h"
+#include "themes/ThemesController.h"
 #include "themes/ui/ThemesPage.h"
 
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QListView>
+#include <QMimeData>
+#include <QToolButton>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QLabel>
@@ -56,6 +64,8 @@ TForm1::TForm1(ProgramFolder folder, Prompt &prompt, QStringList arguments)
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
     m_library = std::make_unique<LibraryController>(m_folder, m_prompt, m_recordPaths);
+    m_archive = std::make_unique<LibZipArchive>();
+    m_themes = std::make_unique<ThemesController>(m_folder, m_prompt, *m_archive, m_pendingPackagePath);
     buildLayout();
     guarded([this] { FormCreate(); });
 }
@@ -96,7 +106,9 @@ void TForm1::buildLayout()
             [this] { guarded([this] { m_libraryPage->Button6Click(); }); });
     connect(m_libraryPage->reloadButton(), &QPushButton::clicked, this,
             [this] { guarded([this] { m_libraryPage->tbb_ViewAllClick(); }); });
-    m_pages = {m_libraryPage, new ThemesPage(this), new AboutPage(this), new LanguagePage(this),
+    m_themesPage = new ThemesPage(this, *m_themes);
+    wireThemesPage();
+    m_pages = {m_libraryPage, m_themesPage, new AboutPage(this), new LanguagePage(this),
                new IntegrationPage(this)};
     for (QWidget *page : m_pages) {
         Anchors::place(page, pageRect, Anchors::kAll);
@@ -144,6 +156,7 @@ void TForm1::guarded(const std::function<void()> &work)
 void TForm1::FormCreate()
 {
     step("create RecordPaths", [this] { m_recordPaths.clear(); });
+    step("fill theme list", [this] { m_themes->RefreshThemeList(); });
     step("restore geometry", [this] { restoreGeometry(); });
     step("load current language", [this] { loadCurrentLanguage(); });
     step("translate window", [this] { LanguageSupport::TranslateMainWindow(this); });
@@ -153,12 +166,21 @@ void TForm1::FormCreate()
         m_hintTracker = new HintTracker([this](const QString &hint) { ShowApplicationHint(hint); }, this);
         qApp->installEventFilter(m_hintTracker);
     });
+    step("select current theme", [this] {
+        m_themes->selectCurrentTheme();
+        m_themesPage->showInfo();
+    });
+    // Qt's drag and drop stands for the window's message hook and the
+    // shell's drop registration.
+    step("accept dropped files", [this] { setAcceptDrops(true); });
 }
 
 void TForm1::FormShow()
 {
     step("load badge records", [this] { m_libraryPage->firstLoad(); });
+    step("fill theme list panel", [this] { m_themesPage->fillListPanel(); });
     step("set up record grid", [this] { m_libraryPage->setUpGrid(); });
+    step("hand over command line", [this] { handOverCommandLine(); });
 }
 
 void TForm1::FormDestroy()
@@ -167,11 +189,71 @@ void TForm1::FormDestroy()
         TTntIniFile settings(m_folder.file(u"settings.ini"));
         StoredGeometry::writeOnExit(settings, windowStateCode(), frameGeometry());
     });
+    step("stop accepting dropped files", [this] { setAcceptDrops(false); });
     step("remove hint handler", [this] {
         if (m_hintTracker)
             qApp->removeEventFilter(m_hintTracker);
     });
     step("release RecordPaths", [this] { m_recordPaths.clear(); });
+}
+
+void TForm1::wireThemesPage()
+{
+    const auto describe = [this] {
+        m_themes->ListBox1Click();
+        m_themesPage->showInfo();
+    };
+    QListView *list = m_themesPage->themeList();
+    connect(list, &QListView::clicked, this, [this, describe] { guarded(describe); });
+    connect(&m_themes->selection(), &QItemSelectionModel::selectionChanged, this,
+            [this, describe] { guarded(describe); });
+    connect(list, &QListView::doubleClicked, this, [this] { guarded([this] { m_themes->ListBox1DblClick(); }); });
+    connect(m_themesPage->addButton(), &QToolButton::clicked, this,
+            [this] { guarded([this] { m_themes->tb_AddThemeClick(); }); });
+    connect(m_themesPage->deleteButton(), &QToolButton::clicked, this,
+            [this] { guarded([this] { m_themes->tb_DeleteThemeClick(); }); });
+    connect(m_themesPage->packButton(), &QToolButton::clicked, this,
+            [this] { guarded([this] { m_themes->tb_PackThemeClick(); }); });
+}
+
+void TForm1::handOverCommandLine()
+{
+    if (m_arguments.isEmpty())
+        return;
+    const QString argument = m_arguments.first();
+    const qsizetype separator = std::max(argument.lastIndexOf(u'/'), argument.lastIndexOf(u'\\'));
+    const qsizetype dot = argument.lastIndexOf(u'.');
+    if (dot <= separator || argument.sliced(dot).toUpper() != u".VQK")
+        return;
+    m_pendingPackagePath = argument;
+    m_themes->tb_AddThemeClick();
+}
+
+void TForm1::HandleDroppedFiles(const QStringList &paths)
+{
+    for (const QString &path : paths) {
+        if (!QFileInfo(path).isFile())
+            continue;
+        m_pendingPackagePath = path;
+        m_themes->tb_AddThemeClick();
+    }
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent *event)
+{
+    QStringList paths;
+    for (const QUrl &url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            paths.append(url.toLocalFile());
+    }
+    event->acceptProposedAction();
+    guarded([this, &paths] { HandleDroppedFiles(paths); });
 }
 
 void TForm1::restoreGeometry()

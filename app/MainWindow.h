@@ -12,6 +12,8 @@
 
 class AboutPage;
 class LibraryController;
+class ThemeArchive;
+class ThemesController;
 class HintTracker;
 class IntegrationPage;
 class LanguagePage;
@@ -35,6 +37,13 @@ class TForm1 final : public QWidget
 public:
     TForm1(ProgramFolder folder, Prompt &prompt, QStringList arguments = {});
     LibraryPage *libraryPage() const { return m_libraryPage; }
+    ThemesPage *themesPage() const { return m_themesPage; }
+    ThemesController &themes() { return *m_themes; }
+    const QString &pendingPackagePath() const { return m_pendingPackagePath; }
+
+    // Each existing file (not folder) of a drop goes to the package
+    // installer in turn, which runs to its end before the next one.
+    void HandleDroppedFiles(const QStringList &paths);
     ~TForm1() override;
 
     // Runs the first display, centres the window and shows it in its
@@ -54,6 +63,8 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
@@ -67,6 +78,8 @@ private:
     void UseSystemFont();
     void restoreGeometry();
     void loadCurrentLanguage();
+    void handOverCommandLine();
+    void wireThemesPage();
     int windowStateCode() const;
     void centre();
     void fitOuterSize();
@@ -88,6 +101,9 @@ private:
     int m_currentPage = 0;
 
     std::unique_ptr<LibraryController> m_library;
+    std::unique_ptr<ThemeArchive> m_archive;
+    std::unique_ptr<ThemesController> m_themes;
+    ThemesPage *m_themesPage = nullptr;
     LibraryPage *m_libraryPage = nullptr;
     std::array<NavigationTile *, 5> m_tiles{};
     std::array<QWidget *, 5> m_pages{};

@@ -4,6 +4,7 @@
 //   make_demo <demo source folder> <program folder>
 
 #include "DemoIcons.h"
+#include "themes/LibZipArchive.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -86,14 +87,99 @@ QByteArray badgeRecords(const QString &root)
     return bytes;
 }
 
+struct DemoTheme {
+    QString folder;
+    QString title;
+    QString description;
+    DemoIcons::BadgeStyle style;
+    int saturation;
+    int hueShift; // negative: shades of blue
+};
+
+const QList<DemoTheme> &demoThemes()
+{
+    using DemoIcons::BadgeStyle;
+    static const QList<DemoTheme> themes = {
+        {QStringLiteral("Pastel"), QStringLiteral("Pastel"),
+         QStringLiteral("Soft round badges./nThe theme the demo starts with."), BadgeStyle::Disc, 110, 0},
+        {QStringLiteral("Blue.Glass"), QStringLiteral("Blue Glass"),
+         QStringLiteral("Square badges in shades of blue./NThe list shows it as Blue: it cuts the extension."),
+         BadgeStyle::Square, 200, -1},
+        {QStringLiteral("Stars"), QStringLiteral("Stars"), QStringLiteral("Bright star badges."), BadgeStyle::Star,
+         230, 20},
+    };
+    return themes;
+}
+
+QColor themeColour(const DemoTheme &theme, int n)
+{
+    if (theme.hueShift < 0)
+        return QColor::fromHsv(200 + (n % 3) * 10, theme.saturation, 120 + n * 12);
+    return QColor::fromHsv(((n - 1) * 36 + theme.hueShift) % 360, theme.saturation, 225);
+}
+
+// Theme descriptions as the packaging tools write them: UTF-16LE with a mark.
+QByteArray plistOf(const DemoTheme &theme)
+{
+    const QString text =
+        QStringLiteral("[AUTHOR]\r\nTHEME_NAME=%1\r\nNAME=The Emblix team\r\nVER=1.0\r\nCOPYRIGHT=%2\r\n")
+            .arg(theme.title, theme.description);
+    QByteArray bytes("\xFF\xFE");
+    bytes.append(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    return bytes;
+}
+
+bool writeTheme(const QString &folder, const DemoTheme &theme)
+{
+    bool ok = writeFile(folder + QStringLiteral("/plist.ini"), plistOf(theme));
+    for (int n = 1; n <= 10; ++n)
+        ok &= DemoIcons::writeIco(folder + QStringLiteral("/%1.ico").arg(n),
+                                  DemoIcons::badge(n, 32, theme.style, themeColour(theme, n)));
+    return ok;
+}
+
 bool paintIcons(const QString &root)
 {
     using namespace DemoIcons;
     bool ok = writeIco(root + QStringLiteral("/langs/en-GB.ico"), flag({QColor(1, 33, 105)}, true));
+    QDir(root + QStringLiteral("/themes")).removeRecursively();
+    for (const DemoTheme &theme : demoThemes())
+        ok &= writeTheme(root + QStringLiteral("/themes/") + theme.folder, theme);
+    // The active icons start as the Pastel theme's.
     for (int n = 1; n <= 10; ++n) {
-        const QColor colour = QColor::fromHsv((n - 1) * 36, 170, 210);
-        ok &= writeIco(root + QStringLiteral("/icons/%1.ico").arg(n), badge(n, 32, BadgeStyle::Disc, colour));
+        const QString active = root + QStringLiteral("/icons/%1.ico").arg(n);
+        QDir().mkpath(root + QStringLiteral("/icons"));
+        QFile::remove(active);
+        QFile::remove(active + QStringLiteral(".old"));
+        ok &= QFile::copy(root + QStringLiteral("/themes/Pastel/%1.ico").arg(n), active);
     }
+    return ok;
+}
+
+// A package to try installing, made with the program's own archive layer.
+bool writePackage(const QString &root, const QString &staging)
+{
+    const DemoTheme sunset{QStringLiteral("Sunset"), QStringLiteral("Sunset"),
+                           QStringLiteral("Warm evening colours./nInstalled from Sunset.vqk."),
+                           DemoIcons::BadgeStyle::Disc, 200, 300};
+    QDir(staging).removeRecursively();
+    if (!writeTheme(staging, sunset))
+        return false;
+    QFile::remove(root + QStringLiteral("/Sunset.vqk"));
+    LibZipArchive archive;
+    return archive.addFiles(root + QStringLiteral("/Sunset.vqk"), staging,
+                            {QStringLiteral("*.ico"), QStringLiteral("*.ini")}, ThemeArchive::AddOptions{})
+        == 11;
+}
+
+// Stands for the icon cache refresher started after a theme change; the
+// file manager here reads the icons afresh by itself.
+bool writeIcoswap(const QString &root)
+{
+    const QString path = root + QStringLiteral("/icoswap.exe");
+    const bool ok = writeFile(path, "#!/bin/sh\n# Stand-in for the icon cache refresher.\nexit 0\n");
+    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner | QFileDevice::ExeGroup
+                                    | QFileDevice::ExeOther);
     return ok;
 }
 
@@ -110,7 +196,8 @@ int main(int argc, char *argv[])
     const QString source = QString::fromLocal8Bit(argv[1]);
     const QString root = QDir(QString::fromLocal8Bit(argv[2])).absolutePath();
     QDir().mkpath(root);
-    if (!copyTree(source, root) || !paintIcons(root) || !writeFile(root + "/base.ini", badgeRecords(root))) {
+    if (!copyTree(source, root) || !paintIcons(root) || !writePackage(root, QDir::currentPath() + QStringLiteral("/Sunset")) || !writeIcoswap(root)
+        || !writeFile(root + "/base.ini", badgeRecords(root))) {
         std::fprintf(stderr, "make_demo: could not lay out %s\n", qPrintable(root));
         return 1;
     }

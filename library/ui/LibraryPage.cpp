@@ -5,10 +5,10 @@
 #include "library/LibraryController.h"
 #include "platform/ui/Anchors.h"
 #include "platform/ui/Controls.h"
+#include "platform/ui/IconImages.h"
 #include "resources/ProgramImages.h"
 
 #include <QFileInfo>
-#include <QIcon>
 #include <QPainter>
 #include <QPushButton>
 
@@ -141,7 +141,7 @@ void LibraryPage::StringGrid1DrawCell(QPainter &painter, int col, int row, const
         const QString icon = m_controller.store().iconFile(badge);
         if (!QFileInfo::exists(icon))
             break;
-        const QPixmap pixmap = QIcon(icon).pixmap(QSize(14, 14));
+        const QPixmap pixmap = IconImages::load(icon, QSize(14, 14));
         if (!pixmap.isNull())
             painter.drawPixmap(QRect(rect.left() + (m_grid->ColWidths(1) - 14) / 2, rect.top() + 4, 14, 14), pixmap);
         break;

@@ -76,8 +76,12 @@ void TestMainWindow::startUpOrder()
     auto form = std::make_unique<TForm1>(m_folder->folder(), prompt);
     QCOMPARE(form->objectName(), "Form1");
     QCOMPARE(*form->sequenceLog(),
-             (QStringList{"create RecordPaths", "restore geometry", "load current language", "translate window",
-                          "use system font", "select page 1", "install hint handler"}));
+             (QStringList{"create RecordPaths", "fill theme list", "restore geometry", "load current language",
+                          "translate window", "use system font", "select page 1", "install hint handler",
+                          "select current theme", "accept dropped files"}));
+    form->present();
+    QCOMPARE(form->sequenceLog()->mid(10), (QStringList{"load badge records", "fill theme list panel",
+                                                         "set up record grid", "hand over command line"}));
     form.reset();
     QVERIFY(prompt.messages.isEmpty());
 }

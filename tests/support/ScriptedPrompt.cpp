@@ -3,6 +3,8 @@
 PromptAnswer ScriptedPrompt::showMessage(const MessageRequest &request)
 {
     messages.append(request);
+    if (onMessage)
+        onMessage(request);
     if (request.buttons == PromptButtons::Ok)
         return PromptAnswer::Ok;
     return answers.isEmpty() ? PromptAnswer::No : answers.takeFirst();

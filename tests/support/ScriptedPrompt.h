@@ -5,6 +5,7 @@
 #include <QList>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 // The prompt interface with scripted answers. Every request is recorded, so
@@ -16,6 +17,9 @@ public:
     QList<PromptAnswer> answers;
     // Files returned by the open and save dialogs in order; once used up, cancel.
     QList<std::optional<QString>> files;
+
+    // Called as each message is shown, before it is answered.
+    std::function<void(const MessageRequest &)> onMessage;
 
     QList<MessageRequest> messages;
     QList<FileDialogRequest> openDialogs;

@@ -2,20 +2,47 @@
 
 #include <QWidget>
 
-class QListWidget;
+class QLineEdit;
+class QListView;
+class QPlainTextEdit;
 class QSplitter;
+class QToolButton;
+class ThemesController;
 
-// The themes page p_2: the theme list with its three buttons on the left,
-// the theme's description on the right, a splitter between them.
+// The themes page p_2: the owner-drawn theme list with its three buttons on
+// the left, the selected theme's description on the right, a splitter with a
+// collapse button between them. Its rules live in ThemesController.
 class ThemesPage final : public QWidget
 {
 public:
-    explicit ThemesPage(QWidget *parent);
+    ThemesPage(QWidget *parent, ThemesController &controller);
 
-    QListWidget *themeList() const { return m_list; }
+    QListView *themeList() const { return m_list; }
     QSplitter *splitter() const { return m_splitter; }
+    QToolButton *addButton() const { return m_add; }
+    QToolButton *deleteButton() const { return m_delete; }
+    QToolButton *packButton() const { return m_pack; }
+
+    // Shows the controller's description of the selected theme.
+    void showInfo();
+    // The details panel collapsed to nothing, or back at its last width.
+    void toggleDetails();
+    // The first display's part: the list panel fills the page left of the splitter.
+    void fillListPanel();
 
 private:
-    QListWidget *m_list = nullptr;
+    void JvNetscapeSplitter1CanResize();
+
+    ThemesController &m_controller;
+    QListView *m_list = nullptr;
     QSplitter *m_splitter = nullptr;
+    QWidget *m_details = nullptr;
+    QToolButton *m_add = nullptr;
+    QToolButton *m_delete = nullptr;
+    QToolButton *m_pack = nullptr;
+    QLineEdit *m_name = nullptr;
+    QLineEdit *m_author = nullptr;
+    QLineEdit *m_version = nullptr;
+    QPlainTextEdit *m_description = nullptr;
+    int m_detailsWidth = 186;
 };

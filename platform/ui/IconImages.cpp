@@ -1,0 +1,32 @@
+#include "IconImages.h"
+
+#include <QImageReader>
+
+namespace IconImages {
+
+QPixmap load(const QString &file, const QSize &size)
+{
+    QImageReader reader(file);
+    QImage best;
+    int bestDistance = std::numeric_limits<int>::max();
+    const int count = std::max(1, reader.imageCount());
+    for (int i = 0; i < count; ++i) {
+        if (i > 0 && !reader.jumpToImage(i))
+            break;
+        const QImage image = reader.read();
+        if (image.isNull())
+            break;
+        const int distance = std::abs(image.width() - size.width()) + std::abs(image.height() - size.height());
+        if (distance < bestDistance) {
+            best = image;
+            bestDistance = distance;
+        }
+    }
+    if (best.isNull())
+        return QPixmap();
+    if (best.size() != size)
+        best = best.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return QPixmap::fromImage(best);
+}
+
+} // namespace IconImages

@@ -1,0 +1,286 @@
+#include "ThemesController.h"
+
+#include "ThemeName.h"
+#include "i18n/LanguageSupport.h"
+#include "platform/AppError.h"
+#include "platform/IniText.h"
+#include "platform/Prompt.h"
+#include "platform/TntIniFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTemporaryDir>
+
+namespace {
+
+const QString kPassPhrase = QStringLiteral("lumbrake");
+
+FileDialogRequest packageDialog(const QString &title)
+{
+    FileDialogRequest request;
+    request.title = Translate(title);
+    request.filterDescription = Translate(QStringLiteral("Varnick Emblix Theme zipped")) + QStringLiteral(" ( *.vqk )");
+    request.filterPattern = QStringLiteral("*.vqk");
+    return request;
+}
+
+// An ICO file starts with a zero word, the type 1 and at least one image.
+bool looksLikeIcon(const QByteArray &bytes)
+{
+    return bytes.size() >= 6 && bytes[0] == 0 && bytes[1] == 0 && bytes[2] == 1 && bytes[3] == 0
+        && (bytes[4] != 0 || bytes[5] != 0);
+}
+
+[[noreturn]] void cannotCreate(const QString &file, const QString &reason)
+{
+    throw AppError(QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(file), reason));
+}
+
+void writeWhole(const QString &file, const QByteArray &bytes)
+{
+    QSaveFile out(file);
+    out.setDirectWriteFallback(false);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
+        cannotCreate(file, out.errorString());
+}
+
+// Empties the pending package path however the install ends.
+class ClearOnExit
+{
+public:
+    explicit ClearOnExit(QString &text) : m_text(text) {}
+    ~ClearOnExit() { m_text.clear(); }
+
+private:
+    QString &m_text;
+};
+
+} // namespace
+
+ThemesController::ThemesController(ProgramFolder folder, Prompt &prompt, ThemeArchive &archive,
+                                   QString &pendingPackage, ThemeApplier::Launcher launcher)
+    : m_folder(folder), m_prompt(prompt), m_archive(archive), m_pendingPackage(pendingPackage), m_folders(folder),
+      m_applier(folder, std::move(launcher))
+{
+}
+
+void ThemesController::RefreshThemeList()
+{
+    m_selection.clear();
+    m_list.setStringList(m_folders.RefreshThemeList());
+}
+
+void ThemesController::selectCurrentTheme()
+{
+    QString current = QStringLiteral("Pastel");
+    try {
+        current = TTntIniFile(m_folder.file(u"settings.ini"))
+                      .ReadString(QStringLiteral("Theme"), QStringLiteral("Name"), QStringLiteral("Pastel"));
+    } catch (...) {
+    }
+    const int row = int(m_list.stringList().indexOf(current));
+    if (row >= 0)
+        selectTheme(row);
+    ListBox1Click();
+}
+
+std::optional<QString> ThemesController::selectedTheme() const
+{
+    const QModelIndexList rows = m_selection.selectedRows();
+    if (rows.isEmpty())
+        return std::nullopt;
+    return m_list.data(rows.first()).toString();
+}
+
+void ThemesController::selectTheme(int row)
+{
+    if (row < 0 || row >= m_list.rowCount())
+        m_selection.clear();
+    else
+        m_selection.setCurrentIndex(m_list.index(row), QItemSelectionModel::ClearAndSelect);
+}
+
+void ThemesController::ListBox1Click()
+{
+    const std::optional<QString> name = selectedTheme();
+    if (m_list.rowCount() == 0 || !name)
+        return;
+    m_info = m_folders.readInfo(*name);
+}
+
+void ThemesController::ListBox1DblClick()
+{
+    if (m_list.rowCount() == 0)
+        return;
+    const std::optional<QString> name = selectedTheme();
+    if (!name) {
+        m_prompt.note(Translate(QStringLiteral("Note")), Translate(QStringLiteral("Please, select theme")));
+        return;
+    }
+    m_applier.ApplyTheme(m_folders.themeFolder(*name) + u'/');
+    try {
+        TTntIniFile(m_folder.file(u"settings.ini")).WriteString(QStringLiteral("Theme"), QStringLiteral("Name"), *name);
+    } catch (...) {
+        // The current theme is remembered when possible; nothing else depends on it.
+    }
+}
+
+void ThemesController::tb_AddThemeClick()
+{
+    ClearOnExit clear(m_pendingPackage);
+    const FileDialogRequest dialog = packageDialog(QStringLiteral("Select Theme to install"));
+    if (m_pendingPackage.isEmpty()) {
+        const std::optional<QString> chosen = m_prompt.chooseOpenFile(dialog);
+        if (!chosen)
+            return;
+        m_pendingPackage = *chosen;
+    }
+    install();
+}
+
+void ThemesController::install()
+{
+    if (m_archive.busy())
+        return;
+    const QStringList entries = m_archive.open(m_pendingPackage);
+    if (entries.isEmpty())
+        return;
+    const auto corrupted = [this] {
+        m_prompt.note(Translate(QStringLiteral("Error")), Translate(QStringLiteral("Theme is corrupted, sorry.")));
+    };
+    const QStringList required{"1.ico", "2.ico", "3.ico", "4.ico", "5.ico",    "6.ico",
+                               "7.ico", "8.ico", "9.ico", "10.ico", "plist.ini"};
+    for (const QString &needle : required) {
+        const bool present = std::any_of(entries.begin(), entries.end(),
+                                         [&](const QString &entry) { return entry.contains(needle); });
+        if (!present)
+            return corrupted();
+    }
+    m_archive.setPassPhrase(kPassPhrase);
+
+    // Everything is read and checked before anything is written; no path
+    // inside the archive decides where a file goes.
+    const std::optional<QByteArray> plist = m_archive.extract(QStringLiteral("plist.ini"), kMaxEntryBytes);
+    if (!plist)
+        return corrupted();
+    const std::optional<QString> name = themeNameOf(*plist);
+    if (!name || !isSafeThemeName(*name))
+        return corrupted();
+    QList<QByteArray> icons;
+    for (int n = 1; n <= 10; ++n) {
+        const std::optional<QByteArray> icon = m_archive.extract(QStringLiteral("%1.ico").arg(n), kMaxEntryBytes);
+        if (!icon || !looksLikeIcon(*icon))
+            return corrupted();
+        icons.append(*icon);
+    }
+
+    const QString question = Translate(QStringLiteral("Install theme :")) + QStringLiteral(" \"") + *name
+        + QStringLiteral("\" ?");
+    if (!m_prompt.confirm(Translate(QStringLiteral("Confirm")), question))
+        return;
+    writeTheme(*name, icons, *plist);
+    RefreshThemeList();
+}
+
+std::optional<QString> ThemesController::themeNameOf(const QByteArray &plist) const
+{
+    // The description is read as an INI file through a working copy in
+    // UTF-16LE with CR LF line breaks, whatever encoding the package used.
+    QString text = decodeIniBytes(plist).text;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    text.replace(u'\n', QStringLiteral("\r\n"));
+    const QString workingFile = m_folder.file(u"~temp.ini");
+    writeWhole(workingFile, encodeIniText(IniText{IniEncoding::Utf16LE, text, {}}));
+    QString name;
+    {
+        TTntIniFile ini(workingFile);
+        name = ini.ReadString(QStringLiteral("AUTHOR"), QStringLiteral("THEME_NAME"), QString());
+    }
+    QFile::remove(workingFile);
+    return name;
+}
+
+void ThemesController::writeTheme(const QString &name, const QList<QByteArray> &icons, const QByteArray &plist) const
+{
+    const QString themes = m_folders.themesFolder();
+    if (!QDir().mkpath(themes))
+        cannotCreate(themes, QStringLiteral("The folder cannot be created."));
+    const QString target = m_folders.themeFolder(name);
+    const QFileInfo existing(target);
+
+    if (existing.exists() && !existing.isDir())
+        cannotCreate(target, QStringLiteral("A file of that name is in the way."));
+    if (existing.isDir()) {
+        // Over an existing theme: its ten icons and plist.ini are replaced
+        // one file at a time, each whole; its other files stay.
+        for (int n = 1; n <= 10; ++n)
+            writeWhole(target + QStringLiteral("/%1.ico").arg(n), icons[n - 1]);
+        writeWhole(target + QStringLiteral("/plist.ini"), plist);
+        return;
+    }
+
+    // A new theme appears whole or not at all: written under a hidden
+    // temporary name inside themes, then renamed.
+    QTemporaryDir staging(themes + QStringLiteral("/.~install-XXXXXX"));
+    if (!staging.isValid())
+        cannotCreate(themes, staging.errorString());
+    for (int n = 1; n <= 10; ++n)
+        writeWhole(staging.filePath(QStringLiteral("%1.ico").arg(n)), icons[n - 1]);
+    writeWhole(staging.filePath(QStringLiteral("plist.ini")), plist);
+    QFile::setPermissions(staging.path(), QFile::permissions(staging.path()) | QFileDevice::ReadGroup
+                                              | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther);
+    if (!QDir().rename(staging.path(), target))
+        cannotCreate(target, QStringLiteral("The theme folder cannot be created."));
+    staging.setAutoRemove(false);
+}
+
+void ThemesController::tb_DeleteThemeClick()
+{
+    if (m_list.rowCount() == 0)
+        return;
+    const std::optional<QString> name = selectedTheme();
+    if (!name) {
+        m_prompt.note(Translate(QStringLiteral("Information")), Translate(QStringLiteral("Please select theme to delete.")));
+        return;
+    }
+    if (!m_prompt.confirm(Translate(QStringLiteral("Accept ?")), Translate(QStringLiteral("Remove selected Theme ?"))))
+        return;
+    if (ProgramFolder::isPlainName(*name)) {
+        const QString folder = m_folders.themeFolder(*name);
+        // A link is removed itself: what it points at is not ours to delete.
+        if (QFileInfo(folder).isSymLink())
+            QFile::remove(folder);
+        else
+            QDir(folder).removeRecursively();
+    }
+    RefreshThemeList();
+}
+
+void ThemesController::tb_PackThemeClick()
+{
+    if (m_list.rowCount() == 0)
+        return;
+    const std::optional<QString> name = selectedTheme();
+    if (!name) {
+        m_prompt.note(Translate(QStringLiteral("Information")), Translate(QStringLiteral("Please select theme to pack.")));
+        return;
+    }
+    FileDialogRequest dialog = packageDialog(QStringLiteral("Save Packed theme for Distribution as"));
+    dialog.defaultSuffix = QStringLiteral("vqk");
+    const std::optional<QString> target = m_prompt.chooseSaveFile(dialog);
+    if (!target)
+        return;
+    ThemeArchive::AddOptions options;
+    options.storeFolderNames = false;
+    options.recurse = false;
+    options.includeHiddenAndSystem = true;
+    options.encrypt = false;
+    options.compressionLevel = 9;
+    const int added = m_archive.addFiles(*target, m_folders.themeFolder(*name),
+                                         {QStringLiteral("*.ico"), QStringLiteral("*.ini")}, options);
+    m_prompt.note(Translate(QStringLiteral("Information")),
+                  Translate(added > 10 ? QStringLiteral("Packed theme was created succesfully")
+                                       : QStringLiteral("Packed theme was NOT created")));
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "ThemeApplier.h"
+#include "ThemeArchive.h"
+#include "ThemeFolders.h"
+
+#include <QItemSelectionModel>
+#include <QStringListModel>
+
+class Prompt;
+
+// The rules of the themes page: the theme list and its selection, the
+// description of the selected theme, applying, installing, deleting and
+// packing. The page widget draws the list and forwards its events.
+class ThemesController final
+{
+public:
+    // pendingPackage: the package handed over by the command line or a drop;
+    // the install uses it instead of asking, and empties it when it ends.
+    ThemesController(ProgramFolder folder, Prompt &prompt, ThemeArchive &archive, QString &pendingPackage,
+                     ThemeApplier::Launcher launcher = {});
+
+    QStringListModel &list() { return m_list; }
+    QItemSelectionModel &selection() { return m_selection; }
+    const ThemeFolders &folders() const { return m_folders; }
+    // What the information panel shows.
+    const ThemeInfo &shownInfo() const { return m_info; }
+
+    // Clears the list and fills it from the theme folders; no row selected.
+    void RefreshThemeList();
+    // Start-up: selects the current theme's row (exact match) and describes it.
+    void selectCurrentTheme();
+    // The selected row's name, if a row is selected.
+    std::optional<QString> selectedTheme() const;
+    void selectTheme(int row);
+
+    void ListBox1Click();
+    void ListBox1DblClick();
+    void tb_AddThemeClick();
+    void tb_DeleteThemeClick();
+    void tb_PackThemeClick();
+
+    // The largest entry an install reads from a package.
+    static constexpr qint64 kMaxEntryBytes = 8 * 1024 * 1024;
+
+private:
+    void install();
+    std::optional<QString> themeNameOf(const QByteArray &plist) const;
+    void writeTheme(const QString &name, const QList<QByteArray> &icons, const QByteArray &plist) const;
+
+    ProgramFolder m_folder;
+    Prompt &m_prompt;
+    ThemeArchive &m_archive;
+    QString &m_pendingPackage;
+    ThemeFolders m_folders;
+    ThemeApplier m_applier;
+    QStringListModel m_list;
+    QItemSelectionModel m_selection{&m_list};
+    ThemeInfo m_info;
+};
