@@ -2,7 +2,11 @@
 
 #include "AboutPage.h"
 #include "NavigationTile.h"
+#include "NavigationTiles.h"
 #include "StatusHint.h"
+#include "ToolbarSetBox.h"
+#include "ToolbarSets.h"
+#include "i18n/LanguageList.h"
 #include "i18n/LanguageSupport.h"
 #include "i18n/ui/LanguagePage.h"
 #include "library/LibraryController.h"
@@ -11,24 +15,30 @@
 #include "platform/Prompt.h"
 #include "platform/TntIniFile.h"
 #include "platform/ui/Anchors.h"
+#include "platform/ui/LinkLabel.h"
+#include "resources/ProgramImages.h"
+#include "shell/ShellIntegration.h"
 #include "shell/ui/IntegrationPage.h"
 #include "themes/LibZipArchive.h"
 #include "themes/ThemesController.h"
 #include "themes/ui/ThemesPage.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QListView>
-#include <QMimeData>
-#include <QToolButton>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QLabel>
+#include <QListView>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QToolButton>
+#include <QUrl>
 #include <QWindowStateChangeEvent>
 
 namespace {
@@ -66,6 +76,9 @@ TForm1::TForm1(ProgramFolder folder, Prompt &prompt, QStringList arguments)
     m_library = std::make_unique<LibraryController>(m_folder, m_prompt, m_recordPaths);
     m_archive = std::make_unique<LibZipArchive>();
     m_themes = std::make_unique<ThemesController>(m_folder, m_prompt, *m_archive, m_pendingPackagePath);
+    m_languages = std::make_unique<LanguageList>(m_folder);
+    m_toolbarSets = std::make_unique<ToolbarSets>(m_folder);
+    m_shell = std::make_unique<ShellIntegration>(m_folder);
     buildLayout();
     guarded([this] { FormCreate(); });
 }
@@ -85,8 +98,7 @@ void TForm1::buildLayout()
         auto *tile = new NavigationTile(this);
         tile->setObjectName(QString::fromLatin1(kTiles[i].name));
         tile->setProperty("hint", QString::fromUtf8(kTiles[i].hint));
-        tile->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
-        tile->setAutoFillBackground(true);
+        tile->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         Anchors::place(tile, QRect(kTiles[i].position, QSize(77, 67)));
         connect(tile, &NavigationTile::clicked, this, [this, i] { guarded([this, i] { SelectPage(i + 1); }); });
         m_tiles[i] = tile;
@@ -100,16 +112,17 @@ void TForm1::buildLayout()
 
     const QRect pageRect(8, 76, 591, kDesignClient.height() - 76 - kStatusBarHeight - 7);
     m_libraryPage = new LibraryPage(this, *m_library);
-    connect(m_libraryPage->deleteButton(), &QPushButton::clicked, this,
-            [this] { guarded([this] { m_libraryPage->Button5Click(); }); });
-    connect(m_libraryPage->cleanUpButton(), &QPushButton::clicked, this,
-            [this] { guarded([this] { m_libraryPage->Button6Click(); }); });
-    connect(m_libraryPage->reloadButton(), &QPushButton::clicked, this,
-            [this] { guarded([this] { m_libraryPage->tbb_ViewAllClick(); }); });
     m_themesPage = new ThemesPage(this, *m_themes);
+    m_aboutPage = new AboutPage(this);
+    m_languagePage = new LanguagePage(this, *m_languages);
+    m_toolbarSetBox = new ToolbarSetBox(*m_toolbarSets);
+    m_integrationPage = new IntegrationPage(this, m_toolbarSetBox);
+    m_pages = {m_libraryPage, m_themesPage, m_aboutPage, m_languagePage, m_integrationPage};
+    wireLibraryPage();
     wireThemesPage();
-    m_pages = {m_libraryPage, m_themesPage, new AboutPage(this), new LanguagePage(this),
-               new IntegrationPage(this)};
+    wireLanguagePage();
+    wireIntegrationPage();
+    setLinkOpener([](const QString &link) { QDesktopServices::openUrl(QUrl::fromEncoded(link.toUtf8())); });
     for (QWidget *page : m_pages) {
         Anchors::place(page, pageRect, Anchors::kAll);
         page->hide();
@@ -131,6 +144,7 @@ void TForm1::buildLayout()
         auto *holder = new QLabel(this);
         holder->setObjectName(QStringLiteral("i_%1").arg(i + 1));
         holder->setFixedSize(32, 32);
+        holder->setPixmap(QPixmap(ProgramImages::path(QStringLiteral("i_%1").arg(i + 1).toLatin1().constData())));
         holder->hide();
         m_iconHolders[i] = holder;
     }
@@ -153,121 +167,11 @@ void TForm1::guarded(const std::function<void()> &work)
     }
 }
 
-void TForm1::FormCreate()
-{
-    step("create RecordPaths", [this] { m_recordPaths.clear(); });
-    step("fill theme list", [this] { m_themes->RefreshThemeList(); });
-    step("restore geometry", [this] { restoreGeometry(); });
-    step("load current language", [this] { loadCurrentLanguage(); });
-    step("translate window", [this] { LanguageSupport::TranslateMainWindow(this); });
-    step("use system font", [this] { UseSystemFont(); });
-    step("select page 1", [this] { SelectPage(1); });
-    step("install hint handler", [this] {
-        m_hintTracker = new HintTracker([this](const QString &hint) { ShowApplicationHint(hint); }, this);
-        qApp->installEventFilter(m_hintTracker);
-    });
-    step("select current theme", [this] {
-        m_themes->selectCurrentTheme();
-        m_themesPage->showInfo();
-    });
-    // Qt's drag and drop stands for the window's message hook and the
-    // shell's drop registration.
-    step("accept dropped files", [this] { setAcceptDrops(true); });
-}
-
-void TForm1::FormShow()
-{
-    step("load badge records", [this] { m_libraryPage->firstLoad(); });
-    step("fill theme list panel", [this] { m_themesPage->fillListPanel(); });
-    step("set up record grid", [this] { m_libraryPage->setUpGrid(); });
-    step("hand over command line", [this] { handOverCommandLine(); });
-}
-
-void TForm1::FormDestroy()
-{
-    step("save geometry", [this] {
-        TTntIniFile settings(m_folder.file(u"settings.ini"));
-        StoredGeometry::writeOnExit(settings, windowStateCode(), frameGeometry());
-    });
-    step("stop accepting dropped files", [this] { setAcceptDrops(false); });
-    step("remove hint handler", [this] {
-        if (m_hintTracker)
-            qApp->removeEventFilter(m_hintTracker);
-    });
-    step("release RecordPaths", [this] { m_recordPaths.clear(); });
-}
-
-void TForm1::wireThemesPage()
-{
-    const auto describe = [this] {
-        m_themes->ListBox1Click();
-        m_themesPage->showInfo();
-    };
-    QListView *list = m_themesPage->themeList();
-    connect(list, &QListView::clicked, this, [this, describe] { guarded(describe); });
-    connect(&m_themes->selection(), &QItemSelectionModel::selectionChanged, this,
-            [this, describe] { guarded(describe); });
-    connect(list, &QListView::doubleClicked, this, [this] { guarded([this] { m_themes->ListBox1DblClick(); }); });
-    connect(m_themesPage->addButton(), &QToolButton::clicked, this,
-            [this] { guarded([this] { m_themes->tb_AddThemeClick(); }); });
-    connect(m_themesPage->deleteButton(), &QToolButton::clicked, this,
-            [this] { guarded([this] { m_themes->tb_DeleteThemeClick(); }); });
-    connect(m_themesPage->packButton(), &QToolButton::clicked, this,
-            [this] { guarded([this] { m_themes->tb_PackThemeClick(); }); });
-}
-
-void TForm1::handOverCommandLine()
-{
-    if (m_arguments.isEmpty())
-        return;
-    const QString argument = m_arguments.first();
-    const qsizetype separator = std::max(argument.lastIndexOf(u'/'), argument.lastIndexOf(u'\\'));
-    const qsizetype dot = argument.lastIndexOf(u'.');
-    if (dot <= separator || argument.sliced(dot).toUpper() != u".VQK")
-        return;
-    m_pendingPackagePath = argument;
-    m_themes->tb_AddThemeClick();
-}
-
-void TForm1::HandleDroppedFiles(const QStringList &paths)
-{
-    for (const QString &path : paths) {
-        if (!QFileInfo(path).isFile())
-            continue;
-        m_pendingPackagePath = path;
-        m_themes->tb_AddThemeClick();
-    }
-}
-
-void TForm1::dragEnterEvent(QDragEnterEvent *event)
-{
-    if (event->mimeData()->hasUrls())
-        event->acceptProposedAction();
-}
-
-void TForm1::dropEvent(QDropEvent *event)
-{
-    QStringList paths;
-    for (const QUrl &url : event->mimeData()->urls()) {
-        if (url.isLocalFile())
-            paths.append(url.toLocalFile());
-    }
-    event->acceptProposedAction();
-    guarded([this, &paths] { HandleDroppedFiles(paths); });
-}
-
 void TForm1::restoreGeometry()
 {
     TTntIniFile settings(m_folder.file(u"settings.ini"));
     m_geometry = StoredGeometry::read(settings);
     setGeometry(m_geometry.left, m_geometry.top, m_geometry.width, m_geometry.height);
-}
-
-void TForm1::loadCurrentLanguage()
-{
-    TTntIniFile settings(m_folder.file(u"settings.ini"));
-    LanguageSupport::CurLang = settings.ReadString(QStringLiteral("Translate"), QStringLiteral("CurLang"),
-                                                   QStringLiteral("Default (my bad English)"));
 }
 
 void TForm1::UseSystemFont()
@@ -279,11 +183,13 @@ void TForm1::SelectPage(int page)
 {
     if (page < 1 || page > 5)
         return;
+    // The pictures are built afresh every time, so they show the current
+    // icons and the captions in the current language.
     for (int i = 0; i < 5; ++i) {
-        NavigationTile *tile = m_tiles[i];
-        const bool active = i + 1 == page;
-        tile->setBackgroundRole(active ? QPalette::Midlight : QPalette::Button);
-        tile->setText(Translate(QString::fromLatin1(kTiles[i].captionKey)));
+        const QPixmap icon = m_iconHolders[i]->pixmap();
+        const QString caption = Translate(QString::fromLatin1(kTiles[i].captionKey));
+        m_tiles[i]->setPixmap(i + 1 == page ? NavigationTiles::activeTile(icon, caption)
+                                            : NavigationTiles::inactiveTile(icon, caption));
     }
     for (int i = 0; i < 5; ++i)
         m_pages[i]->setVisible(i + 1 == page);
@@ -291,9 +197,17 @@ void TForm1::SelectPage(int page)
     m_currentPage = page;
 }
 
+void TForm1::setLinkOpener(std::function<void(const QString &)> opener)
+{
+    m_aboutPage->openLink = opener;
+    m_languagePage->downloadLink()->onClick = [this, opener] { opener(AboutLinks::kLanguagesPage); };
+}
+
 void TForm1::ShowApplicationHint(const QString &hint)
 {
-    m_hintPanel->setText(hint);
+    // The panel is 200 pixels wide; a longer hint is cut with an ellipsis.
+    m_hintPanel->setText(m_hintPanel->fontMetrics().elidedText(hint, Qt::ElideRight, m_hintPanel->width() - 4));
+    m_hintPanel->setProperty("fullHint", hint);
 }
 
 void TForm1::FormResize()

@@ -11,9 +11,13 @@
 #include <memory>
 
 class AboutPage;
+class LanguageList;
 class LibraryController;
+class ShellIntegration;
 class ThemeArchive;
 class ThemesController;
+class ToolbarSetBox;
+class ToolbarSets;
 class HintTracker;
 class IntegrationPage;
 class LanguagePage;
@@ -39,6 +43,10 @@ public:
     LibraryPage *libraryPage() const { return m_libraryPage; }
     ThemesPage *themesPage() const { return m_themesPage; }
     ThemesController &themes() { return *m_themes; }
+    LanguageList &languages() { return *m_languages; }
+    AboutPage *aboutPage() const { return m_aboutPage; }
+    // The desktop's "open" action for the program's links.
+    void setLinkOpener(std::function<void(const QString &)> opener);
     const QString &pendingPackagePath() const { return m_pendingPackagePath; }
 
     // Each existing file (not folder) of a drop goes to the package
@@ -77,9 +85,17 @@ private:
     void FormResize();
     void UseSystemFont();
     void restoreGeometry();
-    void loadCurrentLanguage();
     void handOverCommandLine();
+    void wireLibraryPage();
     void wireThemesPage();
+    void wireLanguagePage();
+    void wireIntegrationPage();
+    void readShellState();
+    void Button1Click();
+    void cbTBThemesChange(int row);
+    void selectSavedToolbarSet();
+    void loadSavedToolbarSet();
+    void loadToolbarSet(const QString &set);
     int windowStateCode() const;
     void centre();
     void fitOuterSize();
@@ -103,7 +119,15 @@ private:
     std::unique_ptr<LibraryController> m_library;
     std::unique_ptr<ThemeArchive> m_archive;
     std::unique_ptr<ThemesController> m_themes;
+    std::unique_ptr<LanguageList> m_languages;
+    std::unique_ptr<ToolbarSets> m_toolbarSets;
+    std::unique_ptr<ShellIntegration> m_shell;
     ThemesPage *m_themesPage = nullptr;
+    LanguagePage *m_languagePage = nullptr;
+    IntegrationPage *m_integrationPage = nullptr;
+    AboutPage *m_aboutPage = nullptr;
+    ToolbarSetBox *m_toolbarSetBox = nullptr;
+    bool m_programmaticSetChange = false;
     LibraryPage *m_libraryPage = nullptr;
     std::array<NavigationTile *, 5> m_tiles{};
     std::array<QWidget *, 5> m_pages{};

@@ -27,8 +27,7 @@ QStringList ThemeFolders::RefreshThemeList() const
 {
     // Hidden entries are skipped (a leading "." stands for the hidden
     // attribute here); the list keeps the file system's order.
-    const QStringList entries =
-        QDir(themesFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Unsorted);
+    const QStringList entries = QDir(themesFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Unsorted);
     QStringList themes;
     for (const QString &name : entries) {
         if (name.isEmpty() || name == u"." || name == u".." || name == u"...")
@@ -48,8 +47,8 @@ ThemeInfo ThemeFolders::readInfo(const QString &name) const
     info.version = plist.ReadString(section, QStringLiteral("VER"), QString());
     info.themeName = plist.ReadString(section, QStringLiteral("THEME_NAME"), QString());
     static const QRegularExpression breakMarker(QStringLiteral("/n"), QRegularExpression::CaseInsensitiveOption);
-    info.copyright = plist.ReadString(section, QStringLiteral("COPYRIGHT"), QString())
-                         .replace(breakMarker, QStringLiteral("\n\r"));
+    info.copyright =
+        plist.ReadString(section, QStringLiteral("COPYRIGHT"), QString()).replace(breakMarker, QStringLiteral("\n\r"));
     return info;
 }
 

@@ -30,7 +30,7 @@ FileDialogRequest packageDialog(const QString &title)
 bool looksLikeIcon(const QByteArray &bytes)
 {
     return bytes.size() >= 6 && bytes[0] == 0 && bytes[1] == 0 && bytes[2] == 1 && bytes[3] == 0
-        && (bytes[4] != 0 || bytes[5] != 0);
+           && (bytes[4] != 0 || bytes[5] != 0);
 }
 
 [[noreturn]] void cannotCreate(const QString &file, const QString &reason)
@@ -59,12 +59,15 @@ private:
 
 } // namespace
 
-ThemesController::ThemesController(ProgramFolder folder, Prompt &prompt, ThemeArchive &archive,
-                                   QString &pendingPackage, ThemeApplier::Launcher launcher)
-    : m_folder(folder), m_prompt(prompt), m_archive(archive), m_pendingPackage(pendingPackage), m_folders(folder),
+ThemesController::ThemesController(ProgramFolder folder, Prompt &prompt, ThemeArchive &archive, QString &pendingPackage,
+                                   ThemeApplier::Launcher launcher)
+    : m_folder(folder),
+      m_prompt(prompt),
+      m_archive(archive),
+      m_pendingPackage(pendingPackage),
+      m_folders(folder),
       m_applier(folder, std::move(launcher))
-{
-}
+{}
 
 void ThemesController::RefreshThemeList()
 {
@@ -150,11 +153,11 @@ void ThemesController::install()
     const auto corrupted = [this] {
         m_prompt.note(Translate(QStringLiteral("Error")), Translate(QStringLiteral("Theme is corrupted, sorry.")));
     };
-    const QStringList required{"1.ico", "2.ico", "3.ico", "4.ico", "5.ico",    "6.ico",
+    const QStringList required{"1.ico", "2.ico", "3.ico", "4.ico",  "5.ico",    "6.ico",
                                "7.ico", "8.ico", "9.ico", "10.ico", "plist.ini"};
     for (const QString &needle : required) {
-        const bool present = std::any_of(entries.begin(), entries.end(),
-                                         [&](const QString &entry) { return entry.contains(needle); });
+        const bool present =
+            std::any_of(entries.begin(), entries.end(), [&](const QString &entry) { return entry.contains(needle); });
         if (!present)
             return corrupted();
     }
@@ -176,8 +179,8 @@ void ThemesController::install()
         icons.append(*icon);
     }
 
-    const QString question = Translate(QStringLiteral("Install theme :")) + QStringLiteral(" \"") + *name
-        + QStringLiteral("\" ?");
+    const QString question =
+        Translate(QStringLiteral("Install theme :")) + QStringLiteral(" \"") + *name + QStringLiteral("\" ?");
     if (!m_prompt.confirm(Translate(QStringLiteral("Confirm")), question))
         return;
     writeTheme(*name, icons, *plist);
@@ -242,7 +245,8 @@ void ThemesController::tb_DeleteThemeClick()
         return;
     const std::optional<QString> name = selectedTheme();
     if (!name) {
-        m_prompt.note(Translate(QStringLiteral("Information")), Translate(QStringLiteral("Please select theme to delete.")));
+        m_prompt.note(Translate(QStringLiteral("Information")),
+                      Translate(QStringLiteral("Please select theme to delete.")));
         return;
     }
     if (!m_prompt.confirm(Translate(QStringLiteral("Accept ?")), Translate(QStringLiteral("Remove selected Theme ?"))))
@@ -264,7 +268,8 @@ void ThemesController::tb_PackThemeClick()
         return;
     const std::optional<QString> name = selectedTheme();
     if (!name) {
-        m_prompt.note(Translate(QStringLiteral("Information")), Translate(QStringLiteral("Please select theme to pack.")));
+        m_prompt.note(Translate(QStringLiteral("Information")),
+                      Translate(QStringLiteral("Please select theme to pack.")));
         return;
     }
     FileDialogRequest dialog = packageDialog(QStringLiteral("Save Packed theme for Distribution as"));

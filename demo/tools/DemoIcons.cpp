@@ -11,6 +11,11 @@ namespace DemoIcons {
 
 QImage badge(int number, int size, BadgeStyle style, const QColor &colour)
 {
+    return lettered(QString::number(number), size, style, colour);
+}
+
+QImage lettered(const QString &text, int size, BadgeStyle style, const QColor &colour)
+{
     QImage image(size, size, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter p(&image);
@@ -44,10 +49,10 @@ QImage badge(int number, int size, BadgeStyle style, const QColor &colour)
     }
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setBold(true);
-    font.setPixelSize(number >= 10 ? size * 4 / 10 : size * 11 / 20);
+    font.setPixelSize(text.size() >= 2 ? size * 4 / 10 : size * 11 / 20);
     p.setFont(font);
     p.setPen(Qt::white);
-    p.drawText(r, Qt::AlignCenter, QString::number(number));
+    p.drawText(r, Qt::AlignCenter, text);
     return image;
 }
 

@@ -11,6 +11,8 @@ enum class BadgeStyle { Disc, Square, Star };
 
 // A numbered badge of the given size.
 QImage badge(int number, int size, BadgeStyle style, const QColor &colour);
+// A badge carrying a short text instead of a number.
+QImage lettered(const QString &text, int size, BadgeStyle style, const QColor &colour);
 // A small flag: stripes of the given colours, optionally with a cross.
 QImage flag(const QList<QColor> &stripes, bool cross, const QColor &crossColour = Qt::white);
 

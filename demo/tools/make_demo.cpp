@@ -105,8 +105,8 @@ const QList<DemoTheme> &demoThemes()
         {QStringLiteral("Blue.Glass"), QStringLiteral("Blue Glass"),
          QStringLiteral("Square badges in shades of blue./NThe list shows it as Blue: it cuts the extension."),
          BadgeStyle::Square, 200, -1},
-        {QStringLiteral("Stars"), QStringLiteral("Stars"), QStringLiteral("Bright star badges."), BadgeStyle::Star,
-         230, 20},
+        {QStringLiteral("Stars"), QStringLiteral("Stars"), QStringLiteral("Bright star badges."), BadgeStyle::Star, 230,
+         20},
     };
     return themes;
 }
@@ -142,6 +142,25 @@ bool paintIcons(const QString &root)
 {
     using namespace DemoIcons;
     bool ok = writeIco(root + QStringLiteral("/langs/en-GB.ico"), flag({QColor(1, 33, 105)}, true));
+    ok &= writeIco(root + QStringLiteral("/langs/uk.ico"), flag({QColor(1, 33, 105)}, true));
+    ok &= writeIco(root + QStringLiteral("/langs/de.ico"),
+                   flag({Qt::black, QColor(221, 0, 0), QColor(255, 206, 0)}, false));
+    ok &= writeIco(root + QStringLiteral("/langs/fr.ico"),
+                   flag({QColor(0, 35, 149), Qt::white, QColor(237, 41, 57)}, false));
+    // Two navigation icon sets: one complete, one lacking two icons (their
+    // tiles keep the built-in ones).
+    const char *files[] = {"library.ico", "themes.ico", "About.ico", "Language.ico", "options.ico"};
+    const char *letters[] = {"L", "T", "?", "A", "S"};
+    QDir(root + QStringLiteral("/toolbar")).removeRecursively();
+    for (int page = 0; page < 5; ++page) {
+        ok &= writeIco(
+            root + QStringLiteral("/toolbar/Pastel/") + files[page],
+            lettered(QString::fromLatin1(letters[page]), 32, BadgeStyle::Square, QColor::fromHsv(page * 60, 90, 235)));
+        if (page != 2 && page != 4)
+            ok &= writeIco(root + QStringLiteral("/toolbar/Mono/") + files[page],
+                           lettered(QString::fromLatin1(letters[page]), 32, BadgeStyle::Disc, QColor(90, 90, 100)));
+    }
+    QDir().mkpath(root + QStringLiteral("/toolbar/Default"));
     QDir(root + QStringLiteral("/themes")).removeRecursively();
     for (const DemoTheme &theme : demoThemes())
         ok &= writeTheme(root + QStringLiteral("/themes/") + theme.folder, theme);
@@ -159,9 +178,12 @@ bool paintIcons(const QString &root)
 // A package to try installing, made with the program's own archive layer.
 bool writePackage(const QString &root, const QString &staging)
 {
-    const DemoTheme sunset{QStringLiteral("Sunset"), QStringLiteral("Sunset"),
+    const DemoTheme sunset{QStringLiteral("Sunset"),
+                           QStringLiteral("Sunset"),
                            QStringLiteral("Warm evening colours./nInstalled from Sunset.vqk."),
-                           DemoIcons::BadgeStyle::Disc, 200, 300};
+                           DemoIcons::BadgeStyle::Disc,
+                           200,
+                           300};
     QDir(staging).removeRecursively();
     if (!writeTheme(staging, sunset))
         return false;
@@ -169,7 +191,7 @@ bool writePackage(const QString &root, const QString &staging)
     LibZipArchive archive;
     return archive.addFiles(root + QStringLiteral("/Sunset.vqk"), staging,
                             {QStringLiteral("*.ico"), QStringLiteral("*.ini")}, ThemeArchive::AddOptions{})
-        == 11;
+           == 11;
 }
 
 // Stands for the icon cache refresher started after a theme change; the
@@ -196,7 +218,8 @@ int main(int argc, char *argv[])
     const QString source = QString::fromLocal8Bit(argv[1]);
     const QString root = QDir(QString::fromLocal8Bit(argv[2])).absolutePath();
     QDir().mkpath(root);
-    if (!copyTree(source, root) || !paintIcons(root) || !writePackage(root, QDir::currentPath() + QStringLiteral("/Sunset")) || !writeIcoswap(root)
+    if (!copyTree(source, root) || !paintIcons(root)
+        || !writePackage(root, QDir::currentPath() + QStringLiteral("/Sunset")) || !writeIcoswap(root)
         || !writeFile(root + "/base.ini", badgeRecords(root))) {
         std::fprintf(stderr, "make_demo: could not lay out %s\n", qPrintable(root));
         return 1;

@@ -1,14 +1,68 @@
 #include "LanguagePage.h"
 
+#include "i18n/LanguageList.h"
 #include "platform/ui/Anchors.h"
 #include "platform/ui/Controls.h"
+#include "platform/ui/LinkLabel.h"
+#include "platform/ui/SystemColours.h"
+#include "resources/ProgramImages.h"
 
+#include <QFileInfo>
 #include <QGroupBox>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
+#include <QPainter>
+#include <QStyledItemDelegate>
 
-LanguagePage::LanguagePage(QWidget *parent) : QWidget(parent)
+namespace {
+
+// ListBox2MeasureItem and ListBox2DrawItem.
+class LanguageDelegate final : public QStyledItemDelegate
+{
+public:
+    LanguageDelegate(const LanguageList &languages, QObject *parent)
+        : QStyledItemDelegate(parent), m_languages(languages)
+    {}
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const override
+    {
+        return QSize(option.rect.width(), QFontMetrics(option.font).height() + 10);
+    }
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        const QRect rect = option.rect;
+        const bool selected = option.state & QStyle::State_Selected;
+        const QString row = index.data().toString();
+        painter->save();
+        painter->fillRect(rect, selected ? QColor(0, 113, 225)
+                                         : (index.row() % 2 ? QColor(216, 233, 254) : QColor(Qt::white)));
+        painter->setPen(selected ? SystemColours::highlightedText() : QColor(Qt::black));
+        painter->setFont(option.font);
+        const QFontMetrics metrics(option.font);
+        // Each paint reads the language file afresh.
+        painter->drawText(QPoint(24, rect.top() + 1 + metrics.ascent()), m_languages.rowLabel(row));
+        painter->drawText(QPoint(rect.right() + 1 - 45, rect.top() + 1 + metrics.ascent()),
+                          m_languages.ReadLanguageVersion(row));
+        const QString flag = m_languages.flagFile(row);
+        if (!flag.isEmpty() && QFileInfo::exists(flag)) {
+            const QImage icon = QImageReader(flag, "ico").read();
+            const int top = row == QStringLiteral("English") ? rect.top() : rect.top() + 2;
+            if (!icon.isNull())
+                painter->drawImage(QPoint(rect.left() + 3, top), icon);
+        }
+        painter->restore();
+    }
+
+private:
+    const LanguageList &m_languages;
+};
+
+} // namespace
+
+LanguagePage::LanguagePage(QWidget *parent, LanguageList &languages) : QWidget(parent), m_languages(languages)
 {
     using namespace Controls;
     setObjectName(QStringLiteral("p_4"));
@@ -18,7 +72,13 @@ LanguagePage::LanguagePage(QWidget *parent) : QWidget(parent)
     instruction->setText(QStringLiteral("双击列表中的语言以选择程序界面语言"));
     Anchors::place(instruction, QRect(4, 8, 580, 16), Qt::LeftEdge | Qt::TopEdge | Qt::RightEdge);
 
-    m_list = make<QListWidget>(this, "ListBox2");
+    m_list = make<QListView>(this, "ListBox2");
+    m_list->setModel(&languages.list());
+    m_list->setSelectionModel(&languages.selection());
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setUniformItemSizes(true);
+    m_list->setItemDelegate(new LanguageDelegate(languages, m_list));
     Anchors::place(m_list, QRect(4, 30, 350, 326), Anchors::kAll);
 
     auto *credits = make<QGroupBox>(this, "GroupBox2");
@@ -29,10 +89,11 @@ LanguagePage::LanguagePage(QWidget *parent) : QWidget(parent)
         const char *label;
         QString caption;
         const char *field;
+        QLineEdit **target;
     } rows[] = {
-        {"Label13", QStringLiteral("翻译者:"), "ed_Author"},
-        {"Label14", QStringLiteral("主页:"), "ed_www"},
-        {"Label15", QStringLiteral("电子邮件:"), "ed_Email"},
+        {"Label13", QStringLiteral("翻译者:"), "ed_Author", &m_author},
+        {"Label14", QStringLiteral("主页:"), "ed_www", &m_www},
+        {"Label15", QStringLiteral("电子邮件:"), "ed_Email", &m_email},
     };
     int y = 22;
     for (const auto &row : rows) {
@@ -43,11 +104,22 @@ LanguagePage::LanguagePage(QWidget *parent) : QWidget(parent)
         auto *field = make<QLineEdit>(credits, row.field);
         field->setReadOnly(true);
         Anchors::place(field, QRect(10, y + 18, 205, 21));
+        *row.target = field;
         y += 48;
     }
     auto *linkIcon = make<QLabel>(credits, "Image2");
+    linkIcon->setPixmap(QPixmap(ProgramImages::path("link")));
     Anchors::place(linkIcon, QRect(10, 180, 16, 16));
-    auto *download = make<QLabel>(credits, "Label12");
-    download->setText(QStringLiteral("下载其他语言"));
-    Anchors::place(download, QRect(30, 180, 185, 16));
+    m_download = new LinkLabel(credits);
+    m_download->setObjectName(QStringLiteral("Label12"));
+    m_download->setText(QStringLiteral("下载其他语言"));
+    Anchors::place(m_download, QRect(30, 180, 185, 16));
+}
+
+void LanguagePage::showCredits()
+{
+    const TranslatorCredits &credits = m_languages.credits();
+    m_author->setText(credits.author);
+    m_www->setText(credits.www);
+    m_email->setText(credits.email);
 }

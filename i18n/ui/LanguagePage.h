@@ -2,16 +2,29 @@
 
 #include <QWidget>
 
-class QListWidget;
+class LanguageList;
+class LinkLabel;
+class QLineEdit;
+class QListView;
 
-// The language page p_4: the language list and the translator's credits.
+// The language page p_4: the language list, drawn here, and the
+// translator's credits. Its rules live in LanguageList.
 class LanguagePage final : public QWidget
 {
 public:
-    explicit LanguagePage(QWidget *parent);
+    LanguagePage(QWidget *parent, LanguageList &languages);
 
-    QListWidget *languageList() const { return m_list; }
+    QListView *languageList() const { return m_list; }
+    LinkLabel *downloadLink() const { return m_download; }
+
+    // Shows the credits LanguageList holds.
+    void showCredits();
 
 private:
-    QListWidget *m_list = nullptr;
+    LanguageList &m_languages;
+    QListView *m_list = nullptr;
+    QLineEdit *m_author = nullptr;
+    QLineEdit *m_www = nullptr;
+    QLineEdit *m_email = nullptr;
+    LinkLabel *m_download = nullptr;
 };

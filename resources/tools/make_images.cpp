@@ -6,7 +6,11 @@
 #include <QColor>
 #include <QDir>
 #include <QImage>
+#include <QImageWriter>
+#include <QPainter>
+#include <QPainterPath>
 
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -107,6 +111,178 @@ QImage invalidMark(bool selected)
     return image;
 }
 
+// The program's own pictures: the built-in navigation icons, the program
+// icon, the package icon and the link icon, drawn from simple shapes.
+QImage canvas(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    return image;
+}
+
+QImage libraryIcon()
+{
+    QImage image = canvas(32);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    for (int i = 0; i < 3; ++i) {
+        p.setPen(QPen(QColor(70, 90, 120), 1));
+        p.setBrush(QColor(250 - i * 15, 250 - i * 10, 255));
+        p.drawRoundedRect(QRectF(4 + i * 4, 3 + i * 4, 18, 22), 2, 2);
+    }
+    p.setBrush(QColor(220, 60, 60));
+    p.setPen(Qt::NoPen);
+    p.drawEllipse(QRectF(19, 19, 11, 11));
+    return image;
+}
+
+QImage themesIcon()
+{
+    QImage image = canvas(32);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(120, 90, 50), 1.2));
+    p.setBrush(QColor(240, 220, 180));
+    p.drawEllipse(QRectF(2, 4, 28, 24));
+    const QColor dots[] = {QColor(220, 50, 50), QColor(50, 160, 60), QColor(50, 90, 220), QColor(240, 190, 30)};
+    const QPointF at[] = {{9, 11}, {16, 8}, {23, 11}, {24, 19}};
+    for (int i = 0; i < 4; ++i) {
+        p.setBrush(dots[i]);
+        p.setPen(Qt::NoPen);
+        p.drawEllipse(at[i], 3.2, 3.2);
+    }
+    p.setBrush(Qt::transparent);
+    p.setCompositionMode(QPainter::CompositionMode_Clear);
+    p.drawEllipse(QPointF(11, 21), 3.5, 3.5);
+    return image;
+}
+
+QImage aboutIcon()
+{
+    QImage image = canvas(32);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(20, 70, 160), 1.5));
+    p.setBrush(QColor(90, 150, 230));
+    p.drawEllipse(QRectF(2, 2, 28, 28));
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    p.drawEllipse(QRectF(14, 7, 4.5, 4.5));
+    p.drawRoundedRect(QRectF(14, 13.5, 4.5, 12), 1.5, 1.5);
+    return image;
+}
+
+QImage languageIcon()
+{
+    QImage image = canvas(32);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(QColor(120, 200, 240));
+    p.setPen(QPen(QColor(20, 90, 140), 1.5));
+    p.drawEllipse(QRectF(3, 3, 26, 26));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QRectF(10, 3, 12, 26));
+    p.drawLine(QPointF(3, 16), QPointF(29, 16));
+    p.drawLine(QPointF(5, 9.5), QPointF(27, 9.5));
+    p.drawLine(QPointF(5, 22.5), QPointF(27, 22.5));
+    return image;
+}
+
+QImage optionsIcon()
+{
+    QImage image = canvas(32);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath gear;
+    const QPointF c(16, 16);
+    for (int i = 0; i < 16; ++i) {
+        const double radius = (i % 2) ? 10.0 : 14.0;
+        const double a0 = i * M_PI / 8 - M_PI / 16;
+        const double a1 = i * M_PI / 8 + M_PI / 16;
+        const QPointF p0 = c + QPointF(radius * std::cos(a0), radius * std::sin(a0));
+        const QPointF p1 = c + QPointF(radius * std::cos(a1), radius * std::sin(a1));
+        i == 0 ? gear.moveTo(p0) : gear.lineTo(p0);
+        gear.lineTo(p1);
+    }
+    gear.closeSubpath();
+    gear.addEllipse(c, 4.5, 4.5);
+    p.setPen(QPen(QColor(60, 60, 70), 1));
+    p.setBrush(QColor(160, 165, 180));
+    p.drawPath(gear);
+    return image;
+}
+
+// The program's icon: a document carrying a round badge.
+QImage programIcon(int size)
+{
+    QImage image = canvas(size);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 128.0, size / 128.0);
+    p.setPen(QPen(QColor(60, 80, 110), 3));
+    p.setBrush(QColor(248, 250, 255));
+    QPainterPath page;
+    page.moveTo(22, 8);
+    page.lineTo(82, 8);
+    page.lineTo(104, 30);
+    page.lineTo(104, 116);
+    page.lineTo(22, 116);
+    page.closeSubpath();
+    p.drawPath(page);
+    p.setPen(QPen(QColor(170, 185, 210), 4));
+    for (int y = 40; y <= 80; y += 14)
+        p.drawLine(36, y, 80, y);
+    QRadialGradient glow(QPointF(86, 90), 34);
+    glow.setColorAt(0, QColor(255, 140, 90));
+    glow.setColorAt(1, QColor(200, 40, 40));
+    p.setBrush(glow);
+    p.setPen(QPen(QColor(140, 20, 20), 3));
+    p.drawEllipse(QPointF(88, 92), 30, 30);
+    p.setPen(QPen(Qt::white, 8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawLine(QPointF(75, 92), QPointF(85, 102));
+    p.drawLine(QPointF(85, 102), QPointF(102, 80));
+    return image;
+}
+
+// Theme packages: a small box with the badge colours.
+QImage packageIcon(int size)
+{
+    QImage image = canvas(size);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 32.0, size / 32.0);
+    p.setPen(QPen(QColor(110, 80, 40), 1));
+    p.setBrush(QColor(215, 170, 110));
+    p.drawRect(QRectF(4, 10, 24, 18));
+    p.setBrush(QColor(235, 200, 140));
+    p.drawRect(QRectF(2, 6, 28, 6));
+    const QColor colours[] = {QColor(220, 60, 60), QColor(60, 160, 70), QColor(60, 100, 220)};
+    for (int i = 0; i < 3; ++i) {
+        p.setBrush(colours[i]);
+        p.setPen(Qt::NoPen);
+        p.drawEllipse(QPointF(10 + i * 6, 20), 2.6, 2.6);
+    }
+    return image;
+}
+
+// The link icon beside the web and mail links.
+QImage linkIcon()
+{
+    QImage image = canvas(16);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(30, 90, 200), 1.6));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(1.5, 5.5, 7, 5), 2.5, 2.5);
+    p.drawRoundedRect(QRectF(7.5, 5.5, 7, 5), 2.5, 2.5);
+    return image;
+}
+
+bool saveIco(const QImage &image, const QString &path)
+{
+    return QImageWriter(path, "ico").write(image);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -117,9 +293,13 @@ int main(int argc, char *argv[])
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
     QDir().mkpath(out.path());
-    const bool ok = active().save(out.filePath("ACTIVE.png")) && inactive().save(out.filePath("UNACTIVE.png"))
-                    && sortGlyph().save(out.filePath("Image6.png"))
-                    && invalidMark(false).save(out.filePath("imgInvalid.png"))
-                    && invalidMark(true).save(out.filePath("imgInvalid_Sel.png"));
+    const bool ok =
+        active().save(out.filePath("ACTIVE.png")) && inactive().save(out.filePath("UNACTIVE.png"))
+        && sortGlyph().save(out.filePath("Image6.png")) && invalidMark(false).save(out.filePath("imgInvalid.png"))
+        && invalidMark(true).save(out.filePath("imgInvalid_Sel.png")) && libraryIcon().save(out.filePath("i_1.png"))
+        && themesIcon().save(out.filePath("i_2.png")) && aboutIcon().save(out.filePath("i_3.png"))
+        && languageIcon().save(out.filePath("i_4.png")) && optionsIcon().save(out.filePath("i_5.png"))
+        && programIcon(128).save(out.filePath("MAINICON.png")) && saveIco(programIcon(64), out.filePath("MAINICON.ico"))
+        && packageIcon(64).save(out.filePath("VQKFILE.png")) && linkIcon().save(out.filePath("link.png"));
     return ok ? 0 : 1;
 }

@@ -8,7 +8,7 @@
 #include <QGroupBox>
 #include <QPushButton>
 
-IntegrationPage::IntegrationPage(QWidget *parent) : QWidget(parent)
+IntegrationPage::IntegrationPage(QWidget *parent, QComboBox *toolbarSets) : QWidget(parent), m_sets(toolbarSets)
 {
     using namespace Controls;
     setObjectName(QStringLiteral("p_5"));
@@ -24,11 +24,12 @@ IntegrationPage::IntegrationPage(QWidget *parent) : QWidget(parent)
         QString caption;
         int y;
         bool visible;
+        QCheckBox **target;
     } boxes[] = {
-        {"cb_Menu", QStringLiteral("在文件和文件夹的右键菜单中显示"), 24, true},
-        {"cb_Prop", QStringLiteral("在所有文件的属性页中显示"), 48, true},
-        {"cb_All", QStringLiteral("Menu for All files"), 24, false},
-        {"cb_Folders", QStringLiteral("Menu for Folders"), 48, false},
+        {"cb_Menu", QStringLiteral("在文件和文件夹的右键菜单中显示"), 24, true, &m_menu},
+        {"cb_Prop", QStringLiteral("在所有文件的属性页中显示"), 48, true, &m_prop},
+        {"cb_All", QStringLiteral("Menu for All files"), 24, false, &m_all},
+        {"cb_Folders", QStringLiteral("Menu for Folders"), 48, false, &m_folders},
     };
     for (const auto &b : boxes) {
         auto *box = make<QCheckBox>(shellBox, b.name);
@@ -36,13 +37,14 @@ IntegrationPage::IntegrationPage(QWidget *parent) : QWidget(parent)
         box->setChecked(true);
         box->setVisible(b.visible);
         Anchors::place(box, QRect(12, b.y, 560, 20), across);
+        *b.target = box;
     }
 
     auto *toolbarBox = make<QGroupBox>(this, "GroupBox3");
     toolbarBox->setTitle(QStringLiteral("工具栏外观"));
     Anchors::place(toolbarBox, QRect(4, 96, 583, 84), across);
-    m_sets = make<QComboBox>(toolbarBox, "cbTBThemes");
-    Anchors::place(m_sets, QRect(12, 24, 363, 50));
+    m_sets->setParent(toolbarBox);
+    Anchors::place(m_sets, QRect(12, 24, 363, 52));
 
     m_apply = make<QPushButton>(this, "Button1");
     m_apply->setText(QStringLiteral("应用"));

@@ -70,8 +70,8 @@ QByteArray icon(const QColor &colour, int size)
 
 QByteArray plist(const QString &themeName, const QString &extraLines)
 {
-    const QString text = QStringLiteral("[AUTHOR]\r\nTHEME_NAME=%1\r\nNAME=Tester\r\nVER=2.1\r\n").arg(themeName)
-        + extraLines;
+    const QString text =
+        QStringLiteral("[AUTHOR]\r\nTHEME_NAME=%1\r\nNAME=Tester\r\nVER=2.1\r\n").arg(themeName) + extraLines;
     QByteArray bytes("\xFF\xFE");
     bytes.append(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
     return bytes;

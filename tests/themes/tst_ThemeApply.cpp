@@ -226,8 +226,7 @@ void TestThemeApply::startUpSelection()
 void TestThemeApply::describesTheSelectedTheme()
 {
     const QString copyright = QString::fromUtf8("Line one/nLine two/NLine three");
-    m_folder->write("themes/Blue/plist.ini",
-                    ZipBuilder::plist("Blue Theme", "COPYRIGHT=" + copyright + "\r\n"));
+    m_folder->write("themes/Blue/plist.ini", ZipBuilder::plist("Blue Theme", "COPYRIGHT=" + copyright + "\r\n"));
     makeTheme("Bare", {1}, "b");
     m_themes->RefreshThemeList();
     m_themes->selectTheme(int(m_themes->list().stringList().indexOf("Blue")));

@@ -281,7 +281,8 @@ void TestThemePackages::decodesPlistByItsMark_data()
     QTest::newRow("utf-8 with mark") << QByteArray("\xEF\xBB\xBF") + text.toUtf8() << name;
     QTest::newRow("utf-8 without mark") << text.toUtf8() << name;
     QTest::newRow("8-bit") << QByteArray("[AUTHOR]\rTHEME_NAME=Gr\xFCn\r") << QString::fromUtf8("Grün");
-    QTest::newRow("utf-16le, CR only") << ZipBuilder::plist("Rot").replace(QByteArray("\r\0\n\0", 4), QByteArray("\r\0", 2))
+    QTest::newRow("utf-16le, CR only") << ZipBuilder::plist("Rot").replace(QByteArray("\r\0\n\0", 4),
+                                                                           QByteArray("\r\0", 2))
                                        << QString("Rot");
 }
 

@@ -10,8 +10,8 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QSplitter>
-#include <QToolButton>
 #include <QTest>
+#include <QToolButton>
 
 // The themes page rendered offscreen: icon slots, names, row colours, the
 // description memo and the splitter's collapse button.
@@ -75,7 +75,8 @@ void TestThemesPage::drawsIconSlotsNamesAndRowColours()
     // Rows alternate white and light blue; the selected one is blue.
     for (int r = 0; r < 3; ++r) {
         const QRect rect = list->visualRect(m_themes->list().index(r));
-        QCOMPARE(QColor(image.pixel(rect.right() - 2, rect.top() + 2)), r % 2 ? QColor(216, 233, 254) : QColor(Qt::white));
+        QCOMPARE(QColor(image.pixel(rect.right() - 2, rect.top() + 2)),
+                 r % 2 ? QColor(216, 233, 254) : QColor(Qt::white));
     }
     m_themes->selectTheme(1);
     image = list->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);

@@ -8,8 +8,7 @@
 
 ThemeListDelegate::ThemeListDelegate(const ThemeFolders &folders, QObject *parent)
     : QStyledItemDelegate(parent), m_folders(folders)
-{
-}
+{}
 
 QSize ThemeListDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
 {

@@ -1,0 +1,51 @@
+#include "ToolbarSets.h"
+
+#include "platform/AppError.h"
+#include "platform/TntIniFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+
+const std::array<const char *, 5> ToolbarSets::kIconFiles = {"library.ico", "themes.ico", "About.ico", "Language.ico",
+                                                             "options.ico"};
+const std::array<int, 5> ToolbarSets::kPreviewPages = {1, 2, 4, 5, 3};
+
+ToolbarSets::ToolbarSets(ProgramFolder folder) : m_folder(std::move(folder)) {}
+
+QString ToolbarSets::iconFile(const QString &set, int page) const
+{
+    return m_folder.file(QString(QStringLiteral("toolbar/") + set + u'/' + QLatin1String(kIconFiles[page - 1])));
+}
+
+QStringList ToolbarSets::ScanToolbarSets() const
+{
+    return QDir(m_folder.file(u"toolbar"))
+        .entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Unsorted);
+}
+
+QString ToolbarSets::savedSet() const
+{
+    try {
+        return TTntIniFile(m_folder.file(u"settings.ini"))
+            .ReadString(QStringLiteral("Toolbar"), QStringLiteral("Name"), QStringLiteral("Pastel"));
+    } catch (...) {
+        return QStringLiteral("Pastel");
+    }
+}
+
+void ToolbarSets::load(const QString &set, const std::function<void(int page, const QPixmap &icon)> &apply) const
+{
+    // A set name from settings.ini may only name a folder inside toolbar.
+    if (!ProgramFolder::isPlainName(set))
+        return;
+    for (int page = 1; page <= 5; ++page) {
+        const QString file = iconFile(set, page);
+        if (!QFileInfo::exists(file))
+            continue;
+        const QImage image = QImageReader(file, "ico").read();
+        if (image.isNull())
+            throw AppError(QStringLiteral("Icon image is not valid"));
+        apply(page, QPixmap::fromImage(image));
+    }
+}

@@ -1,0 +1,32 @@
+#include "ShellIntegration.h"
+
+#include "RegDLL.h"
+#include "platform/Registry.h"
+#include "platform/TntIniFile.h"
+
+const QString ShellIntegration::kPropertySheetKey =
+    QStringLiteral("*\\shellex\\PropertySheetHandlers\\Varnick.EmblixProp.1");
+const QString ShellIntegration::kFolderMenuKey =
+    QStringLiteral("Directory\\shellex\\ContextMenuHandlers\\Varnick.EmblixContextMenu");
+const QString ShellIntegration::kFileMenuKey =
+    QStringLiteral("*\\shellex\\ContextMenuHandlers\\Varnick.Emblix.ContextMenu");
+
+ShellIntegration::ShellIntegration(ProgramFolder folder) : m_folder(std::move(folder)) {}
+
+ShellIntegration::State ShellIntegration::readState() const
+{
+    State state;
+    state.prop = Registry::canOpenClassesRootKey(m_folder, kPropertySheetKey);
+    state.folders = Registry::canOpenClassesRootKey(m_folder, kFolderMenuKey);
+    state.all = Registry::canOpenClassesRootKey(m_folder, kFileMenuKey);
+    state.menu = state.all && state.folders;
+    return state;
+}
+
+void ShellIntegration::apply(bool menu, bool prop, const QString &toolbarSet) const
+{
+    RegisterServerLibrary(prop, m_folder.file(u"SheetExt.dll"));
+    RegisterServerLibrary(menu, m_folder.file(u"emblixmenu.dll"));
+    TTntIniFile(m_folder.file(u"settings.ini"))
+        .WriteString(QStringLiteral("Toolbar"), QStringLiteral("Name"), toolbarSet);
+}
