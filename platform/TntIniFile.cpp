@@ -1,10 +1,12 @@
 #include "TntIniFile.h"
 
 #include "AppError.h"
+#include "FolderLock.h"
 #include "IniNameTable.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace {
@@ -106,13 +108,12 @@ void TTntIniFile::WriteString(const QString &section, const QString &key, const 
         failWrite();
     if (!m_pendingDeletes.empty())
         UpdateFile();
-    reload(); // the write is made against the file as it is now
-    if (m_stamp.exists && !m_stamp.isFile)
-        failWrite();
-    IniText text{m_encoding, m_document.withValue(sectionName, keyName, value), m_trailingBytes};
-    if (!canEncode(text.encoding, text.text))
-        text.encoding = IniEncoding::Utf8;
-    writeText(std::move(text));
+    rewrite([&]() -> std::optional<IniText> {
+        IniText text{m_encoding, m_document.withValue(sectionName, keyName, value), m_trailingBytes};
+        if (!canEncode(text.encoding, text.text))
+            text.encoding = IniEncoding::Utf8;
+        return text;
+    });
 }
 
 void TTntIniFile::WriteInteger(const QString &section, const QString &key, int value)
@@ -141,27 +142,47 @@ bool TTntIniFile::UpdateFile()
     }
     m_pendingDeletes.clear();
 
-    reload(); // against the file as it is now, so records added meanwhile survive
-    if (!m_stamp.isFile)
-        return true; // a deletion never creates the file
-    std::optional<QString> text;
-    for (const auto &[section, keys] : bySection) {
-        std::optional<QString> shorter =
-            text ? IniDocument(*text).withoutKeys(section, keys) : m_document.withoutKeys(section, keys);
-        if (shorter)
-            text = std::move(shorter);
-    }
-    if (!text)
-        return true;
+    // Against the file as it is now, so records added meanwhile survive.
     try {
-        writeText(IniText{m_encoding, std::move(*text), m_trailingBytes});
+        rewrite([&]() -> std::optional<IniText> {
+            if (!m_stamp.isFile)
+                return std::nullopt; // a deletion never creates the file
+            std::optional<QString> text;
+            for (const auto &[section, keys] : bySection) {
+                std::optional<QString> shorter =
+                    text ? IniDocument(*text).withoutKeys(section, keys) : m_document.withoutKeys(section, keys);
+                if (shorter)
+                    text = std::move(shorter);
+            }
+            if (!text)
+                return std::nullopt;
+            return IniText{m_encoding, std::move(*text), m_trailingBytes};
+        });
     } catch (const AppError &) {
         return false;
     }
     return true;
 }
 
-void TTntIniFile::writeText(IniText text)
+void TTntIniFile::rewrite(const std::function<std::optional<IniText>()> &change)
+{
+    constexpr int kAttempts = 20;
+    const FolderLock lock(QFileInfo(m_fileName).absolutePath());
+    for (int attempt = 1;; ++attempt) {
+        reload();
+        if (m_stamp.exists && !m_stamp.isFile)
+            failWrite();
+        const std::optional<IniText> text = change();
+        if (!text)
+            return;
+        // A writer that does not take the lock keeps changing the file: after
+        // enough rounds the last merge is written all the same.
+        if (commitText(*text, attempt == kAttempts))
+            return;
+    }
+}
+
+bool TTntIniFile::commitText(const IniText &text, bool evenIfChanged)
 {
     // A read-only file must stay as it is, even where the folder would allow
     // the rename (and even for root, whom the access check always lets pass).
@@ -170,11 +191,18 @@ void TTntIniFile::writeText(IniText text)
     QSaveFile file(m_fileName);
     file.setDirectWriteFallback(false);
     const QByteArray bytes = encodeIniText(text);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
+        failWrite();
+    if (!evenIfChanged && FileStamp::of(m_fileName) != m_stamp) {
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit())
         failWrite();
     // The next call reads the file back; a write that ends the object's life
     // (the usual batch of deletions) then costs no second parse.
     m_loaded = false;
+    return true;
 }
 
 void TTntIniFile::failWrite() const

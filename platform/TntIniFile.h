@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -52,7 +54,14 @@ public:
 private:
     const IniDocument &current();
     void reload();
-    void writeText(IniText text);
+    // One read-modify-write under the folder's lock: `change` makes the new
+    // text from the file as it is now (nullopt: nothing to write). When the
+    // file changes between the read and the rename, the change is made again
+    // on the newer file.
+    void rewrite(const std::function<std::optional<IniText>()> &change);
+    // Writes text to a temporary file and renames it over the file, unless
+    // the file changed since it was read; returns whether it was written.
+    bool commitText(const IniText &text, bool evenIfChanged);
     [[noreturn]] void failWrite() const;
 
     QString m_fileName;

@@ -16,10 +16,14 @@ void write(const QString &path, const QList<ZipEntry> &entries)
     if (!archive)
         qFatal("cannot create %s", qPrintable(path));
     for (const ZipEntry &entry : entries) {
-        // libzip frees the buffer copy it is given when the archive is written.
-        void *copy = malloc(size_t(std::max<qsizetype>(1, entry.bytes.size())));
-        memcpy(copy, entry.bytes.constData(), size_t(entry.bytes.size()));
-        zip_source_t *source = zip_source_buffer(archive, copy, zip_uint64_t(entry.bytes.size()), 1);
+        // libzip frees the buffer copy it is given when the archive is written
+        // (an empty entry gets no buffer at all).
+        void *copy = nullptr;
+        if (!entry.bytes.isEmpty()) {
+            copy = malloc(size_t(entry.bytes.size()));
+            memcpy(copy, entry.bytes.constData(), size_t(entry.bytes.size()));
+        }
+        zip_source_t *source = zip_source_buffer(archive, copy, zip_uint64_t(entry.bytes.size()), copy ? 1 : 0);
         const zip_int64_t index = zip_file_add(archive, entry.name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8);
         if (index < 0)
             qFatal("cannot add %s", qPrintable(entry.name));
