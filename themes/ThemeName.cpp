@@ -8,8 +8,14 @@ bool isSafeThemeName(const QString &name)
         return false;
     if (name == u"." || name == u"..")
         return false;
-    for (QChar c : name) {
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name[i];
         if (c.unicode() < 32 || QStringView(u"<>:\"/\\|?*").contains(c))
+            return false;
+        // A lone surrogate has no file-name form on either system.
+        if (c.isHighSurrogate() && !(i + 1 < name.size() && name[i + 1].isLowSurrogate()))
+            return false;
+        if (c.isLowSurrogate() && !(i > 0 && name[i - 1].isHighSurrogate()))
             return false;
     }
     // Windows drops trailing dots and blanks: "Blue." would be "Blue".

@@ -1,0 +1,157 @@
+#include "TestFolder.h"
+
+#include "library/BadgeRecordStore.h"
+#include "platform/AppError.h"
+#include "platform/TntIniFile.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTest>
+#include <QThread>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+// What the files on disk survive: a writer killed at any moment, a full
+// disk, and another process writing the same file at the same time.
+class TestIniDurability : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void killedRewriteLeavesOldOrNewFile();
+    void fullDiskKeepsTheOldFile();
+    void readOnlyFolderKeepsTheOldFile();
+    void concurrentWritersKeepEachOthersChanges();
+};
+
+void TestIniDurability::killedRewriteLeavesOldOrNewFile()
+{
+    TestFolder folder;
+    QByteArray without = "[Files]\n";
+    for (int i = 0; i < 100000; ++i)
+        without += "C:\\Users\\someone\\Documents\\folder " + QByteArray::number(i / 100) + "\\file "
+            + QByteArray::number(i) + ".txt=" + QByteArray::number(1 + i % 10) + "\n";
+    const QByteArray with = without + "C:\\toggled.txt=1\n";
+    const QString path = folder.write("base.ini", with);
+
+    QRandomGenerator random(1208);
+    int sawOld = 0;
+    int sawNew = 0;
+    for (int kill = 0; kill < 200; ++kill) {
+        QProcess child;
+        child.start(QStringLiteral(EMBLIX_INI_CHILD), {"rewrite", path, "C:\\toggled.txt"});
+        QVERIFY(child.waitForStarted());
+        QThread::msleep(random.bounded(5, 200));
+        ::kill(pid_t(child.processId()), SIGKILL);
+        QVERIFY(child.waitForFinished());
+        const QByteArray now = folder.read("base.ini");
+        QVERIFY2(now == with || now == without, qPrintable(QStringLiteral("kill %1: %2 bytes").arg(kill).arg(now.size())));
+        (now == with ? sawOld : sawNew)++;
+        // Nothing but the store in the folder: no temporary file is left to be
+        // mistaken for it.
+        QCOMPARE(folder.entries(), QStringList{"base.ini"});
+        QStringList keys;
+        TTntIniFile(path).ReadSection("Files", keys);
+        QVERIFY(keys.size() == 100000 || keys.size() == 100001);
+    }
+    qInfo("200 kills: %d left the file with the key, %d without it", sawOld, sawNew);
+    QVERIFY(sawOld > 0 && sawNew > 0);
+}
+
+void TestIniDurability::fullDiskKeepsTheOldFile()
+{
+    TestFolder folder;
+    const QByteArray before = "[position]\nwidth=700\n; " + QByteArray(8000, 'x') + "\n";
+    const QString settings = folder.write("settings.ini", before);
+    const QString store = folder.write("base.ini", "[Files]\nC:\\gone=1\n; " + QByteArray(8000, 'y') + "\n");
+    const QByteArray storeBefore = folder.read("base.ini");
+
+    // Files may not grow past 4 KiB: the temporary copy cannot be written.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 4096;
+    setrlimit(RLIMIT_FSIZE, &small);
+    bool raised = false;
+    QString message;
+    try {
+        TTntIniFile(settings).WriteInteger("position", "width", 800);
+    } catch (const AppError &error) {
+        raised = true;
+        message = error.message();
+    }
+    TTntIniFile deletion(store);
+    deletion.DeleteKey("Files", "C:\\gone");
+    const bool deleted = deletion.UpdateFile();
+    setrlimit(RLIMIT_FSIZE, &old);
+
+    QVERIFY(raised);
+    QCOMPARE(message, "Unable to write to " + settings);
+    QCOMPARE(folder.read("settings.ini"), before);
+    QVERIFY(!deleted); // deletions are silent about it
+    QCOMPARE(folder.read("base.ini"), storeBefore);
+    QCOMPARE(folder.entries(), (QStringList{"base.ini", "settings.ini"}));
+}
+
+void TestIniDurability::readOnlyFolderKeepsTheOldFile()
+{
+    if (geteuid() == 0)
+        QSKIP("folder permissions do not bind root");
+    TestFolder folder;
+    const QString settings = folder.write("ro/settings.ini", "[position]\nwidth=700\n");
+    QFile::setPermissions(folder.path("ro"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    QVERIFY_THROWS_EXCEPTION(AppError, TTntIniFile(settings).WriteInteger("position", "width", 800));
+    QFile::setPermissions(folder.path("ro"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QCOMPARE(folder.read("ro/settings.ini"), QByteArray("[position]\nwidth=700\n"));
+}
+
+void TestIniDurability::concurrentWritersKeepEachOthersChanges()
+{
+    TestFolder folder;
+    QByteArray store = "[Files]\n";
+    QStringList invalid;
+    for (int i = 0; i < 300; ++i) {
+        invalid << QStringLiteral("/gone/invalid record %1").arg(i);
+        store += invalid.last().toUtf8() + "=2\n";
+    }
+    const QString path = folder.write("base.ini", store);
+    const QString marked = folder.path("marked");
+    for (int i = 0; i < 1000; ++i)
+        folder.write(QStringLiteral("marked/record %1").arg(i), "x");
+
+    // Another process adds 1 000 valid records one by one while this one
+    // removes the invalid ones, round after round, adding new invalid ones.
+    QProcess child;
+    child.start(QStringLiteral(EMBLIX_INI_CHILD), {"add", path, marked, "1000"});
+    QVERIFY(child.waitForStarted());
+    const BadgeRecordStore records(folder.folder());
+    int rounds = 0;
+    while (child.state() != QProcess::NotRunning || rounds < 3) {
+        QStringList paths;
+        records.removeInvalid(paths);
+        const QString extra = QStringLiteral("/gone/added in round %1").arg(rounds);
+        invalid << extra;
+        TTntIniFile(path).WriteString("Files", extra, "3");
+        ++rounds;
+        child.waitForFinished(20);
+    }
+    QCOMPARE(child.exitCode(), 0);
+    QStringList paths;
+    records.removeInvalid(paths);
+
+    QStringList keys;
+    TTntIniFile(path).ReadSection("Files", keys);
+    for (int i = 0; i < 1000; ++i)
+        QVERIFY2(keys.contains(marked + QStringLiteral("/record %1").arg(i)), qPrintable(QString::number(i)));
+    for (const QString &gone : invalid)
+        QVERIFY2(!keys.contains(gone), qPrintable(gone));
+    QCOMPARE(keys.size(), 1000);
+    qInfo("%d clean-up rounds ran while the other process wrote; all 1000 records kept", rounds);
+}
+
+QTEST_GUILESS_MAIN(TestIniDurability)
+#include "tst_IniDurability.moc"
