@@ -171,6 +171,14 @@ void TForm1::restoreGeometry()
 {
     TTntIniFile settings(m_folder.file(u"settings.ini"));
     m_geometry = StoredGeometry::read(settings);
+    // A window larger than the desktop cannot be shown or painted (a stored
+    // width of two billion pixels would end the program): no larger than
+    // the screen, no smaller than the minimum.
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QSize desktop = screen->availableVirtualSize();
+        m_geometry.width = std::max(std::min(m_geometry.width, desktop.width()), StoredGeometry::kMinimumWidth);
+        m_geometry.height = std::max(std::min(m_geometry.height, desktop.height()), StoredGeometry::kMinimumHeight);
+    }
     setGeometry(m_geometry.left, m_geometry.top, m_geometry.width, m_geometry.height);
 }
 

@@ -121,6 +121,8 @@ void TestMainWindow::storedGeometryRules_data()
     QTest::newRow("far corner still centred") << QByteArray("[position]\nleft=900\ntop=700\nwidth=600\nheight=440\n")
                                               << QSize(600, 440);
     QTest::newRow("not numbers give defaults") << QByteArray("[position]\nwidth=wide\nheight=\n") << QSize(640, 480);
+    QTest::newRow("larger than the screen") << QByteArray("[position]\nwidth=2147483647\nheight=9000\n")
+                                            << QGuiApplication::primaryScreen()->availableVirtualSize();
     QTest::newRow("hex accepted") << QByteArray("[POSITION]\nWIDTH=$2BC\nheight=0x1F4\n") << QSize(700, 500);
 }
 // clang-format on

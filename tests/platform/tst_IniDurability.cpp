@@ -33,7 +33,7 @@ void TestIniDurability::killedRewriteLeavesOldOrNewFile()
     QByteArray without = "[Files]\n";
     for (int i = 0; i < 100000; ++i)
         without += "C:\\Users\\someone\\Documents\\folder " + QByteArray::number(i / 100) + "\\file "
-            + QByteArray::number(i) + ".txt=" + QByteArray::number(1 + i % 10) + "\n";
+                   + QByteArray::number(i) + ".txt=" + QByteArray::number(1 + i % 10) + "\n";
     const QByteArray with = without + "C:\\toggled.txt=1\n";
     const QString path = folder.write("base.ini", with);
 
@@ -48,7 +48,8 @@ void TestIniDurability::killedRewriteLeavesOldOrNewFile()
         ::kill(pid_t(child.processId()), SIGKILL);
         QVERIFY(child.waitForFinished());
         const QByteArray now = folder.read("base.ini");
-        QVERIFY2(now == with || now == without, qPrintable(QStringLiteral("kill %1: %2 bytes").arg(kill).arg(now.size())));
+        QVERIFY2(now == with || now == without,
+                 qPrintable(QStringLiteral("kill %1: %2 bytes").arg(kill).arg(now.size())));
         (now == with ? sawOld : sawNew)++;
         // Nothing but the store in the folder: no temporary file is left to be
         // mistaken for it.

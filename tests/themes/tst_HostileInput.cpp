@@ -1,0 +1,245 @@
+#include "ScriptedPrompt.h"
+#include "TestFolder.h"
+#include "ZipBuilder.h"
+
+#include "app/MainWindow.h"
+#include "i18n/LanguageSupport.h"
+
+#include <QDir>
+#include <QTest>
+
+// Hostile theme packages and hostile INI and language files, one table
+// each: the outcome the program gives, and that nothing was written outside
+// themes/ and no half-installed theme remains.
+class TestHostileInput : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void packages_data();
+    void packages();
+    void iniFiles_data();
+    void iniFiles();
+};
+
+namespace {
+
+enum class Outcome { Installed, Corrupted, Nothing };
+
+// A package made by the test: its entries, or raw bytes instead.
+struct HostilePackage {
+    QList<ZipEntry> entries;
+    QByteArray rawBytes;
+    QByteArray patchFrom;
+    QByteArray patchTo;
+};
+
+QList<ZipEntry> withName(const QString &themeName)
+{
+    QList<ZipEntry> entries = ZipBuilder::themeEntries("x");
+    entries.last().bytes = ZipBuilder::plist(themeName);
+    return entries;
+}
+
+QList<ZipEntry> withPlist(const QByteArray &plist)
+{
+    QList<ZipEntry> entries = ZipBuilder::themeEntries("x");
+    entries.last().bytes = plist;
+    return entries;
+}
+
+QList<ZipEntry> renamed(const QString &prefix)
+{
+    QList<ZipEntry> entries = ZipBuilder::themeEntries("Slip");
+    for (ZipEntry &entry : entries)
+        entry.name.prepend(prefix);
+    return entries;
+}
+
+QByteArray utf16be(const QString &text)
+{
+    QByteArray bytes("\xFE\xFF");
+    for (QChar c : text)
+        bytes.append(char(c.unicode() >> 8)).append(char(c.unicode() & 0xFF));
+    return bytes;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(HostilePackage)
+Q_DECLARE_METATYPE(Outcome)
+
+void TestHostileInput::packages_data()
+{
+    QTest::addColumn<HostilePackage>("package");
+    QTest::addColumn<Outcome>("outcome");
+
+    QTest::newRow("zip-slip names") << HostilePackage{renamed("../../"), {}, {}, {}} << Outcome::Corrupted;
+    QTest::newRow("absolute names") << HostilePackage{renamed("/tmp/"), {}, {}, {}} << Outcome::Corrupted;
+    QTest::newRow("backslash names") << HostilePackage{renamed("..\\"), {}, {}, {}} << Outcome::Corrupted;
+    QTest::newRow("entries in a folder") << HostilePackage{renamed("Slip/"), {}, {}, {}} << Outcome::Corrupted;
+    QTest::newRow("name ..") << HostilePackage{withName(".."), {}, {}, {}} << Outcome::Corrupted;
+    QTest::newRow("name climbing out") << HostilePackage{withName("../../evil"), {}, {}, {}} << Outcome::Corrupted;
+    QTest::newRow("empty name") << HostilePackage{withName(""), {}, {}, {}} << Outcome::Corrupted;
+    QTest::newRow("blank name") << HostilePackage{withName("   "), {}, {}, {}} << Outcome::Corrupted;
+    QTest::newRow("device name") << HostilePackage{withName("CON"), {}, {}, {}} << Outcome::Corrupted;
+    QTest::newRow("device name with extension")
+        << HostilePackage{withName("nul.txt"), {}, {}, {}} << Outcome::Corrupted;
+    QTest::newRow("colon") << HostilePackage{withName("a:b"), {}, {}, {}} << Outcome::Corrupted;
+    QTest::newRow("star") << HostilePackage{withName("a*"), {}, {}, {}} << Outcome::Corrupted;
+    QTest::newRow("trailing dot") << HostilePackage{withName("Blue."), {}, {}, {}} << Outcome::Corrupted;
+    QTest::newRow("300 characters") << HostilePackage{withName(QString(300, 'n')), {}, {}, {}} << Outcome::Corrupted;
+    QList<ZipEntry> bomb = ZipBuilder::themeEntries("Bomb");
+    bomb[5].bytes = QByteArray(64 * 1024 * 1024, 'z');
+    QTest::newRow("bomb") << HostilePackage{bomb, {}, {}, {}} << Outcome::Corrupted;
+    QTest::newRow("wrong pass phrase") << HostilePackage{ZipBuilder::themeEntries("Locked", "wrong"), {}, {}, {}}
+                                       << Outcome::Corrupted;
+    QTest::newRow("not a zip") << HostilePackage{{}, "MZ\x90\0 not an archive at all", {}, {}} << Outcome::Nothing;
+    QTest::newRow("empty zip") << HostilePackage{{}, QByteArray("PK\x05\x06", 4) + QByteArray(18, '\0'), {}, {}}
+                               << Outcome::Nothing;
+    QTest::newRow("empty file") << HostilePackage{{}, QByteArray(), {}, {}} << Outcome::Nothing;
+    QList<ZipEntry> duplicate = ZipBuilder::themeEntries("Twice");
+    duplicate.append({"5.icX", ZipBuilder::icon(Qt::red), {}});
+    QTest::newRow("duplicate entries") << HostilePackage{duplicate, {}, "5.icX", "5.ico"} << Outcome::Corrupted;
+    QList<ZipEntry> zeroIcon = ZipBuilder::themeEntries("Zero");
+    zeroIcon[8].bytes.clear();
+    QTest::newRow("0-byte icon") << HostilePackage{zeroIcon, {}, {}, {}} << Outcome::Corrupted;
+    QTest::newRow("no theme name") << HostilePackage{withPlist("[AUTHOR]\r\nNAME=x\r\n"), {}, {}, {}}
+                                   << Outcome::Corrupted;
+    QTest::newRow("plist utf-16be") << HostilePackage{withPlist(utf16be("[AUTHOR]\nTHEME_NAME=Big End\n")), {}, {}, {}}
+                                    << Outcome::Installed;
+    QTest::newRow("plist utf-8 with mark")
+        << HostilePackage{withPlist("\xEF\xBB\xBF[AUTHOR]\nTHEME_NAME=Mark \xE2\x9C\x93\n"), {}, {}, {}}
+        << Outcome::Installed;
+    QTest::newRow("plist invalid utf-16") << HostilePackage{
+        withPlist(QByteArray("\xFF\xFE[\0A\0U\0T\0H\0O\0R\0]\0\n\0T\0H\0E\0M\0E\0_\0N\0A\0M\0E\0=\0x\0\x00\xD8\n", 47)),
+        {},
+        {},
+        {}} << Outcome::Corrupted;
+    QTest::newRow("plist of random bytes")
+        << HostilePackage{withPlist(QByteArray(300, '\x9C')), {}, {}, {}} << Outcome::Corrupted;
+    QTest::newRow("ordinary package") << HostilePackage{ZipBuilder::themeEntries("Fine"), {}, {}, {}}
+                                      << Outcome::Installed;
+}
+
+void TestHostileInput::packages()
+{
+    QFETCH(HostilePackage, package);
+    QFETCH(Outcome, outcome);
+    TestFolder root;
+    const ProgramFolder program(root.path("program"));
+    root.write("program/settings.ini", "[Translate]\nCurLang=English\n");
+    root.write("program/themes/Pastel/1.ico", ZipBuilder::icon(Qt::green));
+    LanguageSupport::setProgramFolder(program);
+    const QString file = root.path("incoming/package.vqk");
+    if (package.entries.isEmpty()) {
+        root.write("incoming/package.vqk", package.rawBytes);
+    } else {
+        QDir().mkpath(root.path("incoming"));
+        ZipBuilder::write(file, package.entries);
+        if (!package.patchFrom.isEmpty())
+            ZipBuilder::patchNames(file, package.patchFrom, package.patchTo);
+    }
+    const QStringList before = root.entries();
+
+    ScriptedPrompt prompt;
+    prompt.answers = {PromptAnswer::Yes};
+    {
+        TForm1 form(program, prompt, {file});
+        form.present(); // the command line hands the package over
+    }
+    const QStringList texts = prompt.texts();
+    switch (outcome) {
+    case Outcome::Installed:
+        QCOMPARE(texts.size(), 1);
+        QVERIFY(texts.first().startsWith("Install theme : \""));
+        break;
+    case Outcome::Corrupted:
+        QCOMPARE(texts, QStringList{"Theme is corrupted, sorry."});
+        break;
+    case Outcome::Nothing:
+        QCOMPARE(texts, QStringList{});
+        break;
+    }
+    // Only settings.ini (written at exit) and at most one whole new theme.
+    QStringList added;
+    for (const QString &entry : root.entries())
+        if (!before.contains(entry))
+            added << entry;
+    QStringList newThemes;
+    for (const QString &entry : added) {
+        if (entry.startsWith("program/themes/")) {
+            const QString theme = entry.section('/', 2, 2);
+            if (!newThemes.contains(theme))
+                newThemes << theme;
+            continue;
+        }
+        QFAIL(qPrintable("written outside themes: " + entry));
+    }
+    QCOMPARE(newThemes.size(), outcome == Outcome::Installed ? 1 : 0);
+    if (!newThemes.isEmpty())
+        QCOMPARE(QDir(root.path("program/themes/" + newThemes.first())).entryList(QDir::Files | QDir::Hidden).size(),
+                 11);
+    QVERIFY(!QFile::exists(root.path("program/~temp.ini")));
+    QCOMPARE(
+        QDir(root.path("program/themes")).entryList({".*"}, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList{});
+}
+
+void TestHostileInput::iniFiles_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("bytes");
+    QByteArray random(20000, '\0');
+    for (int i = 0; i < random.size(); ++i)
+        random[i] = char((i * 7919 + 13) % 251);
+    QTest::newRow("CurLang leaving langs") << "settings.ini" << QByteArray("[Translate]\nCurLang=../../outside.ini\n");
+    QTest::newRow("CurLang absolute") << "settings.ini" << QByteArray("[Translate]\nCurLang=/etc/passwd\n");
+    QTest::newRow("toolbar set leaving toolbar") << "settings.ini" << QByteArray("[Toolbar]\nName=../../..\n");
+    QTest::newRow("theme name with a break") << "settings.ini" << QByteArray("[Theme]\nName=a\r[Translate]\r\n");
+    QTest::newRow("huge geometry") << "settings.ini"
+                                   << QByteArray("[position]\nwidth=2147483647\nheight=-5\nState=7\nleft=$FFFFFFFF\n");
+    QTest::newRow("settings of random bytes") << "settings.ini" << random;
+    QTest::newRow("language of random bytes") << "langs/bad.ini" << random;
+    QTest::newRow("language with lone surrogates")
+        << "langs/bad.ini" << QByteArray("\xFF\xFE[\0D\0i\0c\0t\0]\0\n\0\x00\xD8=\0\x00\xDC\n\0", 26);
+    QTest::newRow("language with a 20 MB line") << "langs/bad.ini"
+                                                << "[Dict]\nLibrary=" + QByteArray(20 << 20, 'L') + "\n";
+    QTest::newRow("store of random bytes") << "base.ini" << random;
+    QTest::newRow("store with NUL bytes") << "base.ini" << QByteArray("[Files]\n/a\0b=1\n\0\0\0=\0\n", 21);
+    QTest::newRow("store badge leaving icons") << "base.ini" << QByteArray("[Files]\nC:\\=../../outside\n");
+}
+
+void TestHostileInput::iniFiles()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, bytes);
+    TestFolder root;
+    const ProgramFolder program(root.path("program"));
+    root.write("outside.ini", "[Dict]\nLibrary=LEAKED\n[TRANSLATOR]\nAuthor=LEAKED\n");
+    root.write("program/langs/bad.ini.keep", "");
+    root.write("program/" + file, bytes);
+    if (file.startsWith("langs/"))
+        root.write("program/settings.ini", "[Translate]\nCurLang=bad.ini\n");
+    LanguageSupport::setProgramFolder(program);
+    const QStringList before = root.entries();
+
+    ScriptedPrompt prompt;
+    {
+        TForm1 form(program, prompt);
+        form.present();
+        QVERIFY(!form.windowTitle().contains("LEAKED"));
+        QVERIFY(!form.findChild<QWidget *>("ed_Author")->property("text").toString().contains("LEAKED"));
+        form.grab(); // paint every visible part once
+        form.SelectPage(5);
+        form.grab();
+    }
+    QVERIFY(prompt.messages.size() <= 1); // at most the error box at exit
+    for (const QString &entry : root.entries())
+        QVERIFY2(before.contains(entry) || entry == "program/settings.ini", qPrintable(entry));
+    if (file != "settings.ini")
+        QCOMPARE(root.read("program/" + file), bytes);
+}
+
+QTEST_MAIN(TestHostileInput)
+#include "tst_HostileInput.moc"
