@@ -132,13 +132,14 @@ bool TTntIniFile::UpdateFile()
         return true;
     // Group the keys by section, keeping the order in which sections came.
     std::vector<std::pair<QString, QStringList>> bySection;
-    for (auto &[section, key] : m_pendingDeletes) {
+    for (const auto &pending : m_pendingDeletes) {
+        const QString &section = pending.first;
         auto it = std::find_if(bySection.begin(), bySection.end(),
                                [&](const auto &group) { return IniNameTable::namesEqual(group.first, section); });
         if (it == bySection.end())
-            bySection.emplace_back(section, QStringList{key});
+            bySection.emplace_back(section, QStringList{pending.second});
         else
-            it->second.append(key);
+            it->second.append(pending.second);
     }
     m_pendingDeletes.clear();
 

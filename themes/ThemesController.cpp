@@ -1,5 +1,6 @@
 #include "ThemesController.h"
 
+#include "PlistText.h"
 #include "ThemeName.h"
 #include "i18n/LanguageSupport.h"
 #include "platform/AppError.h"
@@ -191,9 +192,7 @@ std::optional<QString> ThemesController::themeNameOf(const QByteArray &plist) co
 {
     // The description is read as an INI file through a working copy in
     // UTF-16LE with CR LF line breaks, whatever encoding the package used.
-    QString text = decodeIniBytes(plist).text;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
-    text.replace(u'\n', QStringLiteral("\r\n"));
+    const QString text = plistWorkingText(plist);
     const QString workingFile = m_folder.file(u"~temp.ini");
     writeWhole(workingFile, encodeIniText(IniText{IniEncoding::Utf16LE, text, {}}));
     QString name;

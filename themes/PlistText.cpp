@@ -1,0 +1,10 @@
+#include "PlistText.h"
+
+#include "platform/IniText.h"
+
+QString plistWorkingText(const QByteArray &plist)
+{
+    QString text = decodeIniBytes(plist).text;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    return text.replace(u'\n', QStringLiteral("\r\n"));
+}
