@@ -13,6 +13,8 @@ packages=(
   xvfb xauth x11-utils
   fonts-wqy-microhei fonts-dejavu-core
   imagemagick
+  desktop-file-utils libxml2-utils shared-mime-info
+  g++-mingw-w64-x86-64-posix
 )
 
 SUDO=""
