@@ -1,5 +1,6 @@
 #include "NavigationTiles.h"
 
+#include "platform/TextTrim.h"
 #include "platform/ui/SystemColours.h"
 
 #include <QFontDatabase>
@@ -8,18 +9,6 @@
 namespace NavigationTiles {
 
 namespace {
-
-// Trims every character whose code is 32 or less from both ends.
-QString trimControls(const QString &text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text[start].unicode() <= 32)
-        ++start;
-    while (end > start && text[end - 1].unicode() <= 32)
-        --end;
-    return text.sliced(start, end - start);
-}
 
 QString withoutBreaks(QString text)
 {
@@ -58,7 +47,7 @@ QStringList captionLines(const QString &text)
         return {text};
     // The split position is counted in the untrimmed text, as it always was.
     const qsizetype position = feed + 1;
-    const QString trimmed = trimControls(text);
+    const QString trimmed = trimControlCharacters(text);
     return {withoutBreaks(trimmed.left(position)), withoutBreaks(trimmed.mid(position, text.size() - position))};
 }
 

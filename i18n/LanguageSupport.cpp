@@ -1,6 +1,7 @@
 #include "LanguageSupport.h"
 
 #include "platform/ProgramFolder.h"
+#include "platform/TextTrim.h"
 #include "platform/TntIniFile.h"
 
 #include <QMetaProperty>
@@ -18,18 +19,6 @@ ProgramFolder &programFolder()
 {
     static ProgramFolder folder;
     return folder;
-}
-
-// Removes every character whose code is 32 or less from both ends.
-QString trimControls(const QString &text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text[start].unicode() <= 32)
-        ++start;
-    while (end > start && text[end - 1].unicode() <= 32)
-        --end;
-    return text.sliced(start, end - start);
 }
 
 // The break marker "/n" becomes line feed then carriage return.
@@ -57,14 +46,14 @@ void setProgramFolder(const ProgramFolder &folder)
 QString Translate(const QString &text)
 {
     try {
-        QString key = trimControls(text);
+        QString key = trimControlCharacters(text);
         if (CurLang == u"English")
             return replaceBreakMarkers(text);
         if (key.isEmpty())
             return QString();
         const bool hadDots = key.endsWith(u"...");
         if (hadDots)
-            key = trimControls(key.chopped(3));
+            key = trimControlCharacters(key.chopped(3));
 
         QString value = key;
         const QString file = languageFile();
@@ -72,7 +61,7 @@ QString Translate(const QString &text)
             value = TTntIniFile(file).ReadString(QStringLiteral("Dict"), key, key);
         if (hadDots)
             value += u" ...";
-        if (!trimControls(value).isEmpty())
+        if (!trimControlCharacters(value).isEmpty())
             return replaceBreakMarkers(value);
         return replaceBreakMarkers(text);
     } catch (...) {
