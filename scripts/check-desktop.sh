@@ -6,8 +6,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
+bash "$root/scripts/build.sh" > /dev/null
 cmake -S "$root" -B "$root/build" -DCMAKE_INSTALL_PREFIX="$prefix" > /dev/null
-cmake --build "$root/build" -j2 > /dev/null
 desktop-file-validate "$root/build/packaging/linux/emblix-manager.desktop"
 xmllint --noout "$root/packaging/linux/emblix-manager-mime.xml"
 cmake --install "$root/build" > /dev/null
