@@ -5,6 +5,7 @@
 #include "app/StatusHint.h"
 #include "app/WindowGeometry.h"
 #include "i18n/LanguageSupport.h"
+#include "library/ui/TSortGrid.h"
 #include "platform/AppError.h"
 
 #include <QLabel>
@@ -29,6 +30,7 @@ private slots:
     void storedGeometryRules();
     void closedMaximisedWritesOnlyState();
     void failedSaveAtExitShowsErrorAndSkipsTheRest();
+    void minimisedStartWaitsForTheRestore();
     void hintWalk();
     void statusBarFollowsThePointer();
     void captionsTranslatedAtStartUp();
@@ -187,6 +189,21 @@ void TestMainWindow::failedSaveAtExitShowsErrorAndSkipsTheRest()
     QVERIFY(form == nullptr);
 }
 
+void TestMainWindow::minimisedStartWaitsForTheRestore()
+{
+    m_folder->write("settings.ini", "[position]\r\nState=1\r\n");
+    ScriptedPrompt prompt;
+    TForm1 form(m_folder->folder(), prompt);
+    form.present();
+    // A taskbar entry only: the first display has not run.
+    QVERIFY(!form.sequenceLog()->contains("load badge records"));
+    form.setWindowState(Qt::WindowNoState);
+    form.show();
+    QTRY_VERIFY(form.sequenceLog()->contains("load badge records"));
+    QCOMPARE(form.sequenceLog()->count("load badge records"), 1);
+    QVERIFY(!form.isMinimized());
+}
+
 void TestMainWindow::hintWalk()
 {
     QWidget panel;
@@ -264,6 +281,12 @@ void TestMainWindow::rendersFrameOffscreen()
     QCOMPARE(page->geometry(), QRect(8, 76, 800 - 16, 600 - 76 - 26));
     auto *status = form.findChild<QStatusBar *>("StatusBar1");
     QCOMPARE(status->geometry(), QRect(0, 600 - 19, 800, 19));
+    // The path column ends 32 pixels short of the grid, at every size.
+    auto *grid = form.findChild<TSortGrid *>("StringGrid1");
+    for (const QSize size : {QSize(800, 600), QSize(700, 500), QSize(1000, 700)}) {
+        form.resize(size);
+        QCOMPARE(grid->ColWidths(2), grid->width() - grid->ColWidths(0) - grid->ColWidths(1) - 32);
+    }
 }
 
 void TestMainWindow::tilesSwitchPages()
