@@ -2,6 +2,8 @@
 
 #include "BenchSupport.h"
 
+#include "library/ui/LibraryPage.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -25,4 +27,12 @@ QString libraryFolder(int records)
     store.write("\xFF\xFE");
     store.write(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
     return root;
+}
+
+void showFirstDisplay(LibraryPage &page)
+{
+    page.setGeometry(0, 0, 591, 362);
+    page.firstLoad();
+    page.setUpGrid();
+    page.FormResize();
 }

@@ -9,7 +9,6 @@
 #include "library/ui/LibraryPage.h"
 #include "library/ui/TSortGrid.h"
 #include "platform/FileSystem.h"
-#include "platform/Prompt.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,14 +17,6 @@
 #include <cstdio>
 
 namespace {
-
-class YesPrompt final : public Prompt
-{
-public:
-    PromptAnswer showMessage(const MessageRequest &) override { return PromptAnswer::Yes; }
-    std::optional<QString> chooseOpenFile(const FileDialogRequest &) override { return std::nullopt; }
-    std::optional<QString> chooseSaveFile(const FileDialogRequest &) override { return std::nullopt; }
-};
 
 void BM_BareLoad(benchmark::State &state)
 {
@@ -49,7 +40,7 @@ void BM_BareLoad(benchmark::State &state)
 void BM_LibraryLoad(benchmark::State &state)
 {
     const ProgramFolder folder(libraryFolder(int(state.range(0))));
-    YesPrompt prompt;
+    FixedAnswerPrompt prompt(PromptAnswer::Yes);
     for (auto _ : state) {
         QStringList recordPaths;
         LibraryController library(folder, prompt, recordPaths);
@@ -61,7 +52,7 @@ void BM_LibraryLoad(benchmark::State &state)
 void BM_SortColumn(benchmark::State &state)
 {
     const ProgramFolder folder(libraryFolder(100000));
-    YesPrompt prompt;
+    FixedAnswerPrompt prompt(PromptAnswer::Yes);
     QStringList recordPaths;
     LibraryController library(folder, prompt, recordPaths);
     library.firstLoad();
@@ -79,7 +70,7 @@ void BM_CleanUp50000Invalid(benchmark::State &state)
     const QString source = libraryFolder(100000);
     const QString work = benchFolder() + QStringLiteral("/cleanup");
     QDir().mkpath(work);
-    YesPrompt prompt;
+    FixedAnswerPrompt prompt(PromptAnswer::Yes);
     for (auto _ : state) {
         state.PauseTiming();
         QFile::remove(work + QStringLiteral("/base.ini"));
@@ -95,17 +86,14 @@ void BM_CleanUp50000Invalid(benchmark::State &state)
 void BM_FirstPaint(benchmark::State &state)
 {
     const ProgramFolder folder(libraryFolder(int(state.range(0))));
-    YesPrompt prompt;
+    FixedAnswerPrompt prompt(PromptAnswer::Yes);
     for (auto _ : state) {
         QStringList recordPaths;
         LibraryController library(folder, prompt, recordPaths);
         QWidget window;
         window.resize(591, 362);
         LibraryPage page(&window, library);
-        page.setGeometry(0, 0, 591, 362);
-        page.firstLoad();
-        page.setUpGrid();
-        page.FormResize();
+        showFirstDisplay(page);
         const QPixmap picture = page.grid()->grab();
         benchmark::DoNotOptimize(picture.cacheKey());
     }

@@ -7,7 +7,6 @@
 #include "library/LibraryController.h"
 #include "library/ui/LibraryPage.h"
 #include "library/ui/TSortGrid.h"
-#include "platform/Prompt.h"
 
 #include <QApplication>
 #include <QFile>
@@ -16,14 +15,6 @@
 #include <cstdio>
 
 namespace {
-
-class NoPrompt final : public Prompt
-{
-public:
-    PromptAnswer showMessage(const MessageRequest &) override { return PromptAnswer::No; }
-    std::optional<QString> chooseOpenFile(const FileDialogRequest &) override { return std::nullopt; }
-    std::optional<QString> chooseSaveFile(const FileDialogRequest &) override { return std::nullopt; }
-};
 
 QString status(const char *field)
 {
@@ -43,17 +34,14 @@ int main(int argc, char **argv)
     LanguageSupport::CurLang = QStringLiteral("English");
     const ProgramFolder folder(libraryFolder(100000));
     const QString before = status("VmHWM");
-    NoPrompt prompt;
+    FixedAnswerPrompt prompt(PromptAnswer::No);
     QStringList recordPaths;
     LibraryController library(folder, prompt, recordPaths);
     QWidget window;
     window.resize(640, 480);
     LibraryPage page(&window, library);
-    page.setGeometry(0, 0, 591, 362);
-    page.firstLoad();
-    page.setUpGrid();
     window.show();
-    page.FormResize();
+    showFirstDisplay(page);
     page.grid()->grab();
     library.grid().SortOnColumn(2, TSortOptions{});
     page.grid()->grab();
