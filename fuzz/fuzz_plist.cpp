@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     const QString text = plistWorkingText(bytes);
-    const IniText decoded = decodeIniBytes(encodeIniText(IniText{IniEncoding::Utf16LE, text, {}}));
+    const IniText decoded = decodeIniBytes(encodeIniText(IniText{IniEncoding::Utf16LE, text, {}, {}}));
     if (decoded.encoding != IniEncoding::Utf16LE || decoded.text != text)
         std::abort();
     const QString name = IniDocument(decoded.text).value(u"AUTHOR", u"THEME_NAME").value_or(QString());

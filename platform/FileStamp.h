@@ -15,4 +15,8 @@ struct FileStamp {
     bool operator==(const FileStamp &) const = default;
 
     static FileStamp of(const QString &path);
+#ifndef Q_OS_WIN
+    // The file behind an open descriptor, even once it lost its name.
+    static FileStamp ofDescriptor(int fd);
+#endif
 };

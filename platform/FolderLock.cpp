@@ -1,7 +1,11 @@
 #include "FolderLock.h"
 
 #ifndef Q_OS_WIN
+#include <QElapsedTimer>
 #include <QFile>
+#include <QThread>
+
+#include <algorithm>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -9,16 +13,28 @@
 #include <unistd.h>
 #endif
 
-FolderLock::FolderLock(const QString &folder)
+FolderLock::FolderLock(const QString &folder, int waitMs)
 {
 #ifndef Q_OS_WIN
     m_fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (m_fd < 0)
         return; // a missing folder: the write itself will fail and say so
-    while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+    QElapsedTimer waited;
+    waited.start();
+    int pause = 1;
+    while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            return; // no locks on this file system: nobody can hold one either
+        if (waited.elapsed() >= waitMs) {
+            m_held = false;
+            return;
+        }
+        QThread::msleep(pause);
+        pause = std::min(pause * 2, 2);
     }
 #else
     Q_UNUSED(folder);
+    Q_UNUSED(waitMs);
 #endif
 }
 

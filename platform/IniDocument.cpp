@@ -100,12 +100,30 @@ void IniDocument::parse()
     // Every section gets its key index now; the key lines learn whether they
     // are the one read for their name.
     m_keyTables.reserve(m_sections.size());
-    for (const Section &section : m_sections) {
-        auto table = std::make_unique<IniNameTable>(section.lastKey < 0 ? 0 : section.lastKey - section.header);
+    m_exactKeyTables.resize(m_sections.size());
+    for (size_t s = 0; s < m_sections.size(); ++s) {
+        const Section &section = m_sections[s];
+        const qsizetype keyLines = section.lastKey < 0 ? 0 : section.lastKey - section.header;
+        auto table = std::make_unique<IniNameTable>(keyLines);
+        bool manySpellings = false;
         for (qsizetype i = section.header + 1; i <= section.lastKey; ++i) {
             Line &line = m_lines[i];
-            if (line.kind == LineKind::Key)
-                line.firstOfName = table->insertFirst(nameOf(line), i);
+            if (line.kind != LineKind::Key)
+                continue;
+            line.firstOfName = table->insertFirst(nameOf(line), i);
+            if (!line.firstOfName) {
+                Line &first = m_lines[table->find(nameOf(line))];
+                if (nameOf(first) != nameOf(line))
+                    first.manySpellings = manySpellings = true;
+            }
+        }
+        if (manySpellings) {
+            auto exact = std::make_unique<IniNameTable>(keyLines, IniNameTable::Match::Exact);
+            for (qsizetype i = section.header + 1; i <= section.lastKey; ++i) {
+                if (m_lines[i].kind == LineKind::Key && m_lines[table->find(nameOf(m_lines[i]))].manySpellings)
+                    exact->insertFirst(nameOf(m_lines[i]), i);
+            }
+            m_exactKeyTables[s] = std::move(exact);
         }
         m_keyTables.push_back(std::move(table));
     }
@@ -152,12 +170,21 @@ qsizetype IniDocument::findKey(qsizetype sectionIndex, QStringView key) const
     return found;
 }
 
+qsizetype IniDocument::resolveKey(qsizetype sectionIndex, QStringView key) const
+{
+    const qsizetype found = findKey(sectionIndex, key);
+    if (found < 0 || !m_lines[found].manySpellings)
+        return found;
+    const qsizetype exact = m_exactKeyTables[sectionIndex]->find(key);
+    return exact >= 0 ? exact : found;
+}
+
 std::optional<QString> IniDocument::value(QStringView sectionName, QStringView key) const
 {
     const Section *section = firstSection(sectionName);
     if (!section)
         return std::nullopt;
-    const qsizetype lineIndex = findKey(section - m_sections.data(), key);
+    const qsizetype lineIndex = resolveKey(section - m_sections.data(), key);
     if (lineIndex < 0)
         return std::nullopt;
     const Line &line = m_lines[lineIndex];
@@ -187,6 +214,15 @@ QStringList IniDocument::keyNames(QStringView sectionName) const
     return names;
 }
 
+QStringList IniDocument::sectionNames() const
+{
+    QStringList names;
+    names.reserve(qsizetype(m_sections.size()));
+    for (const Section &section : m_sections)
+        names.append(nameOf(m_lines[section.header]).toString());
+    return names;
+}
+
 QString IniDocument::withValue(QStringView sectionName, QStringView key, QStringView value) const
 {
     const QStringView br = lineBreak();
@@ -204,12 +240,16 @@ QString IniDocument::withValue(QStringView sectionName, QStringView key, QString
         return result;
     }
 
-    const qsizetype existing = m_keyTables[section - m_sections.data()]->find(key);
+    const qsizetype existing = resolveKey(section - m_sections.data(), key);
     if (existing >= 0) {
-        // The key keeps its spelling and its line break; only the value changes.
+        // The key keeps its spelling and its line break; only the value
+        // changes. A last line without a break gets the file's own, as every
+        // line the profile functions write ends with one.
         const Line &line = m_lines[existing];
         result.append(all.first(line.start));
         result.append(nameOf(line)).append(u'=').append(value);
+        if (line.breakLength == 0)
+            result.append(br);
         result.append(all.sliced(line.start + line.length));
         return result;
     }
@@ -228,27 +268,68 @@ std::optional<QString> IniDocument::withoutKeys(QStringView sectionName, const Q
 {
     if (keys.isEmpty() || !firstSection(sectionName))
         return std::nullopt;
-    IniNameTable doomed(keys.size());
-    for (const QString &key : keys)
-        doomed.insertFirst(key, 0);
+    // The keys asked for, grouped by name regardless of letter case.
+    struct Doomed {
+        QStringList spellings;      // as asked
+        QList<bool> spellingFound;  // a line spelled exactly so exists
+        QStringView firstSeen;      // the spelling a read takes when none is exact
+        bool manySpellings = false; // the file holds the name in several spellings
+    };
+    IniNameTable names(keys.size());
+    std::vector<Doomed> doomed;
+    for (const QString &key : keys) {
+        if (names.insertFirst(key, qsizetype(doomed.size())))
+            doomed.emplace_back();
+        Doomed &group = doomed[size_t(names.find(key))];
+        if (!group.spellings.contains(key)) {
+            group.spellings.append(key);
+            group.spellingFound.append(false);
+        }
+    }
+    const auto forEachDoomedLine = [&](const auto &visit) {
+        for (const Section &section : m_sections) {
+            if (!IniNameTable::namesEqual(nameOf(m_lines[section.header]), sectionName))
+                continue;
+            for (qsizetype i = section.header + 1; i <= section.lastKey; ++i) {
+                const Line &line = m_lines[i];
+                const qsizetype group = line.kind == LineKind::Key ? names.find(nameOf(line)) : -1;
+                if (group >= 0)
+                    visit(line, doomed[size_t(group)]);
+            }
+        }
+    };
+    forEachDoomedLine([&](const Line &line, Doomed &group) {
+        const QStringView name = nameOf(line);
+        if (group.firstSeen.isNull())
+            group.firstSeen = name;
+        else if (name != group.firstSeen)
+            group.manySpellings = true;
+        const qsizetype exact = group.spellings.indexOf(name);
+        if (exact >= 0)
+            group.spellingFound[exact] = true;
+    });
+    const auto removes = [](const Doomed &group, QStringView name) {
+        if (!group.manySpellings)
+            return true;
+        for (qsizetype i = 0; i < group.spellings.size(); ++i) {
+            if (name == (group.spellingFound[i] ? QStringView(group.spellings[i]) : group.firstSeen))
+                return true;
+        }
+        return false;
+    };
 
     QString result;
     result.reserve(m_text.size());
     const QStringView all(m_text);
     qsizetype copiedUpTo = 0;
     bool removed = false;
-    for (const Section &section : m_sections) {
-        if (!IniNameTable::namesEqual(nameOf(m_lines[section.header]), sectionName))
-            continue;
-        for (qsizetype i = section.header + 1; i <= section.lastKey; ++i) {
-            const Line &line = m_lines[i];
-            if (line.kind != LineKind::Key || doomed.find(nameOf(line)) < 0)
-                continue;
-            result.append(all.sliced(copiedUpTo, line.start - copiedUpTo));
-            copiedUpTo = line.start + line.length + line.breakLength;
-            removed = true;
-        }
-    }
+    forEachDoomedLine([&](const Line &line, const Doomed &group) {
+        if (!removes(group, nameOf(line)))
+            return;
+        result.append(all.sliced(copiedUpTo, line.start - copiedUpTo));
+        copiedUpTo = line.start + line.length + line.breakLength;
+        removed = true;
+    });
     if (!removed)
         return std::nullopt;
     result.append(all.sliced(copiedUpTo));

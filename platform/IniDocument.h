@@ -14,7 +14,10 @@ class IniNameTable;
 // every untouched line exactly and a lookup never copies more than the value.
 //
 // Names match without regard to letter case. Only the first occurrence of a
-// section is searched; a deletion reaches every occurrence.
+// section is searched; a deletion reaches every occurrence. Where one key
+// name stands in a section in several spellings (paths on a file system
+// that tells letter case apart), a read, a write and a deletion take the
+// spelling asked for exactly.
 class IniDocument final
 {
 public:
@@ -34,13 +37,16 @@ public:
     std::optional<QString> value(QStringView section, QStringView key) const;
     // Every key name of the section's first occurrence, duplicates included.
     QStringList keyNames(QStringView section) const;
+    // The name of every section, in file order, duplicates included.
+    QStringList sectionNames() const;
 
     // The text with key set to value: an existing key keeps its place and
     // spelling, a new key follows the section's last key, a new section goes
     // at the end of the file.
     QString withValue(QStringView section, QStringView key, QStringView value) const;
     // The text without every line of those keys in every occurrence of the
-    // section; nullopt when no line matched.
+    // section; nullopt when no line matched. A name that stands in several
+    // spellings loses only the lines spelled as a read of it would take.
     std::optional<QString> withoutKeys(QStringView section, const QStringList &keys) const;
 
     // The line break the file uses (its first one), CR LF when it has none.
@@ -60,6 +66,7 @@ private:
         quint8 breakLength = 0; // 0, 1 or 2
         LineKind kind = LineKind::Other;
         bool firstOfName = false; // the key read for its name (duplicates follow)
+        bool manySpellings = false; // on the first of a name: other spellings follow
     };
     struct Section {
         qsizetype header = 0;   // line index of the header
@@ -71,6 +78,8 @@ private:
     QStringView nameOf(const Line &line) const;
     const Section *firstSection(QStringView name) const;
     qsizetype findKey(qsizetype sectionIndex, QStringView key) const;
+    // findKey, then the exact spelling where the name has several.
+    qsizetype resolveKey(qsizetype sectionIndex, QStringView key) const;
 
     QString m_text;
     std::vector<Line> m_lines;
@@ -78,5 +87,8 @@ private:
     qsizetype m_firstBreakLine = -1;
     std::unique_ptr<IniNameTable> m_sectionTable;
     std::vector<std::unique_ptr<IniNameTable>> m_keyTables;
+    // Per section, the key lines of names with several spellings, matched
+    // exactly; null where every name has one spelling.
+    std::vector<std::unique_ptr<IniNameTable>> m_exactKeyTables;
     mutable qsizetype m_lastFound = -1; // callers mostly look keys up in file order
 };

@@ -30,7 +30,7 @@ inline uint64_t mix(uint64_t h)
 
 } // namespace
 
-IniNameTable::IniNameTable(qsizetype expected)
+IniNameTable::IniNameTable(qsizetype expected, Match match) : m_match(match)
 {
     size_t capacity = 16;
     while (capacity < size_t(expected) * 2)
@@ -40,16 +40,18 @@ IniNameTable::IniNameTable(qsizetype expected)
     m_mask = capacity - 1;
 }
 
-uint64_t IniNameTable::hashName(QStringView name)
+uint64_t IniNameTable::hashName(QStringView name) const
 {
+    const bool exact = m_match == Match::Exact;
+    const auto unit = [exact](QChar c) { return exact ? c.unicode() : foldUnit(c.unicode()); };
     // Four folded units make one 64-bit word, so the multiply chain is a
     // quarter of the name's length.
     uint64_t h = 0x9e3779b97f4a7c15ull ^ uint64_t(name.size());
     const QChar *p = name.data();
     qsizetype n = name.size();
     while (n >= 4) {
-        const uint64_t word = uint64_t(foldUnit(p[0].unicode())) | uint64_t(foldUnit(p[1].unicode())) << 16
-                              | uint64_t(foldUnit(p[2].unicode())) << 32 | uint64_t(foldUnit(p[3].unicode())) << 48;
+        const uint64_t word = uint64_t(unit(p[0])) | uint64_t(unit(p[1])) << 16
+                              | uint64_t(unit(p[2])) << 32 | uint64_t(unit(p[3])) << 48;
         h = (h ^ word) * 0x100000001b3ull;
         h ^= h >> 29;
         p += 4;
@@ -57,7 +59,7 @@ uint64_t IniNameTable::hashName(QStringView name)
     }
     uint64_t tail = 0;
     for (qsizetype i = 0; i < n; ++i)
-        tail |= uint64_t(foldUnit(p[i].unicode())) << (16 * i);
+        tail |= uint64_t(unit(p[i])) << (16 * i);
     return mix(h ^ tail);
 }
 
@@ -72,6 +74,11 @@ bool IniNameTable::namesEqual(QStringView a, QStringView b)
     return true;
 }
 
+bool IniNameTable::matches(QStringView a, QStringView b) const
+{
+    return m_match == Match::Exact ? a == b : namesEqual(a, b);
+}
+
 bool IniNameTable::insertFirst(QStringView name, qsizetype index)
 {
     const uint64_t full = hashName(name);
@@ -83,7 +90,7 @@ bool IniNameTable::insertFirst(QStringView name, qsizetype index)
             m_entries.push_back(Entry{name, index});
             return true;
         }
-        if (slot.hash == h && namesEqual(m_entries[slot.entry].name, name))
+        if (slot.hash == h && matches(m_entries[slot.entry].name, name))
             return false;
     }
 }
@@ -96,7 +103,7 @@ qsizetype IniNameTable::find(QStringView name) const
         const Slot &slot = m_slots[i];
         if (slot.entry < 0)
             return -1;
-        if (slot.hash == h && namesEqual(m_entries[slot.entry].name, name))
+        if (slot.hash == h && matches(m_entries[slot.entry].name, name))
             return m_entries[slot.entry].index;
     }
 }

@@ -1,9 +1,11 @@
 #include "IniText.h"
 
+#include <QSet>
 #include <QStringDecoder>
 #include <QtEndian>
 
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -57,6 +59,104 @@ std::optional<QString> decodeStrictUtf8(QByteArrayView bytes)
     return text;
 }
 
+bool isAscii(QByteArrayView bytes)
+{
+    for (char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+bool isLineBreak(char16_t c)
+{
+    return c == u'\n' || c == u'\r';
+}
+
+// Calls visit(line, lineBreak) for each line of bytes; a break is CR, LF or
+// CR LF, and never occurs inside a UTF-8 sequence.
+template<typename Visit>
+void forEachLine(QByteArrayView bytes, const Visit &visit)
+{
+    qsizetype pos = 0;
+    while (pos < bytes.size()) {
+        qsizetype end = pos;
+        while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r')
+            ++end;
+        qsizetype next = end;
+        if (next < bytes.size())
+            next += (bytes[next] == '\r' && next + 1 < bytes.size() && bytes[next + 1] == '\n') ? 2 : 1;
+        visit(bytes.sliced(pos, end - pos), bytes.sliced(end, next - end));
+        pos = next;
+    }
+}
+
+// A file whose bytes are not valid UTF-8 as a whole, line by line: valid
+// lines as UTF-8, the others in the 8-bit code page. Returns whether a line
+// that is not plain ASCII was valid UTF-8 (otherwise the file is simply an
+// 8-bit file).
+bool decodeLineByLine(QByteArrayView bytes, IniText &result)
+{
+    struct EightBitLine {
+        QString text;
+        bool eightBit;
+    };
+    std::vector<EightBitLine> nonAscii;
+    QSet<QString> eightBitTexts;
+    bool utf8Seen = false;
+    result.text.reserve(bytes.size());
+    forEachLine(bytes, [&](QByteArrayView line, QByteArrayView lineBreak) {
+        if (isAscii(line)) {
+            result.text.append(QLatin1StringView(line));
+        } else if (std::optional<QString> text = decodeStrictUtf8(line)) {
+            utf8Seen = true;
+            result.text.append(*text);
+            nonAscii.push_back({std::move(*text), false});
+        } else {
+            const QString latin = QString::fromLatin1(line);
+            result.text.append(latin);
+            eightBitTexts.insert(latin);
+            nonAscii.push_back({latin, true});
+        }
+        result.text.append(QLatin1StringView(lineBreak));
+    });
+    // Recorded in file order for every text that occurs as an 8-bit line, so
+    // that a line which reads the same in UTF-8 keeps its own bytes too.
+    for (EightBitLine &line : nonAscii) {
+        if (eightBitTexts.contains(line.text))
+            result.eightBitLines[line.text].append(line.eightBit);
+    }
+    return utf8Seen;
+}
+
+QByteArray encodeLineByLine(const QString &text, const QHash<QString, QList<bool>> &eightBitLines)
+{
+    QHash<QString, qsizetype> used;
+    QByteArray result;
+    result.reserve(text.size() + text.size() / 8);
+    const QStringView all(text);
+    qsizetype pos = 0;
+    while (pos < all.size()) {
+        qsizetype end = pos;
+        while (end < all.size() && !isLineBreak(all[end].unicode()))
+            ++end;
+        const QStringView line = all.sliced(pos, end - pos);
+        bool eightBit = false;
+        if (const auto found = eightBitLines.constFind(line.toString()); found != eightBitLines.cend()) {
+            qsizetype &next = used[found.key()];
+            eightBit = next < found->size() && found->at(next);
+            ++next;
+        }
+        result.append(eightBit ? line.toLatin1() : line.toUtf8());
+        qsizetype next = end;
+        if (next < all.size())
+            next += (all[next] == u'\r' && next + 1 < all.size() && all[next + 1] == u'\n') ? 2 : 1;
+        result.append(all.sliced(end, next - end).toLatin1());
+        pos = next;
+    }
+    return result;
+}
+
 } // namespace
 
 IniText decodeIniBytes(const QByteArray &bytes)
@@ -71,20 +171,21 @@ IniText decodeIniBytes(const QByteArray &bytes)
             result.trailingBytes = bytes.right(1);
         return result;
     }
-    if (startsWith(bytes, {0xEF, 0xBB, 0xBF})) {
-        if (std::optional<QString> text = decodeStrictUtf8(QByteArrayView(bytes).sliced(3))) {
-            result.encoding = IniEncoding::Utf8Bom;
-            result.text = std::move(*text);
-            return result;
-        }
-    } else if (std::optional<QString> text = decodeStrictUtf8(bytes)) {
-        result.encoding = IniEncoding::Utf8;
+    // The mark is never text, whatever follows it.
+    const bool marked = startsWith(bytes, {0xEF, 0xBB, 0xBF});
+    const QByteArrayView body = QByteArrayView(bytes).sliced(marked ? 3 : 0);
+    result.encoding = marked ? IniEncoding::Utf8Bom : IniEncoding::Utf8;
+    if (std::optional<QString> text = decodeStrictUtf8(body)) {
         result.text = std::move(*text);
         return result;
     }
+    // A few stray bytes must not turn every other line into the code page.
+    if (decodeLineByLine(body, result) || marked)
+        return result;
     // The 8-bit code page. Latin-1 maps every byte to one character and back,
     // so even bytes no code page defines survive a rewrite.
     result.encoding = IniEncoding::EightBit;
+    result.eightBitLines.clear();
     result.text = QString::fromLatin1(bytes);
     return result;
 }
@@ -94,10 +195,10 @@ QByteArray encodeIniText(const IniText &text)
     QByteArray result;
     switch (text.encoding) {
     case IniEncoding::Utf8:
-        result = text.text.toUtf8();
-        break;
     case IniEncoding::Utf8Bom:
-        result = QByteArray("\xEF\xBB\xBF") + text.text.toUtf8();
+        if (text.encoding == IniEncoding::Utf8Bom)
+            result = QByteArray("\xEF\xBB\xBF");
+        result += text.eightBitLines.isEmpty() ? text.text.toUtf8() : encodeLineByLine(text.text, text.eightBitLines);
         break;
     case IniEncoding::Utf16LE:
         result = QByteArray("\xFF\xFE") + toUtf16Units(text.text, false);

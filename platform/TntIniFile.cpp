@@ -2,12 +2,17 @@
 
 #include "AppError.h"
 #include "FolderLock.h"
+#include "HeldFile.h"
 #include "IniNameTable.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -28,6 +33,30 @@ QString trimSpaces(const QString &name)
     return (start == 0 && end == name.size()) ? name : name.sliced(start, end - start);
 }
 
+// The text of onto with the changes that made `after` from `before`: keys
+// added, changed or removed, one by one.
+QString withChangesOf(const IniDocument &onto, const IniDocument &before, const IniDocument &after)
+{
+    QString text = onto.text();
+    for (const QString &section : after.sectionNames()) {
+        for (const QString &key : after.keyNames(section)) {
+            const std::optional<QString> value = after.value(section, key);
+            if (value && before.value(section, key) != value)
+                text = IniDocument(text).withValue(section, key, *value);
+        }
+    }
+    for (const QString &section : before.sectionNames()) {
+        QStringList removed;
+        for (const QString &key : before.keyNames(section)) {
+            if (!after.value(section, key))
+                removed.append(key);
+        }
+        if (std::optional<QString> shorter = IniDocument(text).withoutKeys(section, removed))
+            text = std::move(*shorter);
+    }
+    return text;
+}
+
 bool holdsLineBreak(QStringView text)
 {
     return text.contains(u'\n') || text.contains(u'\r');
@@ -46,22 +75,21 @@ TTntIniFile::~TTntIniFile()
     }
 }
 
-void TTntIniFile::reload()
+std::unique_ptr<HeldFile> TTntIniFile::reload()
 {
-    m_stamp = FileStamp::of(m_fileName);
+    auto held = std::make_unique<HeldFile>(m_fileName, kMaxFileBytes);
+    m_stamp = held->stamp();
     m_sinceCheck.start();
     m_loaded = true;
+    m_unreadable = held->status() == HeldFile::Status::Unreadable;
     IniText text;
-    if (m_stamp.isFile) {
-        QFile file(m_fileName);
-        if (file.open(QIODevice::ReadOnly))
-            text = decodeIniBytes(file.readAll());
-    } else {
+    if (held->status() == HeldFile::Status::Read)
+        text = decodeIniBytes(held->bytes());
+    else if (!m_stamp.exists)
         text.encoding = newFileEncoding();
-    }
-    m_encoding = text.encoding;
-    m_trailingBytes = std::move(text.trailingBytes);
     m_document = IniDocument(std::move(text.text));
+    m_form = std::move(text);
+    return held;
 }
 
 const IniDocument &TTntIniFile::current()
@@ -108,12 +136,7 @@ void TTntIniFile::WriteString(const QString &section, const QString &key, const 
         failWrite();
     if (!m_pendingDeletes.empty())
         UpdateFile();
-    rewrite([&]() -> std::optional<IniText> {
-        IniText text{m_encoding, m_document.withValue(sectionName, keyName, value), m_trailingBytes};
-        if (!canEncode(text.encoding, text.text))
-            text.encoding = IniEncoding::Utf8;
-        return text;
-    });
+    rewrite([&]() -> std::optional<QString> { return m_document.withValue(sectionName, keyName, value); });
 }
 
 void TTntIniFile::WriteInteger(const QString &section, const QString &key, int value)
@@ -145,7 +168,7 @@ bool TTntIniFile::UpdateFile()
 
     // Against the file as it is now, so records added meanwhile survive.
     try {
-        rewrite([&]() -> std::optional<IniText> {
+        rewrite([&]() -> std::optional<QString> {
             if (!m_stamp.isFile)
                 return std::nullopt; // a deletion never creates the file
             std::optional<QString> text;
@@ -155,9 +178,7 @@ bool TTntIniFile::UpdateFile()
                 if (shorter)
                     text = std::move(shorter);
             }
-            if (!text)
-                return std::nullopt;
-            return IniText{m_encoding, std::move(*text), m_trailingBytes};
+            return text;
         });
     } catch (const AppError &) {
         return false;
@@ -165,26 +186,51 @@ bool TTntIniFile::UpdateFile()
     return true;
 }
 
-void TTntIniFile::rewrite(const std::function<std::optional<IniText>()> &change)
+void TTntIniFile::rewrite(const std::function<std::optional<QString>()> &change)
 {
-    constexpr int kAttempts = 20;
+    // Rounds in which a change of the file before the rename makes the
+    // rewrite start again; after that it is written all the same, and what
+    // another writer added meanwhile is merged in by the next round.
+    constexpr int kCleanAttempts = 3;
+    // A writer that never pauses is merged for this long at most.
+    constexpr qint64 kMergeMs = 5000;
     const FolderLock lock(QFileInfo(m_fileName).absolutePath());
+    if (!lock.isHeld())
+        failWrite();
+    QElapsedTimer merging;
+    // Changes another writer made to a file this rewrite then replaced:
+    // the file as it was read, and as that writer left it.
+    std::optional<std::pair<IniDocument, IniDocument>> missed;
     for (int attempt = 1;; ++attempt) {
-        reload();
-        if (m_stamp.exists && !m_stamp.isFile)
+        const std::unique_ptr<HeldFile> held = reload();
+        // Never rewritten from an empty state: that would lose what it holds.
+        if ((m_stamp.exists && !m_stamp.isFile) || m_unreadable)
             failWrite();
-        const std::optional<IniText> text = change();
+        const QString asRead = m_document.text();
+        // After a missed change the file already holds this change; only the
+        // other writer's changes are brought in.
+        const std::optional<QString> text =
+            missed ? withChangesOf(m_document, missed->first, missed->second) : change();
         if (!text)
             return;
-        // A writer that does not take the lock keeps changing the file: after
-        // enough rounds the last merge is written all the same.
-        if (commitText(*text, attempt == kAttempts))
+        if (!commitText(*text, attempt > kCleanAttempts))
+            continue;
+        if (!held->changedSinceRead())
             return;
+        if (!merging.isValid())
+            merging.start();
+        else if (merging.elapsed() > kMergeMs)
+            return;
+        missed.emplace(IniDocument(asRead), IniDocument(decodeIniBytes(held->readAgain()).text));
     }
 }
 
-bool TTntIniFile::commitText(const IniText &text, bool evenIfChanged)
+bool TTntIniFile::commitText(const QString &newText, bool evenIfChanged)
 {
+    IniText text = m_form;
+    text.text = newText;
+    if (!canEncode(text.encoding, text.text))
+        text.encoding = IniEncoding::Utf8;
     // A read-only file must stay as it is, even where the folder would allow
     // the rename (and even for root, whom the access check always lets pass).
     if (m_stamp.isFile && !(QFile::permissions(m_fileName) & QFileDevice::WriteOwner))
@@ -194,6 +240,12 @@ bool TTntIniFile::commitText(const IniText &text, bool evenIfChanged)
     const QByteArray bytes = encodeIniText(text);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
         failWrite();
+    // On disk before the last look at the old file, so that the time between
+    // that look and the rename is as short as it can be.
+#ifndef Q_OS_WIN
+    if (::fsync(file.handle()) != 0)
+        failWrite();
+#endif
     if (!evenIfChanged && FileStamp::of(m_fileName) != m_stamp) {
         file.cancelWriting();
         return false;

@@ -4,11 +4,13 @@
 #include "IniDocument.h"
 #include "IniText.h"
 
+class HeldFile;
 #include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -47,29 +49,36 @@ public:
     // Makes the gathered deletions now. Returns false when a needed rewrite failed.
     bool UpdateFile();
 
+    // The largest file read; a larger one is treated as unreadable, so it
+    // reads as empty and is never rewritten.
+    static constexpr qint64 kMaxFileBytes = qint64(1) << 30;
+
     // Parses the text of ReadInteger: decimal with an optional sign, or up to
     // eight hex digits after "$", "0x" or "0X"; nullopt for anything else.
     static std::optional<int> parseInteger(QStringView text);
 
 private:
     const IniDocument &current();
-    void reload();
+    // Reads the file; the returned handle keeps it open for a rewrite.
+    std::unique_ptr<HeldFile> reload();
     // One read-modify-write under the folder's lock: `change` makes the new
-    // text from the file as it is now (nullopt: nothing to write). When the
-    // file changes between the read and the rename, the change is made again
-    // on the newer file.
-    void rewrite(const std::function<std::optional<IniText>()> &change);
+    // text from m_document, the file as it is now (nullopt: nothing to
+    // write). When the file changes between the read and the rename, the
+    // change is made again on the newer file; when a writer that takes no
+    // lock added to the old file after the last look, its changes are merged
+    // into the new one.
+    void rewrite(const std::function<std::optional<QString>()> &change);
     // Writes text to a temporary file and renames it over the file, unless
     // the file changed since it was read; returns whether it was written.
-    bool commitText(const IniText &text, bool evenIfChanged);
+    bool commitText(const QString &text, bool evenIfChanged);
     [[noreturn]] void failWrite() const;
 
     QString m_fileName;
     FileStamp m_stamp;
-    IniEncoding m_encoding = IniEncoding::Utf8;
-    QByteArray m_trailingBytes;
+    IniText m_form; // how the text is stored: encoding and bytes kept aside
     IniDocument m_document;
     bool m_loaded = false;
+    bool m_unreadable = false; // exists, but could not be read whole
     QElapsedTimer m_sinceCheck;
     std::vector<std::pair<QString, QString>> m_pendingDeletes;
 };

@@ -194,7 +194,7 @@ std::optional<QString> ThemesController::themeNameOf(const QByteArray &plist) co
     // UTF-16LE with CR LF line breaks, whatever encoding the package used.
     const QString text = plistWorkingText(plist);
     const QString workingFile = m_folder.file(u"~temp.ini");
-    writeWhole(workingFile, encodeIniText(IniText{IniEncoding::Utf16LE, text, {}}));
+    writeWhole(workingFile, encodeIniText(IniText{IniEncoding::Utf16LE, text, {}, {}}));
     QString name;
     {
         TTntIniFile ini(workingFile);

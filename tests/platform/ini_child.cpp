@@ -2,13 +2,20 @@
 //
 //   ini_child rewrite <file> <key>       deletes and re-adds <key> in [Files], forever
 //   ini_child add <file> <folder> <n>    adds <folder>/record <i> = 1 for i < n, one write each
+//   ini_child append <file> <prefix> <n> <ms>
+//                                        appends "<prefix><i>=1" lines without any lock, one every
+//                                        <ms> milliseconds, as a writer that ignores the lock does
 
 #include "platform/TntIniFile.h"
 
 #include <QString>
 
+#include <QThread>
+
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
 
 int main(int argc, char *argv[])
 {
@@ -33,6 +40,21 @@ int main(int argc, char *argv[])
                                           QStringLiteral("1"));
         return 0;
     }
-    std::fprintf(stderr, "usage: ini_child rewrite <file> <key> | add <file> <folder> <count>\n");
+    if (mode == u"append" && argc == 6) {
+        const QByteArray file = argv[2];
+        const int count = std::atoi(argv[4]);
+        const int pause = std::atoi(argv[5]);
+        for (int i = 0; i < count; ++i) {
+            const QByteArray line = argv[3] + QByteArray::number(i) + "=1\n";
+            const int fd = ::open(file.constData(), O_WRONLY | O_APPEND);
+            if (fd < 0 || ::write(fd, line.constData(), size_t(line.size())) != line.size())
+                return 1;
+            ::close(fd);
+            QThread::msleep(pause);
+        }
+        return 0;
+    }
+    std::fprintf(stderr, "usage: ini_child rewrite <file> <key> | add <file> <folder> <count>"
+                         " | append <file> <prefix> <count> <ms>\n");
     return 2;
 }

@@ -1,6 +1,5 @@
 #include "TestFolder.h"
 
-#include "library/BadgeRecordStore.h"
 #include "platform/AppError.h"
 #include "platform/TntIniFile.h"
 
@@ -16,7 +15,7 @@
 #include <unistd.h>
 
 // What the files on disk survive: a writer killed at any moment, a full
-// disk, and another process writing the same file at the same time.
+// disk, a folder that cannot be written.
 class TestIniDurability : public QObject
 {
     Q_OBJECT
@@ -25,7 +24,6 @@ private slots:
     void killedRewriteLeavesOldOrNewFile();
     void fullDiskKeepsTheOldFile();
     void readOnlyFolderKeepsTheOldFile();
-    void concurrentWritersKeepEachOthersChanges();
 };
 
 void TestIniDurability::killedRewriteLeavesOldOrNewFile()
@@ -123,50 +121,6 @@ void TestIniDurability::readOnlyFolderKeepsTheOldFile()
     QVERIFY_THROWS_EXCEPTION(AppError, TTntIniFile(settings).WriteInteger("position", "width", 800));
     QFile::setPermissions(folder.path("ro"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QCOMPARE(folder.read("ro/settings.ini"), QByteArray("[position]\nwidth=700\n"));
-}
-
-void TestIniDurability::concurrentWritersKeepEachOthersChanges()
-{
-    TestFolder folder;
-    QByteArray store = "[Files]\n";
-    QStringList invalid;
-    for (int i = 0; i < 300; ++i) {
-        invalid << QStringLiteral("/gone/invalid record %1").arg(i);
-        store += invalid.last().toUtf8() + "=2\n";
-    }
-    const QString path = folder.write("base.ini", store);
-    const QString marked = folder.path("marked");
-    for (int i = 0; i < 1000; ++i)
-        folder.write(QStringLiteral("marked/record %1").arg(i), "x");
-
-    // Another process adds 1 000 valid records one by one while this one
-    // removes the invalid ones, round after round, adding new invalid ones.
-    QProcess child;
-    child.start(QStringLiteral(EMBLIX_INI_CHILD), {"add", path, marked, "1000"});
-    QVERIFY(child.waitForStarted());
-    const BadgeRecordStore records(folder.folder());
-    int rounds = 0;
-    while (child.state() != QProcess::NotRunning || rounds < 3) {
-        QStringList paths;
-        records.removeInvalid(paths);
-        const QString extra = QStringLiteral("/gone/added in round %1").arg(rounds);
-        invalid << extra;
-        TTntIniFile(path).WriteString("Files", extra, "3");
-        ++rounds;
-        child.waitForFinished(20);
-    }
-    QCOMPARE(child.exitCode(), 0);
-    QStringList paths;
-    records.removeInvalid(paths);
-
-    QStringList keys;
-    TTntIniFile(path).ReadSection("Files", keys);
-    for (int i = 0; i < 1000; ++i)
-        QVERIFY2(keys.contains(marked + QStringLiteral("/record %1").arg(i)), qPrintable(QString::number(i)));
-    for (const QString &gone : invalid)
-        QVERIFY2(!keys.contains(gone), qPrintable(gone));
-    QCOMPARE(keys.size(), 1000);
-    qInfo("%d clean-up rounds ran while the other process wrote; all 1000 records kept", rounds);
 }
 
 QTEST_GUILESS_MAIN(TestIniDurability)

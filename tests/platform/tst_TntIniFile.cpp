@@ -1,12 +1,17 @@
 #include "TestFolder.h"
 
 #include "platform/AppError.h"
+#include "platform/FolderLock.h"
 #include "platform/TntIniFile.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
 #include <QThread>
+
+#include <unistd.h>
 
 // The INI rules as the Windows profile functions apply them (other programs
 // write these files with them), without their length limits, with atomic
@@ -34,6 +39,8 @@ private slots:
     void deletionsApplyBeforeTheNextRead();
     void failedWritesRaiseAndKeepTheOldFile();
     void failedDeletionIsSilent();
+    void unreadableFileIsNeverRewritten();
+    void lockHeldElsewhereEndsTheWriteInTime();
     void seesChangesByOtherWriters();
     void hostileBytesReadWithoutCrash_data();
     void hostileBytesReadWithoutCrash();
@@ -78,6 +85,12 @@ void TestTntIniFile::readString_data()
     QTest::newRow("one pair of single quotes") << QByteArray("[S]\nK=''V''\n") << "S" << "K" << "'V'";
     QTest::newRow("mismatched quotes stay") << QByteArray("[S]\nK=\"V'\n") << "S" << "K" << "\"V'";
     QTest::newRow("lone quote stays") << QByteArray("[S]\nK=\"\n") << "S" << "K" << "\"";
+    QTest::newRow("several spellings: the exact one") << QByteArray("[S]\n/d/Ex=8\n/d/ex=9\n") << "S" << "/d/ex" << "9";
+    QTest::newRow("several spellings: first when none exact") << QByteArray("[S]\n/d/Ex=8\n/d/ex=9\n") << "S" << "/D/EX" << "8";
+    QTest::newRow("one spelling: any case") << QByteArray("[S]\n/d/Ex=8\n") << "S" << "/D/eX" << "8";
+    QTest::newRow("stray byte leaves utf-8 lines") << QByteArray("[S]\nA=\xC3\xA9\nB=\xFF\n") << "S" << "A" << "é";
+    QTest::newRow("stray byte line in code page") << QByteArray("[S]\nA=\xC3\xA9\nB=\xE9\n") << "S" << "B" << "é";
+    QTest::newRow("mark is never text") << QByteArray("\xEF\xBB\xBF[S]\nK=\xE9\n") << "S" << "K" << "é";
     QTest::newRow("two quotes give empty") << QByteArray("[S]\nK=\"\"\n") << "S" << "K" << "";
     QTest::newRow("key names never unquoted") << QByteArray("[S]\n\"K\"=V\n") << "S" << "\"K\"" << "V";
     QTest::newRow("section case-insensitive") << QByteArray("[Files]\nK=V\n") << "files" << "K" << "V";
@@ -249,6 +262,10 @@ void TestTntIniFile::writeString_data()
         << QByteArray("junk before\r\n[S]  trailing\r\n;c=1\r\n  A =  1 \r\nplain\r\n\r\n[T]\r\nX=\xff\r\n")
         << "s" << "a" << "2"
         << QByteArray("junk before\r\n[S]  trailing\r\n;c=1\r\nA=2\r\nplain\r\n\r\n[T]\r\nX=\xff\r\n");
+    QTest::newRow("changed last line gets a break")
+        << QByteArray("[S]\r\nK=1") << "S" << "K" << "2" << QByteArray("[S]\r\nK=2\r\n");
+    QTest::newRow("several spellings: exact one written")
+        << QByteArray("[S]\nAb=1\naB=2\n") << "S" << "aB" << "3" << QByteArray("[S]\nAb=1\naB=3\n");
     QTest::newRow("mixed line breaks kept")
         << QByteArray("[S]\nA=1\r\nB=2\r") << "S" << "A" << "9" << QByteArray("[S]\nA=9\r\nB=2\r");
 }
@@ -292,6 +309,11 @@ void TestTntIniFile::writeKeepsEncoding_data()
     // Storing "?" would lose the path; the file becomes UTF-8 instead.
     QTest::newRow("8-bit becomes utf-8 for other scripts")
         << QByteArray("[S]\nA=\xE9\n") << "日本" << QByteArray("[S]\nA=\xC3\xA9\nK=\xE6\x97\xA5\xE6\x9C\xAC\n");
+    QTest::newRow("mark then 8-bit line") << QByteArray("\xEF\xBB\xBF[S]\nA=\xE9\n") << "€"
+                                          << QByteArray("\xEF\xBB\xBF[S]\nA=\xE9\nK=\xE2\x82\xAC\n");
+    QTest::newRow("stray byte: lines keep their bytes")
+        << QByteArray("[S]\nA=\xC3\xA9\nB=\xE9\nC=\xC3\xA9\r\nD=\xE9") << "é"
+        << QByteArray("[S]\nA=\xC3\xA9\nB=\xE9\nC=\xC3\xA9\r\nD=\xE9\nK=\xC3\xA9\n");
     QTest::newRow("odd utf-16 tail byte kept")
         << QByteArray("\xFF\xFE[\0S\0]\0\n\0\x07", 11) << "v"
         << QByteArray("\xFF\xFE[\0S\0]\0\n\0K\0=\0v\0\n\0\x07", 19);
@@ -321,7 +343,7 @@ void TestTntIniFile::deleteKey_data()
     QTest::newRow("one key") << QByteArray("[S]\r\nA=1\r\nB=2\r\n") << QStringList{"a"}
                              << QByteArray("[S]\r\nB=2\r\n");
     QTest::newRow("duplicates in every occurrence go")
-        << QByteArray("[S]\nK=1\nX=0\nk=2\n[T]\nK=3\n[s]\nK=4\n") << QStringList{"K"}
+        << QByteArray("[S]\nK=1\nX=0\nK=2\n[T]\nK=3\n[s]\nK=4\n") << QStringList{"k"}
         << QByteArray("[S]\nX=0\n[T]\nK=3\n[s]\n");
     QTest::newRow("header stays when section empties") << QByteArray("[S]\nK=1\n[T]\n") << QStringList{"K"}
                                                        << QByteArray("[S]\n[T]\n");
@@ -331,6 +353,12 @@ void TestTntIniFile::deleteKey_data()
                                              << QByteArray("[S]\nA=1\n");
     QTest::newRow("many keys, one missing")
         << QByteArray("[S]\nA=1\nB=2\nC=3\nD=4\n") << QStringList{"D", "B", "nope"} << QByteArray("[S]\nA=1\nC=3\n");
+    QTest::newRow("several spellings: only the exact one")
+        << QByteArray("[S]\nK=1\nk=2\nK=3\n") << QStringList{"k"} << QByteArray("[S]\nK=1\nK=3\n");
+    QTest::newRow("several spellings: the one read")
+        << QByteArray("[S]\nAb=1\naB=2\n") << QStringList{"AB"} << QByteArray("[S]\naB=2\n");
+    QTest::newRow("several spellings: both asked")
+        << QByteArray("[S]\nAb=1\naB=2\nC=3\n") << QStringList{"aB", "Ab"} << QByteArray("[S]\nC=3\n");
     QTest::newRow("same key twice") << QByteArray("[S]\nA=1\nB=2\n") << QStringList{"A", "A"}
                                     << QByteArray("[S]\nB=2\n");
 }
@@ -432,6 +460,57 @@ void TestTntIniFile::failedDeletionIsSilent()
     ini.DeleteKey("Files", "A");
     QVERIFY(!ini.UpdateFile());
     QCOMPARE(ini.ReadString("Files", "A", "0"), "1");
+}
+
+void TestTntIniFile::unreadableFileIsNeverRewritten()
+{
+    // Larger than the reader accepts (sparse: no disk is used); on a file
+    // system that honours permissions for this user, one that cannot be read.
+    QStringList unreadable{m_folder.path("huge-store.ini")};
+    {
+        QFile huge(unreadable.first());
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(TTntIniFile::kMaxFileBytes + 1));
+    }
+    if (geteuid() != 0) {
+        unreadable << m_folder.write("secret.ini", "[Other]\nX=1\n");
+        QFile::setPermissions(unreadable.last(), QFileDevice::WriteOwner);
+    }
+    for (const QString &path : unreadable) {
+        const FileStamp before = FileStamp::of(path);
+        TTntIniFile ini(path);
+        QCOMPARE(ini.ReadString("Files", "A", "def"), "def");
+        try {
+            ini.WriteString("Files", "A", "1");
+            QFAIL("no error raised");
+        } catch (const AppError &error) {
+            QCOMPARE(error.message(), "Unable to write to " + path);
+        }
+        ini.DeleteKey("Files", "A");
+        QVERIFY(!ini.UpdateFile());
+        QCOMPARE(FileStamp::of(path), before);
+    }
+}
+
+void TestTntIniFile::lockHeldElsewhereEndsTheWriteInTime()
+{
+    const QString path = m_folder.write("lock/base.ini", "[Files]\nA=1\n");
+    QProcess holder;
+    holder.start("flock", {m_folder.path("lock"), "sleep", "60"});
+    QVERIFY(holder.waitForStarted());
+    QTRY_VERIFY(!FolderLock(m_folder.path("lock"), 0).isHeld());
+
+    QElapsedTimer waited;
+    waited.start();
+    QVERIFY_THROWS_EXCEPTION(AppError, TTntIniFile(path).WriteString("Files", "B", "2"));
+    TTntIniFile deletion(path);
+    deletion.DeleteKey("Files", "A");
+    QVERIFY(!deletion.UpdateFile());
+    const qint64 elapsed = waited.elapsed();
+    holder.kill();
+    holder.waitForFinished();
+    QCOMPARE(m_folder.read("lock/base.ini"), QByteArray("[Files]\nA=1\n"));
+    // Two bounded waits, not a wait for the holder's minute.
+    QVERIFY2(elapsed < 30000, qPrintable(QString::number(elapsed)));
 }
 
 void TestTntIniFile::seesChangesByOtherWriters()
