@@ -1,11 +1,10 @@
 #include "ToolbarSetBox.h"
 
 #include "ToolbarSets.h"
+#include "platform/ui/IconImages.h"
 #include "platform/ui/SystemColours.h"
 
 #include <QAbstractItemView>
-#include <QFileInfo>
-#include <QImageReader>
 #include <QPainter>
 #include <QStylePainter>
 #include <QStyledItemDelegate>
@@ -49,11 +48,11 @@ void ToolbarSetBox::cbTBThemesDrawItem(QPainter &painter, int row, const QRect &
     // Read from disk at every paint, so a changed set shows at once.
     for (int i = 0; i < 5; ++i) {
         const QString file = m_sets.iconFile(name, ToolbarSets::kPreviewPages[i]);
-        if (!ProgramFolder::isPlainName(name) || !QFileInfo::exists(file))
+        if (!ProgramFolder::isPlainName(name))
             continue;
-        const QImage icon = QImageReader(file, "ico").read();
+        const QPixmap icon = IconImages::load(file, QSize(32, 32));
         if (!icon.isNull())
-            painter.drawImage(QPoint(xs[i], rect.top() + 4), icon);
+            painter.drawPixmap(QPoint(xs[i], rect.top() + 4), icon);
     }
     const QFontMetrics metrics(font());
     painter.setFont(font());

@@ -1,11 +1,10 @@
 #include "ToolbarSets.h"
 
 #include "platform/AppError.h"
+#include "platform/FileSystem.h"
 #include "platform/TntIniFile.h"
+#include "platform/ui/IconImages.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QImageReader>
 
 const std::array<const char *, 5> ToolbarSets::kIconFiles = {"library.ico", "themes.ico", "About.ico", "Language.ico",
                                                              "options.ico"};
@@ -20,8 +19,7 @@ QString ToolbarSets::iconFile(const QString &set, int page) const
 
 QStringList ToolbarSets::ScanToolbarSets() const
 {
-    return QDir(m_folder.file(u"toolbar"))
-        .entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Unsorted);
+    return FileSystem::listFolder(m_folder.file(u"toolbar"), FileSystem::Entries::Folders);
 }
 
 QString ToolbarSets::savedSet() const
@@ -41,11 +39,11 @@ void ToolbarSets::load(const QString &set, const std::function<void(int page, co
         return;
     for (int page = 1; page <= 5; ++page) {
         const QString file = iconFile(set, page);
-        if (!QFileInfo::exists(file))
+        if (!FileSystem::isRegularFile(file))
             continue;
-        const QImage image = QImageReader(file, "ico").read();
-        if (image.isNull())
+        const QPixmap icon = IconImages::load(file, QSize(32, 32));
+        if (icon.isNull())
             throw AppError(QStringLiteral("Icon image is not valid"));
-        apply(page, QPixmap::fromImage(image));
+        apply(page, icon);
     }
 }

@@ -22,13 +22,14 @@ public:
 
     QString iconFile(const QString &set, int page) const;
 
-    // The folders of toolbar, in listing order; files are passed over.
+    // The folders of toolbar (links to folders included), in listing order;
+    // anything else is passed over.
     QStringList ScanToolbarSets() const;
     // [Toolbar] Name, "Pastel" when missing or unreadable.
     QString savedSet() const;
 
-    // Hands each existing icon of a set to `apply`, in page order; a missing
-    // file is passed over. Raises "Icon image is not valid" at the first file
+    // Hands each icon of a set to `apply`, in page order, the image nearest
+    // 32 x 32; a file that is missing or no regular file is passed over. Raises "Icon image is not valid" at the first file
     // that is no icon, after the icons before it were applied.
     void load(const QString &set, const std::function<void(int page, const QPixmap &icon)> &apply) const;
 

@@ -1,6 +1,7 @@
 #include "LanguageList.h"
 
 #include "LanguageSupport.h"
+#include "platform/FileSystem.h"
 #include "platform/TntIniFile.h"
 
 #include <QDir>
@@ -24,8 +25,8 @@ TranslatorCredits LanguageList::programCredits()
 
 void LanguageList::ListFolderFiles(const QString &folder, const QString &mask, QStringList &list)
 {
-    // Entries that are folders are no language files, whatever their name.
-    list.append(QDir(folder).entryList({mask}, QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted));
+    // Entries that are folders or pipes are no language files, whatever their name.
+    list.append(FileSystem::listFolder(folder, FileSystem::Entries::RegularFiles, {mask}));
 }
 
 void LanguageList::fill()

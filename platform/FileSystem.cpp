@@ -1,6 +1,8 @@
 #include "FileSystem.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <thread>
@@ -51,6 +53,43 @@ QList<bool> pathsExist(const QStringList &paths, bool (*skip)(const QString &))
     for (std::thread &worker : workers)
         worker.join();
     return result;
+}
+
+bool isRegularFile(const QString &path)
+{
+    return !path.isEmpty() && QFileInfo(path).isFile();
+}
+
+void sortAsListed(QStringList &names)
+{
+    std::vector<std::pair<QString, QString>> keyed;
+    keyed.reserve(size_t(names.size()));
+    for (QString &name : names)
+        keyed.emplace_back(name.toUpper(), std::move(name));
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) {
+        const int byUpper = QStringView(a.first).compare(QStringView(b.first), Qt::CaseSensitive);
+        return byUpper != 0 ? byUpper < 0 : QStringView(a.second).compare(b.second, Qt::CaseSensitive) < 0;
+    });
+    for (qsizetype i = 0; i < names.size(); ++i)
+        names[i] = std::move(keyed[size_t(i)].second);
+}
+
+QStringList listFolder(const QString &folder, Entries entries, const QStringList &patterns, bool withHidden)
+{
+    // Every kind of entry is listed, then each is looked at: the filters of
+    // QDir would pass links to pipes as files.
+    QDir::Filters filters = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System;
+    if (withHidden)
+        filters |= QDir::Hidden;
+    const QDir dir(folder);
+    QStringList names;
+    for (const QString &name : dir.entryList(patterns, filters, QDir::Unsorted)) {
+        const QFileInfo info(dir.filePath(name));
+        if (entries == Entries::Folders ? info.isDir() : info.isFile())
+            names.append(name);
+    }
+    sortAsListed(names);
+    return names;
 }
 
 } // namespace FileSystem

@@ -17,4 +17,20 @@ bool pathExists(const QString &path);
 // and report false.
 QList<bool> pathsExist(const QStringList &paths, bool (*skip)(const QString &) = nullptr);
 
+// True for a regular file, or a link to one. Only such files are ever opened:
+// a named pipe in a file's place would block its reader for good.
+bool isRegularFile(const QString &path);
+
+// The order in which the Windows file system lists a folder: names compared
+// by their upper-case form, unit by unit. Every user sees the same order,
+// whatever the folder's order on disk.
+void sortAsListed(QStringList &names);
+
+enum class Entries { RegularFiles, Folders };
+// The names of a folder's regular files or folders (links to them
+// included) that match one of the wildcard patterns (all when none), in
+// listing order. Hidden entries (a leading ".") only with withHidden.
+QStringList listFolder(const QString &folder, Entries entries, const QStringList &patterns = {},
+                       bool withHidden = true);
+
 } // namespace FileSystem

@@ -2,6 +2,8 @@
 
 #include "IniNameTable.h"
 
+#include <map>
+
 namespace {
 
 // Blanks around names and values: space, tab and vertical tab.
@@ -225,10 +227,21 @@ QStringList IniDocument::sectionNames() const
 
 QString IniDocument::withValue(QStringView sectionName, QStringView key, QStringView value) const
 {
+    return withValues(sectionName, {{key.toString(), value.toString()}});
+}
+
+QString IniDocument::withValues(QStringView sectionName, const QList<std::pair<QString, QString>> &values) const
+{
     const QStringView br = lineBreak();
-    QString result;
-    result.reserve(m_text.size() + key.size() + value.size() + sectionName.size() + 8);
     const QStringView all(m_text);
+    QString result;
+    qsizetype grows = 0;
+    for (const auto &[key, value] : values)
+        grows += key.size() + value.size() + 4;
+    result.reserve(m_text.size() + grows + sectionName.size() + 4);
+    const auto appendKey = [&](QStringView key, QStringView value) {
+        result.append(key).append(u'=').append(value).append(br);
+    };
 
     const Section *section = firstSection(sectionName);
     if (!section) {
@@ -236,31 +249,57 @@ QString IniDocument::withValue(QStringView sectionName, QStringView key, QString
         if (!result.isEmpty() && !result.endsWith(u'\n') && !result.endsWith(u'\r'))
             result.append(br);
         result.append(u'[').append(sectionName).append(u']').append(br);
-        result.append(key).append(u'=').append(value).append(br);
+        for (const auto &[key, value] : values)
+            appendKey(key, value);
         return result;
     }
 
-    const qsizetype existing = resolveKey(section - m_sections.data(), key);
-    if (existing >= 0) {
-        // The key keeps its spelling and its line break; only the value
-        // changes. A last line without a break gets the file's own, as every
-        // line the profile functions write ends with one.
-        const Line &line = m_lines[existing];
-        result.append(all.first(line.start));
+    // Existing keys keep their place and spelling; new ones follow the
+    // section's last key, or its header.
+    std::map<qsizetype, QStringView> replaced;
+    QList<std::pair<QString, QString>> added;
+    IniNameTable addedNames(values.size());
+    for (const auto &[key, value] : values) {
+        const qsizetype existing = resolveKey(section - m_sections.data(), key);
+        if (existing >= 0)
+            replaced[existing] = value;
+        else if (addedNames.insertFirst(key, added.size()))
+            added.append({key, value});
+        else
+            added[addedNames.find(key)].second = value;
+    }
+    const qsizetype insertAfter = section->lastKey >= 0 ? section->lastKey : section->header;
+    qsizetype copiedUpTo = 0;
+    const auto copyUpTo = [&](qsizetype position) {
+        result.append(all.sliced(copiedUpTo, position - copiedUpTo));
+        copiedUpTo = position;
+    };
+    bool inserted = added.isEmpty();
+    const auto insertNewKeys = [&] {
+        const Line &after = m_lines[insertAfter];
+        copyUpTo(after.start + after.length + after.breakLength);
+        // (A replaced line without a break has been given one already.)
+        if (after.breakLength == 0 && !replaced.count(insertAfter))
+            result.append(br);
+        for (const auto &[key, value] : added)
+            appendKey(key, value);
+        inserted = true;
+    };
+    for (const auto &[index, value] : replaced) {
+        if (!inserted && index > insertAfter)
+            insertNewKeys();
+        // A changed last line gets the file's line break, as every line the
+        // profile functions write ends with one.
+        const Line &line = m_lines[index];
+        copyUpTo(line.start);
         result.append(nameOf(line)).append(u'=').append(value);
         if (line.breakLength == 0)
             result.append(br);
-        result.append(all.sliced(line.start + line.length));
-        return result;
+        copiedUpTo = line.start + line.length;
     }
-
-    const Line &after = m_lines[section->lastKey >= 0 ? section->lastKey : section->header];
-    const qsizetype cut = after.start + after.length + after.breakLength;
-    result.append(all.first(cut));
-    if (after.breakLength == 0)
-        result.append(br);
-    result.append(key).append(u'=').append(value).append(br);
-    result.append(all.sliced(cut));
+    if (!inserted)
+        insertNewKeys();
+    copyUpTo(m_text.size());
     return result;
 }
 

@@ -44,6 +44,9 @@ public:
     // spelling, a new key follows the section's last key, a new section goes
     // at the end of the file.
     QString withValue(QStringView section, QStringView key, QStringView value) const;
+    // withValue for many keys of one section, in one pass; new keys follow
+    // in the order given.
+    QString withValues(QStringView section, const QList<std::pair<QString, QString>> &values) const;
     // The text without every line of those keys in every occurrence of the
     // section; nullopt when no line matched. A name that stands in several
     // spellings loses only the lines spelled as a read of it would take.

@@ -39,11 +39,14 @@ QString withChangesOf(const IniDocument &onto, const IniDocument &before, const 
 {
     QString text = onto.text();
     for (const QString &section : after.sectionNames()) {
+        QList<std::pair<QString, QString>> changed;
         for (const QString &key : after.keyNames(section)) {
             const std::optional<QString> value = after.value(section, key);
             if (value && before.value(section, key) != value)
-                text = IniDocument(text).withValue(section, key, *value);
+                changed.append({key, *value});
         }
+        if (!changed.isEmpty())
+            text = IniDocument(text).withValues(section, changed);
     }
     for (const QString &section : before.sectionNames()) {
         QStringList removed;
@@ -192,8 +195,9 @@ void TTntIniFile::rewrite(const std::function<std::optional<QString>()> &change)
     // rewrite start again; after that it is written all the same, and what
     // another writer added meanwhile is merged in by the next round.
     constexpr int kCleanAttempts = 3;
-    // A writer that never pauses is merged for this long at most.
-    constexpr qint64 kMergeMs = 5000;
+    // A writer that never pauses is merged for this long at most; each round
+    // merges what it added during the last one, so a pause ends the rewrite.
+    constexpr qint64 kMergeMs = 60000;
     const FolderLock lock(QFileInfo(m_fileName).absolutePath());
     if (!lock.isHeld())
         failWrite();

@@ -1,5 +1,7 @@
 #include "LibZipArchive.h"
 
+#include "platform/FileSystem.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -117,11 +119,10 @@ int LibZipArchive::addFiles(const QString &archivePath, const QString &rootFolde
                             const AddOptions &options)
 {
     BusyScope busy(m_busy);
-    QDir::Filters filters = QDir::Files;
-    if (options.includeHiddenAndSystem)
-        filters |= QDir::Hidden | QDir::System;
+    // Regular files only: a pipe would block the packing for good.
     const QDir root(rootFolder);
-    const QStringList files = root.entryList(patterns, filters, QDir::Name);
+    const QStringList files =
+        FileSystem::listFolder(rootFolder, FileSystem::Entries::RegularFiles, patterns, options.includeHiddenAndSystem);
     if (files.isEmpty() || !root.exists())
         return 0; // nothing to write: an existing archive stays as it is
 

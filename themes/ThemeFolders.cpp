@@ -1,5 +1,6 @@
 #include "ThemeFolders.h"
 
+#include "platform/FileSystem.h"
 #include "platform/TntIniFile.h"
 
 #include <QDir>
@@ -26,16 +27,8 @@ QString ThemeFolders::iconFile(const QString &name, int number) const
 QStringList ThemeFolders::RefreshThemeList() const
 {
     // Hidden entries are skipped (a leading "." stands for the hidden
-    // attribute here); the list keeps the file system's order.
-    const QStringList entries = QDir(themesFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Unsorted);
-    QStringList themes;
-    for (const QString &name : entries) {
-        if (name.isEmpty() || name == u"." || name == u".." || name == u"...")
-            continue;
-        if (QFileInfo(themeFolder(name)).isDir())
-            themes.append(name);
-    }
-    return themes;
+    // attribute here).
+    return FileSystem::listFolder(themesFolder(), FileSystem::Entries::Folders, {}, false);
 }
 
 ThemeInfo ThemeFolders::readInfo(const QString &name) const

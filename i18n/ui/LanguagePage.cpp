@@ -3,13 +3,13 @@
 #include "i18n/LanguageList.h"
 #include "platform/ui/Anchors.h"
 #include "platform/ui/Controls.h"
+#include "platform/ui/IconImages.h"
 #include "platform/ui/LinkLabel.h"
 #include "platform/ui/SystemColours.h"
 #include "resources/ProgramImages.h"
 
 #include <QFileInfo>
 #include <QGroupBox>
-#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -47,8 +47,9 @@ public:
         painter->drawText(QPoint(rect.right() + 1 - 45, rect.top() + 1 + metrics.ascent()),
                           m_languages.ReadLanguageVersion(row));
         const QString flag = m_languages.flagFile(row);
-        if (!flag.isEmpty() && QFileInfo::exists(flag)) {
-            const QImage icon = QImageReader(flag, "ico").read();
+        if (!flag.isEmpty()) {
+            // Drawn at its own size: the image meant for small icons.
+            const QImage icon = IconImages::nearest(flag, QSize(16, 16));
             const int top = row == QStringLiteral("English") ? rect.top() : rect.top() + 2;
             if (!icon.isNull())
                 painter->drawImage(QPoint(rect.left() + 3, top), icon);

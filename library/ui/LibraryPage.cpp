@@ -8,7 +8,6 @@
 #include "platform/ui/IconImages.h"
 #include "resources/ProgramImages.h"
 
-#include <QFileInfo>
 #include <QPainter>
 #include <QPushButton>
 
@@ -138,10 +137,7 @@ void LibraryPage::StringGrid1DrawCell(QPainter &painter, int col, int row, const
         // The badge text comes from base.ini: it may only name a file inside icons.
         if (!ProgramFolder::isPlainName(badge))
             break;
-        const QString icon = m_controller.store().iconFile(badge);
-        if (!QFileInfo::exists(icon))
-            break;
-        const QPixmap pixmap = IconImages::load(icon, QSize(14, 14));
+        const QPixmap pixmap = IconImages::load(m_controller.store().iconFile(badge), QSize(14, 14));
         if (!pixmap.isNull())
             painter.drawPixmap(QRect(rect.left() + (m_grid->ColWidths(1) - 14) / 2, rect.top() + 4, 14, 14), pixmap);
         break;

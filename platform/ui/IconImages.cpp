@@ -1,12 +1,16 @@
 #include "IconImages.h"
 
+#include "platform/FileSystem.h"
+
 #include <QImageReader>
 
 namespace IconImages {
 
-QPixmap load(const QString &file, const QSize &size)
+QImage nearest(const QString &file, const QSize &size)
 {
-    QImageReader reader(file);
+    if (!FileSystem::isRegularFile(file))
+        return QImage();
+    QImageReader reader(file, "ico");
     QImage best;
     int bestDistance = std::numeric_limits<int>::max();
     const int count = std::max(1, reader.imageCount());
@@ -22,6 +26,12 @@ QPixmap load(const QString &file, const QSize &size)
             bestDistance = distance;
         }
     }
+    return best;
+}
+
+QPixmap load(const QString &file, const QSize &size)
+{
+    QImage best = nearest(file, size);
     if (best.isNull())
         return QPixmap();
     if (best.size() != size)

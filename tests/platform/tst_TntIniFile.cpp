@@ -2,6 +2,7 @@
 
 #include "platform/AppError.h"
 #include "platform/FolderLock.h"
+#include "platform/IniDocument.h"
 #include "platform/TntIniFile.h"
 
 #include <QElapsedTimer>
@@ -39,6 +40,7 @@ private slots:
     void deletionsApplyBeforeTheNextRead();
     void failedWritesRaiseAndKeepTheOldFile();
     void failedDeletionIsSilent();
+    void manyValuesInOnePass();
     void unreadableFileIsNeverRewritten();
     void lockHeldElsewhereEndsTheWriteInTime();
     void seesChangesByOtherWriters();
@@ -460,6 +462,17 @@ void TestTntIniFile::failedDeletionIsSilent()
     ini.DeleteKey("Files", "A");
     QVERIFY(!ini.UpdateFile());
     QCOMPARE(ini.ReadString("Files", "A", "0"), "1");
+}
+
+void TestTntIniFile::manyValuesInOnePass()
+{
+    // How a merge brings in another writer's keys: existing ones in place,
+    // new ones after the section's last key, a last line given its break.
+    const IniDocument document(QStringLiteral("[S]\r\nA=1\r\n;c\r\n[T]\r\nB=2"));
+    QCOMPARE(document.withValues(u"S", {{"X", "9"}, {"a", "5"}, {"Y", "8"}}),
+             "[S]\r\nA=5\r\nX=9\r\nY=8\r\n;c\r\n[T]\r\nB=2");
+    QCOMPARE(document.withValues(u"t", {{"b", "3"}, {"C", "4"}}), "[S]\r\nA=1\r\n;c\r\n[T]\r\nB=3\r\nC=4\r\n");
+    QCOMPARE(document.withValues(u"U", {{"K", "1"}}), "[S]\r\nA=1\r\n;c\r\n[T]\r\nB=2\r\n[U]\r\nK=1\r\n");
 }
 
 void TestTntIniFile::unreadableFileIsNeverRewritten()

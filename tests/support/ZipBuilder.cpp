@@ -72,6 +72,27 @@ QByteArray icon(const QColor &colour, int size)
     return bytes;
 }
 
+QByteArray multiSizeIcon(const QList<std::pair<int, QColor>> &images)
+{
+    // One-image files from Qt's writer, joined under one directory: a
+    // 6-byte header, a 16-byte entry per image (offset in its last 4
+    // bytes), then the images.
+    QByteArray directory("\0\0\1\0", 4);
+    directory.append(char(images.size())).append('\0');
+    QByteArray payloads;
+    const qsizetype payloadStart = 6 + 16 * images.size();
+    for (const auto &[size, colour] : images) {
+        const QByteArray single = icon(colour, size);
+        QByteArray entry = single.mid(6, 16);
+        const quint32 offset = quint32(payloadStart + payloads.size());
+        for (int i = 0; i < 4; ++i)
+            entry[12 + i] = char((offset >> (8 * i)) & 0xFF);
+        directory.append(entry);
+        payloads.append(single.mid(22));
+    }
+    return directory + payloads;
+}
+
 QByteArray plist(const QString &themeName, const QString &extraLines)
 {
     const QString text =

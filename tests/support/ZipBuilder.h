@@ -24,6 +24,8 @@ void patchNames(const QString &path, const QByteArray &from, const QByteArray &t
 QStringList names(const QString &path);
 // A real ICO file of one colour.
 QByteArray icon(const QColor &colour, int size = 32);
+// A real ICO file holding one image per (size, colour), in that order.
+QByteArray multiSizeIcon(const QList<std::pair<int, QColor>> &images);
 // A plist.ini naming the theme, UTF-16LE with its mark.
 QByteArray plist(const QString &themeName, const QString &extraLines = {});
 // The eleven entries of a complete package.

@@ -28,10 +28,7 @@ void ThemeListDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
         return;
     // Icons are read from disk at every paint, so a changed file shows at once.
     for (int n = 1; n <= 10; ++n) {
-        const QString icon = m_folders.iconFile(name, n);
-        if (!QFileInfo::exists(icon))
-            continue;
-        const QPixmap pixmap = IconImages::load(icon, QSize(50, 50));
+        const QPixmap pixmap = IconImages::load(m_folders.iconFile(name, n), QSize(50, 50));
         if (!pixmap.isNull())
             painter->drawPixmap(rect.left() + 58 * n - 48, rect.top() + 4, pixmap);
     }
