@@ -28,6 +28,7 @@ private slots:
     void cleanUpRemovesInvalidAndKeepsNewValidRecords();
     void concurrentWriterSurvivesDeletion();
     void pathsOutsideAnyCodePageAreDeletedExactly();
+    void pathsDifferingInCaseAreSeparateRecords();
     void clickDirectionRule();
     void everyRecordIsListed();
 
@@ -245,6 +246,29 @@ void TestLibraryController::concurrentWriterSurvivesDeletion()
     library.DeleteSelected1Click();
     QCOMPARE(storedKeys(), QStringList{c});
     QCOMPARE(gridPaths(library), QStringList{c});
+}
+
+void TestLibraryController::pathsDifferingInCaseAreSeparateRecords()
+{
+    // On a file system that tells letter case apart these are two files,
+    // one of them gone: each row shows its own badge, and neither the
+    // clean-up nor a deletion of the missing one takes the other with it.
+    const QString kept = existing("Exists.txt");
+    const QString gone = m_folder->path("marked/exists.txt");
+    const QString other = m_folder->path("marked/OTHER.txt");
+    writeStore({kept + "=8", gone + "=9", other + "=1", m_folder->path("marked/other.txt") + "=2"});
+    const BadgeRecordStore store(m_folder->folder());
+    QStringList paths;
+    const QList<BadgeRecord> records = store.load(paths);
+    QCOMPARE(records.size(), 4);
+    QCOMPARE(records[0].badge, "8");
+    QVERIFY(records[0].valid);
+    QCOMPARE(records[1].badge, "9");
+    QVERIFY(!records[1].valid);
+    store.deleteRecords({m_folder->path("marked/other.txt")});
+    QCOMPARE(storedKeys(), (QStringList{kept, gone, other}));
+    store.removeInvalid(paths);
+    QCOMPARE(storedKeys(), QStringList{kept});
 }
 
 void TestLibraryController::pathsOutsideAnyCodePageAreDeletedExactly()
