@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -169,8 +170,6 @@ void TSortGrid::headerReleased(const QPoint &pos, Qt::MouseButton button, Qt::Ke
         return;
     if (modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier))
         return;
-    if (button != Qt::LeftButton && button != Qt::RightButton)
-        return;
     const int col = m_header->logicalIndexAt(pos.x());
     if (col < 0 || pos.y() < 0 || pos.y() >= m_header->height())
         return;
@@ -179,6 +178,52 @@ void TSortGrid::headerReleased(const QPoint &pos, Qt::MouseButton button, Qt::Ke
     QApplication::restoreOverrideCursor();
     if (currentIndex().isValid())
         scrollTo(currentIndex());
+}
+
+void TSortGrid::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton) {
+        QTableView::mousePressEvent(event);
+        return;
+    }
+    setFocus(Qt::MouseFocusReason);
+    event->accept();
+}
+
+void TSortGrid::mouseMoveEvent(QMouseEvent *event)
+{
+    if (event->buttons() & Qt::LeftButton)
+        QTableView::mouseMoveEvent(event);
+}
+
+void TSortGrid::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        QTableView::mouseDoubleClickEvent(event);
+    else
+        event->accept();
+}
+
+QItemSelectionModel::SelectionFlags TSortGrid::selectionCommand(const QModelIndex &index, const QEvent *event) const
+{
+    if (event && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<const QKeyEvent *>(event);
+        const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+        switch (key->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+            if (modifiers == Qt::ControlModifier)
+                return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+            break;
+        default:
+            break;
+        }
+    }
+    return QTableView::selectionCommand(index, event);
 }
 
 void TSortGrid::focusInEvent(QFocusEvent *event)

@@ -38,13 +38,22 @@ public:
     // The rectangle of a cell, without its grid line; row 0 is the header.
     QRect CellRect(int col, int row) const;
 
-    // A release on the header sorts when the grid has the focus, sorting on
+    // A release of any button on the header (the right one sorts descending)
+    // sorts when the grid has the focus, sorting on
     // click is on, the press was not on a column border, there is a fixed
     // row, no Shift, Ctrl or Alt is held, and it lands on an existing column.
     void headerReleased(const QPoint &pos, Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
                         bool pressedOnBorder);
 
 protected:
+    // Only the left button highlights rows; the others only give the focus.
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    // Ctrl with an arrow, Home or End highlights the row it moves to, as the
+    // plain key does, so the highlighted rows stay the rows Delete removes.
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
+                                                         const QEvent *event) const override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;

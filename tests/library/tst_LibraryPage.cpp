@@ -192,12 +192,17 @@ void TestLibraryPage::headerClickConditions()
     QCOMPARE(grid.Cells(2, 2), m_folder->path("marked/record 3"));
     QCOMPARE(grid.Cells(2, 3), m_folder->path("marked/record 2"));
 
+    // A middle-button release sorts ascending (only the right one descends).
+    QTest::mouseClick(header->viewport(), Qt::MiddleButton, {}, headerPoint(2));
+    QCOMPARE(grid.SortColumn(), 2);
+    QCOMPARE(grid.SortDirection(), TSortDirection::sdAscending);
+
     // Without a fixed row (no records) a click sorts nothing.
     m_folder->write("base.ini", "");
     m_page->tbb_ViewAllClick();
     QCOMPARE(grid.FixedRows(), 0);
     QTest::mouseClick(header->viewport(), Qt::RightButton, {}, headerPoint(1));
-    QCOMPARE(grid.SortColumn(), 0);
+    QCOMPARE(grid.SortColumn(), 2);
 }
 
 void TestLibraryPage::highlightedRowsAreTheDeletedRows()
@@ -238,6 +243,25 @@ void TestLibraryPage::highlightedRowsAreTheDeletedRows()
     QVERIFY(m_controller->grid().IsRowSelected(2));
     QVERIFY(m_controller->grid().IsRowSelected(3));
     QVERIFY(!m_controller->grid().IsRowSelected(1));
+
+    // Only the left button highlights: right and middle presses, and drags
+    // with them, leave the highlighted rows as they are.
+    for (Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
+        QTest::mousePress(rows, button, {}, at(5));
+        QTest::mouseMove(rows, at(6));
+        QTest::mouseRelease(rows, button, {}, at(6));
+        QTest::mouseDClick(rows, button, {}, at(5));
+    }
+    QCOMPARE(m_controller->grid().selection()->selectedRows().size(), 2);
+    QVERIFY(m_controller->grid().IsRowSelected(2) && m_controller->grid().IsRowSelected(3));
+
+    // Ctrl with an arrow, Home or End highlights where it moves, as the plain key.
+    QTest::keyClick(m_grid, Qt::Key_Down, Qt::ControlModifier);
+    QCOMPARE(m_controller->grid().selection()->selectedRows().size(), 1);
+    QVERIFY(m_controller->grid().IsRowSelected(4));
+    QTest::keyClick(m_grid, Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(m_controller->grid().selection()->selectedRows().size(), 1);
+    QVERIFY(m_controller->grid().IsRowSelected(m_controller->grid().RowCount() - 1));
 }
 
 QTEST_MAIN(TestLibraryPage)
