@@ -9,6 +9,7 @@
 #include "i18n/LanguageList.h"
 #include "i18n/ui/LanguagePage.h"
 #include "library/ui/LibraryPage.h"
+#include "platform/ui/DoubleClick.h"
 #include "shell/ShellIntegration.h"
 #include "shell/ui/IntegrationPage.h"
 #include "themes/ThemesController.h"
@@ -45,7 +46,7 @@ void TForm1::wireThemesPage()
     connect(list, &QListView::clicked, this, [this, describe] { guarded(describe); });
     connect(&m_themes->selection(), &QItemSelectionModel::selectionChanged, this,
             [this, describe] { guarded(describe); });
-    connect(list, &QListView::doubleClicked, this, [this] { guarded([this] { m_themes->ListBox1DblClick(); }); });
+    onDoubleClickAnywhere(list, [this] { guarded([this] { m_themes->ListBox1DblClick(); }); });
     connect(m_themesPage->addButton(), &QToolButton::clicked, this,
             [this] { guarded([this] { m_themes->tb_AddThemeClick(); }); });
     connect(m_themesPage->deleteButton(), &QToolButton::clicked, this,
@@ -97,9 +98,9 @@ void TForm1::dropEvent(QDropEvent *event)
 void TForm1::wireLanguagePage()
 {
     QListView *list = m_languagePage->languageList();
-    // A change of the selected row by the user, by mouse or keyboard;
-    // selections made by the program itself do not count.
-    connect(list->selectionModel(), &QItemSelectionModel::currentChanged, this, [this, list] {
+    // A change of the selected row by the user, by mouse or keyboard, once
+    // the row is selected; selections made by the program do not count.
+    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this, list] {
         if (!list->hasFocus())
             return;
         guarded([this] {
@@ -107,7 +108,7 @@ void TForm1::wireLanguagePage()
             m_languagePage->showCredits();
         });
     });
-    connect(list, &QListView::doubleClicked, this, [this] {
+    onDoubleClickAnywhere(list, [this] {
         guarded([this] {
             m_languages->ListBox2DblClick();
             m_languagePage->showCredits();

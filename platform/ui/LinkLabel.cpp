@@ -9,9 +9,12 @@ LinkLabel::LinkLabel(QWidget *parent) : QLabel(parent)
     QFont underlined = font();
     underlined.setUnderline(true);
     setFont(underlined);
+    // Drawn in the link role, whatever background role the label inherits
+    // (the window's button role would make the text button-coloured).
     QPalette colours = palette();
-    colours.setColor(QPalette::WindowText, SystemColours::hotTrack());
+    colours.setColor(QPalette::Link, SystemColours::hotTrack());
     setPalette(colours);
+    setForegroundRole(QPalette::Link);
     setCursor(Qt::PointingHandCursor);
 }
 

@@ -1,0 +1,134 @@
+#include "ScriptedPrompt.h"
+#include "TestFolder.h"
+#include "ZipBuilder.h"
+
+#include "app/MainWindow.h"
+#include "i18n/LanguageSupport.h"
+#include "library/SortGridModel.h"
+#include "library/ui/LibraryPage.h"
+#include "library/ui/TSortGrid.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QTest>
+
+// What a user's mouse does to the main window: the handler sees what the
+// click has just changed, a double-click where no row is still counts, the
+// first header click after start-up sorts, links look like links.
+class TestWindowClicks : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void languageCreditsFollowTheClickedRow();
+    void doubleClickBelowTheRowsStillCounts();
+    void firstHeaderClickAfterStartSorts();
+    void linksAreDrawnInTheHotTrackColour();
+
+private:
+    // A shown window on a program folder with two languages, one theme and
+    // three records.
+    std::unique_ptr<TForm1> showForm();
+
+    std::unique_ptr<TestFolder> m_folder;
+    ScriptedPrompt m_prompt;
+};
+
+void TestWindowClicks::init()
+{
+    m_folder = std::make_unique<TestFolder>();
+    m_prompt = ScriptedPrompt();
+    LanguageSupport::setProgramFolder(m_folder->folder());
+    m_folder->write("settings.ini", "[Translate]\nCurLang=English\n");
+    m_folder->write("langs/de.ini", "[Dict]\nNative Name=Deutsch\n[TRANSLATOR]\nAuthor=Anna\n");
+    m_folder->write("langs/fr.ini", "[Dict]\nNative Name=Francais\n[TRANSLATOR]\nAuthor=Bruno\n");
+    for (const ZipEntry &entry : ZipBuilder::themeEntries("Blue"))
+        m_folder->write("themes/Blue/" + entry.name, entry.bytes);
+    QByteArray store = "[Files]\n";
+    for (const char *name : {"b", "c", "a"})
+        store += m_folder->write(QStringLiteral("marked/") + name, "x").toUtf8() + "=1\n";
+    m_folder->write("base.ini", store);
+}
+
+std::unique_ptr<TForm1> TestWindowClicks::showForm()
+{
+    auto form = std::make_unique<TForm1>(m_folder->folder(), m_prompt);
+    form->present();
+    if (!QTest::qWaitForWindowExposed(form.get()))
+        return nullptr;
+    return form;
+}
+
+void TestWindowClicks::languageCreditsFollowTheClickedRow()
+{
+    const auto form = showForm();
+    QVERIFY(form);
+    form->SelectPage(4);
+    auto *list = form->findChild<QListView *>("ListBox2");
+    auto *author = form->findChild<QLineEdit *>("ed_Author");
+    for (const char *language : {"de.ini", "fr.ini", "de.ini"}) {
+        const int row = int(list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, language).first().row());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(row, 0)).center());
+        QCOMPARE(author->text(), QString(language == QByteArray("de.ini") ? "Anna" : "Bruno"));
+    }
+}
+
+void TestWindowClicks::doubleClickBelowTheRowsStillCounts()
+{
+    const auto form = showForm();
+    QVERIFY(form);
+    form->SelectPage(2);
+    auto *themes = form->findChild<QListView *>("ListBox1");
+    themes->selectionModel()->clearSelection();
+    const QPoint below(20, themes->viewport()->height() - 5);
+    QVERIFY(!themes->indexAt(below).isValid());
+    QTest::mouseDClick(themes->viewport(), Qt::LeftButton, {}, below);
+    QCOMPARE(m_prompt.messages.size(), 1);
+    QCOMPARE(m_prompt.messages.first().text, "Please, select theme");
+
+    // On the language list, with no row selected, the language is stored again.
+    form->SelectPage(4);
+    m_folder->write("settings.ini", "[Translate]\nCurLang=de.ini\n");
+    auto *languages = form->findChild<QListView *>("ListBox2");
+    languages->selectionModel()->clearSelection();
+    QTest::mouseDClick(languages->viewport(), Qt::LeftButton, {}, QPoint(20, languages->viewport()->height() - 5));
+    QCOMPARE(m_folder->read("settings.ini"), QByteArray("[Translate]\nCurLang=English\n"));
+}
+
+void TestWindowClicks::firstHeaderClickAfterStartSorts()
+{
+    const auto form = showForm();
+    QVERIFY(form);
+    TSortGrid *grid = form->libraryPage()->grid();
+    QHeaderView *header = grid->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(2) + 20, header->height() / 2));
+    // Paths were last sorted at start-up, so this click descends.
+    QCOMPARE(grid->gridModel()->SortColumn(), 2);
+    QCOMPARE(grid->gridModel()->Cells(2, 1), m_folder->path("marked/c"));
+    QCOMPARE(grid->gridModel()->Cells(2, 3), m_folder->path("marked/a"));
+}
+
+void TestWindowClicks::linksAreDrawnInTheHotTrackColour()
+{
+    const auto form = showForm();
+    QVERIFY(form);
+    for (const char *name : {"Label10", "Label17", "Label12"}) {
+        QLabel *link = form->findChild<QLabel *>(name);
+        QVERIFY(link);
+        const QImage image = link->grab().toImage();
+        bool hotTrack = false;
+        for (int y = 0; y < image.height() && !hotTrack; ++y) {
+            for (int x = 0; x < image.width() && !hotTrack; ++x)
+                hotTrack = image.pixelColor(x, y) == link->palette().color(QPalette::Link);
+        }
+        QVERIFY2(hotTrack, qPrintable(link->objectName()));
+        QVERIFY(link->palette().color(QPalette::Link) != link->palette().color(QPalette::ButtonText));
+    }
+}
+
+QTEST_MAIN(TestWindowClicks)
+#include "tst_WindowClicks.moc"
