@@ -5,16 +5,27 @@
 
 namespace {
 
-QString filterOf(const FileDialogRequest &request)
+// One filter entry: the description as given, which already shows its
+// pattern; Qt's own copy of the pattern stays hidden.
+void setUp(QFileDialog &dialog, const FileDialogRequest &request)
 {
-    return QStringLiteral("%1 (%2)").arg(request.filterDescription, request.filterPattern);
+    dialog.setWindowTitle(request.title);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilter(QStringLiteral("%1 (%2)").arg(request.filterDescription, request.filterPattern));
 }
 
 } // namespace
 
+QWidget *QtPrompt::visibleOwner() const
+{
+    // A box owned by a window not yet on screen would sit at that window's
+    // corner; without an owner it is centred on the screen.
+    return m_owner && m_owner->isVisible() ? m_owner.data() : nullptr;
+}
+
 PromptAnswer QtPrompt::showMessage(const MessageRequest &request)
 {
-    QMessageBox box(m_owner);
+    QMessageBox box(visibleOwner());
     box.setWindowTitle(request.caption);
     box.setText(request.text);
     switch (request.icon) {
@@ -40,15 +51,18 @@ PromptAnswer QtPrompt::showMessage(const MessageRequest &request)
 
 std::optional<QString> QtPrompt::chooseOpenFile(const FileDialogRequest &request)
 {
-    const QString file = QFileDialog::getOpenFileName(m_owner, request.title, QString(), filterOf(request));
-    if (file.isEmpty())
+    QFileDialog dialog(visibleOwner());
+    setUp(dialog, request);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return file;
+    return dialog.selectedFiles().constFirst();
 }
 
 std::optional<QString> QtPrompt::chooseSaveFile(const FileDialogRequest &request)
 {
-    QFileDialog dialog(m_owner, request.title, QString(), filterOf(request));
+    QFileDialog dialog(visibleOwner());
+    setUp(dialog, request);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(request.defaultSuffix);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);

@@ -2,7 +2,8 @@
 
 #include "platform/Prompt.h"
 
-class QWidget;
+#include <QPointer>
+#include <QWidget>
 
 // The prompt interface answered with Qt's own message boxes and file
 // dialogs, owned by the main window.
@@ -17,5 +18,7 @@ public:
     std::optional<QString> chooseSaveFile(const FileDialogRequest &request) override;
 
 private:
-    QWidget *m_owner;
+    QWidget *visibleOwner() const;
+
+    QPointer<QWidget> m_owner;
 };
