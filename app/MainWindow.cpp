@@ -253,6 +253,9 @@ void TForm1::present()
         showMaximized();
     else
         show();
+    // Where no window manager activates a new window, the grid could not
+    // take the focus, and the first header click would be lost.
+    activateWindow();
 }
 
 void TForm1::centre()
@@ -294,7 +297,22 @@ void TForm1::changeEvent(QEvent *event)
     QWidget::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange || m_shownOnce || isMinimized() || !isVisible())
         return;
+    // The first display of a window started minimised: its work (and a
+    // package's question) comes before the restored window is shown, so the
+    // window stays minimised until then.
     m_shownOnce = true;
-    guarded([this] { FormShow(); });
-    centre();
+    const bool maximized = isMaximized();
+    QMetaObject::invokeMethod(
+        this,
+        [this, maximized] {
+            showMinimized();
+            guarded([this] { FormShow(); });
+            centre();
+            if (maximized)
+                showMaximized();
+            else
+                showNormal();
+            activateWindow();
+        },
+        Qt::QueuedConnection);
 }
