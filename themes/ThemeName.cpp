@@ -8,6 +8,12 @@ bool isSafeThemeName(const QString &name)
         return false;
     if (name == u"." || name == u"..")
         return false;
+#ifndef Q_OS_WIN
+    // A leading "." hides the folder here: the list could never show the
+    // theme, so it could neither be applied nor deleted.
+    if (name.startsWith(u'.'))
+        return false;
+#endif
     for (qsizetype i = 0; i < name.size(); ++i) {
         const QChar c = name[i];
         if (c.unicode() < 32 || QStringView(u"<>:\"/\\|?*").contains(c))

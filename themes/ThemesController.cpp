@@ -14,6 +14,8 @@
 #include <QSaveFile>
 #include <QTemporaryDir>
 
+#include <functional>
+
 namespace {
 
 const QString kPassPhrase = QStringLiteral("lumbrake");
@@ -39,12 +41,35 @@ bool looksLikeIcon(const QByteArray &bytes)
     throw AppError(QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(file), reason));
 }
 
-void writeWhole(const QString &file, const QByteArray &bytes)
+bool tryWriteWhole(const QString &file, const QByteArray &bytes, QString *reason = nullptr)
 {
     QSaveFile out(file);
     out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-        cannotCreate(file, out.errorString());
+    if (out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.commit())
+        return true;
+    if (reason)
+        *reason = out.errorString();
+    return false;
+}
+
+void writeWhole(const QString &file, const QByteArray &bytes)
+{
+    QString reason;
+    if (!tryWriteWhole(file, bytes, &reason))
+        cannotCreate(file, reason);
+}
+
+// An icon that cannot be written is passed over: the theme then lacks it.
+// Whatever stands in an icon's place and is no file (a folder, a pipe) is
+// not the icon's to replace.
+void writeIcons(const QList<QByteArray> &icons, const std::function<QString(int)> &fileOf)
+{
+    for (int n = 1; n <= 10; ++n) {
+        const QString file = fileOf(n);
+        const QFileInfo existing(file);
+        if (!existing.exists() || existing.isFile())
+            tryWriteWhole(file, icons[n - 1]);
+    }
 }
 
 // Empties the pending package path however the install ends.
@@ -217,8 +242,7 @@ void ThemesController::writeTheme(const QString &name, const QList<QByteArray> &
     if (existing.isDir()) {
         // Over an existing theme: its ten icons and plist.ini are replaced
         // one file at a time, each whole; its other files stay.
-        for (int n = 1; n <= 10; ++n)
-            writeWhole(target + QStringLiteral("/%1.ico").arg(n), icons[n - 1]);
+        writeIcons(icons, [&](int n) { return target + QStringLiteral("/%1.ico").arg(n); });
         writeWhole(target + QStringLiteral("/plist.ini"), plist);
         return;
     }
@@ -228,8 +252,7 @@ void ThemesController::writeTheme(const QString &name, const QList<QByteArray> &
     QTemporaryDir staging(themes + QStringLiteral("/.~install-XXXXXX"));
     if (!staging.isValid())
         cannotCreate(themes, staging.errorString());
-    for (int n = 1; n <= 10; ++n)
-        writeWhole(staging.filePath(QStringLiteral("%1.ico").arg(n)), icons[n - 1]);
+    writeIcons(icons, [&](int n) { return staging.filePath(QStringLiteral("%1.ico").arg(n)); });
     writeWhole(staging.filePath(QStringLiteral("plist.ini")), plist);
     QFile::setPermissions(staging.path(), QFile::permissions(staging.path()) | QFileDevice::ReadGroup
                                               | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther);

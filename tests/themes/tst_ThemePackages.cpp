@@ -216,6 +216,9 @@ void TestThemePackages::safeThemeNames_data()
     QTest::newRow("dots inside") << "Blue.Glass" << true;
     QTest::newRow("non-latin") << QString::fromUtf8("Синий 青") << true;
     QTest::newRow("leading blank") << " Blue" << true;
+#ifndef Q_OS_WIN
+    QTest::newRow("leading dot: the list would hide it") << ".Blue" << false;
+#endif
     QTest::newRow("empty") << "" << false;
     QTest::newRow("dot") << "." << false;
     QTest::newRow("dot dot") << ".." << false;
@@ -320,6 +323,21 @@ void TestThemePackages::installOverExistingThemeKeepsOtherFiles()
     QCOMPARE(m_folder->read("themes/Existing/1.ico"), ZipBuilder::icon(QColor::fromHsv(30, 200, 200)));
     QCOMPARE(m_folder->read("themes/Existing/readme.txt"), QByteArray("mine"));
     QCOMPARE(m_folder->read("themes/Existing/extra.ico"), QByteArray("mine too"));
+
+    // An icon that cannot be written (a folder in its place) is skipped
+    // without a message; the other icons and plist.ini are written.
+    QFile::remove(m_folder->path("themes/Existing/3.ico"));
+    QVERIFY(QDir().mkpath(m_folder->path("themes/Existing/3.ico")));
+    m_prompt = ScriptedPrompt();
+    QList<ZipEntry> entries = ZipBuilder::themeEntries("Existing");
+    entries[3].bytes = ZipBuilder::icon(Qt::red);
+    entries[10].bytes = ZipBuilder::plist("Existing", "COPYRIGHT=new\r\n");
+    install(package("update.vqk", entries));
+    QCOMPARE(m_prompt.messages.size(), 1);
+    QVERIFY(QFileInfo(m_folder->path("themes/Existing/3.ico")).isDir());
+    QCOMPARE(m_folder->read("themes/Existing/4.ico"), ZipBuilder::icon(Qt::red));
+    QCOMPARE(m_folder->read("themes/Existing/plist.ini"), entries[10].bytes);
+    QVERIFY(m_themes->list().stringList().contains("Existing"));
 }
 
 void TestThemePackages::cancelledOpenDialogDoesNothing()

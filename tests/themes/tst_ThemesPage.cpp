@@ -10,6 +10,7 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QSplitter>
+#include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
 
@@ -24,6 +25,7 @@ private slots:
     void drawsIconSlotsNamesAndRowColours();
     void memoShowsBreaksAsTheLayoutDoes();
     void splitterCollapsesAndRestoresTheDetails();
+    void manyThemesScrollOnlyVertically();
 
 private:
     std::unique_ptr<TestFolder> m_folder;
@@ -108,6 +110,19 @@ void TestThemesPage::splitterCollapsesAndRestoresTheDetails()
     QCOMPARE(splitter->sizes().value(1), 0);
     QTest::mouseClick(button, Qt::LeftButton);
     QCOMPARE(splitter->sizes().value(1), 186);
+}
+
+void TestThemesPage::manyThemesScrollOnlyVertically()
+{
+    for (int n = 0; n < 8; ++n)
+        QDir().mkpath(m_folder->path(QStringLiteral("themes/Theme %1").arg(n)));
+    m_themes->RefreshThemeList();
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    m_page->fillListPanel();
+    QListView *list = m_page->themeList();
+    QTRY_VERIFY(list->verticalScrollBar()->isVisible());
+    QVERIFY(!list->horizontalScrollBar()->isVisible());
 }
 
 QTEST_MAIN(TestThemesPage)

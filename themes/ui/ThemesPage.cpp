@@ -115,6 +115,9 @@ ThemesPage::ThemesPage(QWidget *parent, ThemesController &controller) : QWidget(
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->setItemDelegate(new ThemeListDelegate(controller.folders(), m_list));
     m_list->setUniformItemSizes(true);
+    // Rows are as wide as the list: a vertical scroll bar never needs a
+    // horizontal one.
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setFocusPolicy(Qt::ClickFocus); // not in the tab order
     setHint(m_list, QStringLiteral("双击应用主题"));
     Anchors::place(m_list, QRect(0, 20, 396, 310), Anchors::kAll);
