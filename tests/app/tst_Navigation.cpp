@@ -17,6 +17,8 @@
 #include <QPainter>
 #include <QTest>
 
+#include <sys/stat.h>
+
 // The navigation bar's tiles, the toolbar icon sets, and the about page.
 class TestNavigation : public QObject
 {
@@ -135,10 +137,19 @@ void TestNavigation::scansToolbarSets()
 {
     QDir().mkpath(m_folder->path("toolbar/B"));
     QDir().mkpath(m_folder->path("toolbar/A"));
+    QDir().mkpath(m_folder->path("toolbar/c"));
     m_folder->write("toolbar/file.ico", ZipBuilder::icon(Qt::red));
-    QStringList sets = ToolbarSets(m_folder->folder()).ScanToolbarSets();
-    sets.sort();
-    QCOMPARE(sets, (QStringList{"A", "B"}));
+    // Folders only, in the Windows listing order: no pipe, no broken link.
+    QVERIFY(::mkfifo(QFile::encodeName(m_folder->path("toolbar/Pipe")).constData(), 0600) == 0);
+    QVERIFY(QFile::link(m_folder->path("toolbar/none"), m_folder->path("toolbar/Broken")));
+    QCOMPARE(ToolbarSets(m_folder->folder()).ScanToolbarSets(), (QStringList{"A", "B", "c"}));
+
+    // Icons that are no regular files are missing, not invalid, and never opened.
+    QDir().mkpath(m_folder->path("toolbar/A/library.ico"));
+    QVERIFY(::mkfifo(QFile::encodeName(m_folder->path("toolbar/A/themes.ico")).constData(), 0600) == 0);
+    int loaded = 0;
+    ToolbarSets(m_folder->folder()).load("A", [&](int, const QPixmap &) { ++loaded; });
+    QCOMPARE(loaded, 0);
     QCOMPARE(ToolbarSets(m_folder->folder()).savedSet(), "Pastel");
     QDir(m_folder->path("toolbar")).removeRecursively();
     QCOMPARE(ToolbarSets(m_folder->folder()).ScanToolbarSets(), QStringList{});

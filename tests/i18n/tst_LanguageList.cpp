@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 // The language page's rules: the list and its labels, the current language
 // loaded and stored, and the translators' credits.
 class TestLanguageList : public QObject
@@ -58,13 +60,12 @@ void TestLanguageList::select(LanguageList &languages, const QString &row)
 
 void TestLanguageList::listsEnglishThenLanguageFiles()
 {
+    // A pipe named like a language file is none: reading it would block.
+    QVERIFY(::mkfifo(QFile::encodeName(m_folder->path("langs/pipe.ini")).constData(), 0600) == 0);
+    m_folder->write("langs/Ab.ini", "");
     LanguageList languages(m_folder->folder());
     languages.fill();
-    QStringList rows = languages.list().stringList();
-    QCOMPARE(rows.first(), "English");
-    rows.removeFirst();
-    rows.sort();
-    QCOMPARE(rows, (QStringList{"de.ini", "xyz.ini"}));
+    QCOMPARE(languages.list().stringList(), (QStringList{"English", "Ab.ini", "de.ini", "xyz.ini"}));
     QDir(m_folder->path("langs")).removeRecursively();
     languages.fill();
     QCOMPARE(languages.list().stringList(), QStringList{"English"});

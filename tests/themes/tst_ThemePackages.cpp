@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 // Installing, deleting and packing themes with real ZIP archives and real
 // theme folders in a temporary program folder.
 class TestThemePackages : public QObject
@@ -414,6 +416,8 @@ void TestThemePackages::packs()
     m_folder->write("themes/Existing/sub/11.ico", "not packed either");
     if (hiddenIni)
         m_folder->write("themes/Existing/.desktop.ini", "[x]");
+    // A pipe named like a file to pack is no file: opening it would block.
+    QVERIFY(::mkfifo(QFile::encodeName(m_folder->path("themes/Existing/pipe.ini")).constData(), 0600) == 0);
     m_themes->selectTheme(0);
     const QString target = m_folder->path("../packed.vqk");
     QFile::remove(target);
