@@ -10,7 +10,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(kApplicationTitle);
 
     const ProgramFolder folder = ProgramFolder::ofExecutable();
-    LanguageSupport::setProgramFolder(folder);
+    LanguageSupport::TranslatorScope translation(folder);
 
     QtPrompt prompt;
     int result = 0;
@@ -21,6 +21,5 @@ int main(int argc, char *argv[])
         result = QApplication::exec();
         prompt.setOwner(nullptr);
     }
-    LanguageSupport::CurLang.clear();
     return result;
 }

@@ -111,7 +111,7 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    LanguageSupport::CurLang = QStringLiteral("English");
+    const LanguageSupport::TranslatorScope translation{ProgramFolder()};
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -31,7 +31,7 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    LanguageSupport::CurLang = QStringLiteral("English");
+    const LanguageSupport::TranslatorScope translation{ProgramFolder()};
     const ProgramFolder folder(libraryFolder(100000));
     const QString before = status("VmHWM");
     FixedAnswerPrompt prompt(PromptAnswer::No);

@@ -29,8 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static QTemporaryDir dir;
     const QString program = dir.filePath(QStringLiteral("program"));
     QDir().mkpath(program);
-    LanguageSupport::setProgramFolder(ProgramFolder(program));
-    LanguageSupport::CurLang = QStringLiteral("English");
+    static const LanguageSupport::TranslatorScope translation{ProgramFolder(program)};
 
     const QString package = dir.filePath(QStringLiteral("package.vqk"));
     QFile file(package);

@@ -99,7 +99,7 @@ void LanguageList::LoadCurrentLanguage()
                       .ReadString(QStringLiteral("Translate"), QStringLiteral("CurLang"), kDefaultLanguage);
     } catch (...) {
     }
-    LanguageSupport::CurLang = current;
+    LanguageSupport::setCurLang(current);
     const int row = int(m_list.stringList().indexOf(current));
     if (row >= 0)
         m_selection.setCurrentIndex(m_list.index(row), QItemSelectionModel::ClearAndSelect);
@@ -116,10 +116,10 @@ void LanguageList::ListBox2DblClick()
 {
     const QModelIndexList rows = m_selection.selectedRows();
     if (!rows.isEmpty())
-        LanguageSupport::CurLang = m_list.data(rows.first()).toString();
+        LanguageSupport::setCurLang(m_list.data(rows.first()).toString());
     try {
         TTntIniFile(m_folder.file(u"settings.ini"))
-            .WriteString(QStringLiteral("Translate"), QStringLiteral("CurLang"), LanguageSupport::CurLang);
+            .WriteString(QStringLiteral("Translate"), QStringLiteral("CurLang"), LanguageSupport::CurLang());
     } catch (...) {
         // Read back below: the stored language stays in force.
     }

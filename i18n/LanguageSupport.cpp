@@ -1,72 +1,58 @@
 #include "LanguageSupport.h"
 
-#include "platform/ProgramFolder.h"
-#include "platform/TextTrim.h"
-#include "platform/TntIniFile.h"
 
 #include <QMetaProperty>
 #include <QObject>
 #include <QPointer>
 #include <QVariant>
 
-namespace LanguageSupport {
+#include <vector>
 
-QString CurLang;
+namespace LanguageSupport {
 
 namespace {
 
-ProgramFolder &programFolder()
+// The scopes' translators, the one in force last. A scope may end before a
+// later one (a test's fixture replaced by the next), so each leaves the
+// stack from wherever it stands.
+std::vector<Translator *> &scopes()
 {
-    static ProgramFolder folder;
-    return folder;
-}
-
-// The break marker "/n" becomes line feed then carriage return.
-QString replaceBreakMarkers(QString text)
-{
-    return text.replace(QStringLiteral("/n"), QStringLiteral("\n\r"));
-}
-
-// The language file for CurLang, or an empty text when CurLang cannot name
-// a file inside langs (it comes from a file and may hold anything).
-QString languageFile()
-{
-    if (!ProgramFolder::isPlainName(CurLang))
-        return {};
-    return programFolder().file(QString(QStringLiteral("langs/") + CurLang));
+    static std::vector<Translator *> stack;
+    return stack;
 }
 
 } // namespace
 
-void setProgramFolder(const ProgramFolder &folder)
+TranslatorScope::TranslatorScope(ProgramFolder folder, QString curLang)
+    : m_translator(std::move(folder), std::move(curLang))
 {
-    programFolder() = folder;
+    scopes().push_back(&m_translator);
+}
+
+TranslatorScope::~TranslatorScope()
+{
+    std::erase(scopes(), &m_translator);
+}
+
+Translator &translator()
+{
+    static Translator none{ProgramFolder(), QString()};
+    return scopes().empty() ? none : *scopes().back();
+}
+
+QString CurLang()
+{
+    return translator().CurLang();
+}
+
+void setCurLang(const QString &language)
+{
+    translator().setCurLang(language);
 }
 
 QString Translate(const QString &text)
 {
-    try {
-        QString key = trimControlCharacters(text);
-        if (CurLang == u"English")
-            return replaceBreakMarkers(text);
-        if (key.isEmpty())
-            return QString();
-        const bool hadDots = key.endsWith(u"...");
-        if (hadDots)
-            key = trimControlCharacters(key.chopped(3));
-
-        QString value = key;
-        const QString file = languageFile();
-        if (!file.isEmpty())
-            value = TTntIniFile(file).ReadString(QStringLiteral("Dict"), key, key);
-        if (hadDots)
-            value += u" ...";
-        if (!trimControlCharacters(value).isEmpty())
-            return replaceBreakMarkers(value);
-        return replaceBreakMarkers(text);
-    } catch (...) {
-        return replaceBreakMarkers(text);
-    }
+    return translator().Translate(text);
 }
 
 namespace {

@@ -1,22 +1,37 @@
 #pragma once
 
+#include "Translator.h"
+
 #include <QString>
 
 class QObject;
-class ProgramFolder;
 
-// Every text the program shows passes through Translate, which looks the
-// English text up in section "Dict" of langs/<CurLang>. The file is opened
-// for each lookup, so a changed file or a changed CurLang takes effect at
-// the next call.
+// Every text the program shows passes through Translate, which forwards to
+// the translator in force: the one the program's entry owns, or a test's.
 namespace LanguageSupport {
 
-// The current language: "English" (built in, no file is read) or the file
-// name of a language file in langs. Loaded from settings.ini at start-up.
-extern QString CurLang;
+// Puts a translator in force for the life of this object; then the one of
+// the latest scope still alive is in force again.
+class TranslatorScope final
+{
+public:
+    explicit TranslatorScope(ProgramFolder folder, QString curLang = QStringLiteral("English"));
+    ~TranslatorScope();
+    TranslatorScope(const TranslatorScope &) = delete;
+    TranslatorScope &operator=(const TranslatorScope &) = delete;
 
-// The program folder whose langs folder is read.
-void setProgramFolder(const ProgramFolder &folder);
+    Translator &translator() { return m_translator; }
+
+private:
+    Translator m_translator;
+};
+
+// The translator in force; without a scope, one that has no language files.
+Translator &translator();
+
+// The current language of the translator in force (see Translator).
+QString CurLang();
+void setCurLang(const QString &language);
 
 // The text to show for an English text. Never fails.
 QString Translate(const QString &text);

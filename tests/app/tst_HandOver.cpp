@@ -28,12 +28,13 @@ private:
     QString package(const QString &file, const QString &theme);
 
     std::unique_ptr<TestFolder> m_folder;
+    std::unique_ptr<LanguageSupport::TranslatorScope> m_translation;
 };
 
 void TestHandOver::init()
 {
     m_folder = std::make_unique<TestFolder>();
-    LanguageSupport::setProgramFolder(m_folder->folder());
+    m_translation = std::make_unique<LanguageSupport::TranslatorScope>(m_folder->folder());
     m_folder->write("settings.ini", "[Translate]\nCurLang=English\n");
 }
 

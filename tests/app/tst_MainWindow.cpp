@@ -39,12 +39,13 @@ private slots:
 
 private:
     std::unique_ptr<TestFolder> m_folder;
+    std::unique_ptr<LanguageSupport::TranslatorScope> m_translation;
 };
 
 void TestMainWindow::init()
 {
     m_folder = std::make_unique<TestFolder>();
-    LanguageSupport::setProgramFolder(m_folder->folder());
+    m_translation = std::make_unique<LanguageSupport::TranslatorScope>(m_folder->folder());
 }
 
 // Test tables keep one row per line.
@@ -251,7 +252,7 @@ void TestMainWindow::captionsTranslatedAtStartUp()
                                         .toUtf8());
     ScriptedPrompt prompt;
     TForm1 form(m_folder->folder(), prompt);
-    QCOMPARE(LanguageSupport::CurLang, "de.ini");
+    QCOMPARE(LanguageSupport::CurLang(), "de.ini");
     QCOMPARE(form.windowTitle(), "Emblix Verwaltung");
     QCOMPARE(form.findChild<QPushButton *>("Button5")->text(), QString::fromUtf8("Löschen"));
     QCOMPARE(form.findChild<QWidget *>("t_2")->property("hint").toString(), QString::fromUtf8("Themen wählen"));

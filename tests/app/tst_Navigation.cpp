@@ -45,6 +45,7 @@ private:
     QImage holderImage(TForm1 &form, int page);
 
     std::unique_ptr<TestFolder> m_folder;
+    std::unique_ptr<LanguageSupport::TranslatorScope> m_translation;
     ScriptedPrompt m_prompt;
 };
 
@@ -52,7 +53,7 @@ void TestNavigation::init()
 {
     m_folder = std::make_unique<TestFolder>();
     m_prompt = ScriptedPrompt();
-    LanguageSupport::setProgramFolder(m_folder->folder());
+    m_translation = std::make_unique<LanguageSupport::TranslatorScope>(m_folder->folder());
     m_folder->write("settings.ini", "[Translate]\nCurLang=English\n");
 }
 
@@ -287,7 +288,7 @@ void TestNavigation::supportMailLink()
                  + "?Subject=Emblix%20%20&body=My%20Emblix%20version%20is%20%201.0%20RC%205"
                    "%0D%0A%0A(Please%20use%20only%20English%20and%20Russian)%0D%0A%0A");
     // The same in every language.
-    LanguageSupport::CurLang = "de.ini";
+    LanguageSupport::setCurLang("de.ini");
     m_folder->write("langs/de.ini", "[Dict]\nVersion:=Fassung:\n");
     QVERIFY(!AboutLinks::supportMailLink().contains("Fassung"));
 }

@@ -34,6 +34,7 @@ private:
     std::unique_ptr<TForm1> showForm();
 
     std::unique_ptr<TestFolder> m_folder;
+    std::unique_ptr<LanguageSupport::TranslatorScope> m_translation;
     ScriptedPrompt m_prompt;
 };
 
@@ -41,7 +42,7 @@ void TestWindowClicks::init()
 {
     m_folder = std::make_unique<TestFolder>();
     m_prompt = ScriptedPrompt();
-    LanguageSupport::setProgramFolder(m_folder->folder());
+    m_translation = std::make_unique<LanguageSupport::TranslatorScope>(m_folder->folder());
     m_folder->write("settings.ini", "[Translate]\nCurLang=English\n");
     m_folder->write("langs/de.ini", "[Dict]\nNative Name=Deutsch\n[TRANSLATOR]\nAuthor=Anna\n");
     m_folder->write("langs/fr.ini", "[Dict]\nNative Name=Francais\n[TRANSLATOR]\nAuthor=Bruno\n");

@@ -33,12 +33,13 @@ private:
     void select(LanguageList &languages, const QString &row);
 
     std::unique_ptr<TestFolder> m_folder;
+    std::unique_ptr<LanguageSupport::TranslatorScope> m_translation;
 };
 
 void TestLanguageList::init()
 {
     m_folder = std::make_unique<TestFolder>();
-    LanguageSupport::setProgramFolder(m_folder->folder());
+    m_translation = std::make_unique<LanguageSupport::TranslatorScope>(m_folder->folder());
     m_folder->write("langs/de.ini",
                     "[Dict]\nNative Name=Deutsch\n[TRANSLATOR]\nAuthor=Anna\nwww=a.example\nemail=a@x\nVer=2.0\n");
     m_folder->write("langs/xyz.ini", "[Dict]\nNative Name=Xyz\n");
@@ -104,7 +105,7 @@ void TestLanguageList::firstStartWithoutSettings()
     LanguageList languages(m_folder->folder());
     languages.fill();
     languages.LoadCurrentLanguage();
-    QCOMPARE(LanguageSupport::CurLang, "Default (my bad English)");
+    QCOMPARE(LanguageSupport::CurLang(), "Default (my bad English)");
     QCOMPARE(selected(languages), "");
     QCOMPARE(languages.credits().author, "uncknown");
     QCOMPARE(languages.credits().www, "uncknown");
@@ -122,7 +123,7 @@ void TestLanguageList::doubleClickStoresAndReadsBack()
     QCOMPARE(languages.credits().author, "Anna");
     QVERIFY(!m_folder->exists("settings.ini")); // selecting changes nothing else
     languages.ListBox2DblClick();
-    QCOMPARE(LanguageSupport::CurLang, "de.ini");
+    QCOMPARE(LanguageSupport::CurLang(), "de.ini");
     QCOMPARE(TTntIniFile(m_folder->path("settings.ini")).ReadString("Translate", "CurLang", ""), "de.ini");
 
     select(languages, "English");
@@ -157,7 +158,7 @@ void TestLanguageList::failedWriteKeepsTheStoredLanguage()
     languages.fill();
     select(languages, "de.ini");
     languages.ListBox2DblClick(); // no message, no error
-    QCOMPARE(LanguageSupport::CurLang, "xyz.ini");
+    QCOMPARE(LanguageSupport::CurLang(), "xyz.ini");
 }
 
 void TestLanguageList::creditsWithMissingSections()
@@ -178,7 +179,7 @@ void TestLanguageList::storedLanguageDifferingInCaseSelectsNothing()
     languages.fill();
     languages.LoadCurrentLanguage();
     QCOMPARE(selected(languages), "");
-    QCOMPARE(LanguageSupport::CurLang, "DE.ini");
+    QCOMPARE(LanguageSupport::CurLang(), "DE.ini");
 }
 
 void TestLanguageList::rowTextsNeverLeaveLangs()

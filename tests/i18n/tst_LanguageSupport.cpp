@@ -23,14 +23,15 @@ private slots:
     void curLangNeverLeavesLangs_data();
     void curLangNeverLeavesLangs();
     void translateMainWindow();
+    void latestLiveScopeIsInForce();
 
 private:
     TestFolder m_folder;
+    LanguageSupport::TranslatorScope m_translation{m_folder.folder()};
 };
 
 void TestLanguageSupport::initTestCase()
 {
-    LanguageSupport::setProgramFolder(m_folder.folder());
     m_folder.write("langs/test.ini", "[Dict]\r\n"
                                      "Native Name=Testish\r\n"
                                      "Information=Auskunft\r\n"
@@ -78,19 +79,19 @@ void TestLanguageSupport::translate()
     QFETCH(QString, language);
     QFETCH(QString, text);
     QFETCH(QString, expected);
-    LanguageSupport::CurLang = language;
+    LanguageSupport::setCurLang(language);
     QCOMPARE(Translate(text), expected);
 }
 
 void TestLanguageSupport::languageFileIsReadAtEveryCall()
 {
     m_folder.write("langs/live.ini", "[Dict]\nBadge=Marke\n");
-    LanguageSupport::CurLang = "live.ini";
+    LanguageSupport::setCurLang("live.ini");
     QCOMPARE(Translate("Badge"), "Marke");
     m_folder.write("langs/live.ini", "[Dict]\nBadge=Abzeichen\n");
     QTest::qWait(5);
     QCOMPARE(Translate("Badge"), "Abzeichen");
-    LanguageSupport::CurLang = "test.ini";
+    LanguageSupport::setCurLang("test.ini");
     QCOMPARE(Translate("Badge"), "Badge");
 }
 
@@ -113,13 +114,13 @@ void TestLanguageSupport::curLangNeverLeavesLangs()
     QFETCH(QString, language);
     m_folder.write("outside.ini", "[Dict]\nBadge=LEAKED\n");
     m_folder.write("langs/sub/inner.ini", "[Dict]\nBadge=LEAKED\n");
-    LanguageSupport::CurLang = language;
+    LanguageSupport::setCurLang(language);
     QCOMPARE(Translate(" Badge "), "Badge");
 }
 
 void TestLanguageSupport::translateMainWindow()
 {
-    LanguageSupport::CurLang = "test.ini";
+    LanguageSupport::setCurLang("test.ini");
     QWidget window;
     window.setWindowTitle("Information");
     auto *label = new QLabel("Information", &window);
@@ -141,6 +142,20 @@ void TestLanguageSupport::translateMainWindow()
     QCOMPARE(edit->text(), "one\n\rtwo\n\rthree");
     QCOMPARE(memo->toPlainText(), "Auskunft");
     QCOMPARE(plain->property("hint").toString(), "Unknown ...");
+}
+
+void TestLanguageSupport::latestLiveScopeIsInForce()
+{
+    LanguageSupport::setCurLang("English");
+    auto german = std::make_unique<LanguageSupport::TranslatorScope>(m_folder.folder(), "test.ini");
+    QCOMPARE(Translate("Information"), "Auskunft");
+    auto english = std::make_unique<LanguageSupport::TranslatorScope>(m_folder.folder());
+    QCOMPARE(Translate("Information"), "Information");
+    // A fixture replaced by the next ends after the next began.
+    german.reset();
+    QCOMPARE(LanguageSupport::CurLang(), "English");
+    english.reset();
+    QCOMPARE(&LanguageSupport::translator(), &m_translation.translator());
 }
 
 QTEST_MAIN(TestLanguageSupport)

@@ -39,6 +39,7 @@ private:
     QStringList gridPaths(LibraryController &library);
 
     std::unique_ptr<TestFolder> m_folder;
+    std::unique_ptr<LanguageSupport::TranslatorScope> m_translation;
     ScriptedPrompt m_prompt;
     QStringList m_recordPaths;
 };
@@ -47,8 +48,7 @@ void TestLibraryController::init()
 {
     m_folder = std::make_unique<TestFolder>();
     m_prompt = ScriptedPrompt();
-    LanguageSupport::setProgramFolder(m_folder->folder());
-    LanguageSupport::CurLang = QStringLiteral("English");
+    m_translation = std::make_unique<LanguageSupport::TranslatorScope>(m_folder->folder());
 }
 
 QString TestLibraryController::existing(const QString &relative)

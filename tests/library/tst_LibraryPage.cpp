@@ -33,6 +33,7 @@ private:
     QPoint headerPoint(int col) const;
 
     std::unique_ptr<TestFolder> m_folder;
+    std::unique_ptr<LanguageSupport::TranslatorScope> m_translation;
     ScriptedPrompt m_prompt;
     QStringList m_recordPaths;
     std::unique_ptr<LibraryController> m_controller;
@@ -45,8 +46,7 @@ void TestLibraryPage::init()
 {
     m_folder = std::make_unique<TestFolder>();
     m_prompt = ScriptedPrompt();
-    LanguageSupport::setProgramFolder(m_folder->folder());
-    LanguageSupport::CurLang = QStringLiteral("English");
+    m_translation = std::make_unique<LanguageSupport::TranslatorScope>(m_folder->folder());
 }
 
 void TestLibraryPage::cleanup()

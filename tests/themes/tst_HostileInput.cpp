@@ -130,7 +130,7 @@ void TestHostileInput::packages()
     const ProgramFolder program(root.path("program"));
     root.write("program/settings.ini", "[Translate]\nCurLang=English\n");
     root.write("program/themes/Pastel/1.ico", ZipBuilder::icon(Qt::green));
-    LanguageSupport::setProgramFolder(program);
+    const LanguageSupport::TranslatorScope translation(program);
     const QString file = root.path("incoming/package.vqk");
     if (package.entries.isEmpty()) {
         root.write("incoming/package.vqk", package.rawBytes);
@@ -221,7 +221,7 @@ void TestHostileInput::iniFiles()
     root.write("program/" + file, bytes);
     if (file.startsWith("langs/"))
         root.write("program/settings.ini", "[Translate]\nCurLang=bad.ini\n");
-    LanguageSupport::setProgramFolder(program);
+    const LanguageSupport::TranslatorScope translation(program);
     const QStringList before = root.entries();
 
     ScriptedPrompt prompt;

@@ -40,6 +40,7 @@ private:
     void applySelected(const QString &name);
 
     std::unique_ptr<TestFolder> m_folder;
+    std::unique_ptr<LanguageSupport::TranslatorScope> m_translation;
     ScriptedPrompt m_prompt;
     LibZipArchive m_archive;
     QString m_pending;
@@ -52,8 +53,7 @@ void TestThemeApply::init()
     m_folder = std::make_unique<TestFolder>();
     m_prompt = ScriptedPrompt();
     m_started.clear();
-    LanguageSupport::setProgramFolder(m_folder->folder());
-    LanguageSupport::CurLang = QStringLiteral("English");
+    m_translation = std::make_unique<LanguageSupport::TranslatorScope>(m_folder->folder());
     m_themes = std::make_unique<ThemesController>(m_folder->folder(), m_prompt, m_archive, m_pending,
                                                   [this](const QString &program) { m_started << program; });
     for (int n = 1; n <= 10; ++n)

@@ -49,6 +49,7 @@ private:
     void assertNothingInstalled();
 
     std::unique_ptr<TestFolder> m_folder;
+    std::unique_ptr<LanguageSupport::TranslatorScope> m_translation;
     ScriptedPrompt m_prompt;
     LibZipArchive m_archive;
     QString m_pending;
@@ -61,8 +62,7 @@ void TestThemePackages::init()
     m_folder = std::make_unique<TestFolder>();
     m_prompt = ScriptedPrompt();
     m_pending.clear();
-    LanguageSupport::setProgramFolder(m_folder->folder());
-    LanguageSupport::CurLang = QStringLiteral("English");
+    m_translation = std::make_unique<LanguageSupport::TranslatorScope>(m_folder->folder());
     m_themes = std::make_unique<ThemesController>(m_folder->folder(), m_prompt, m_archive, m_pending);
     QDir().mkpath(m_folder->path("themes/Existing"));
     m_themes->RefreshThemeList();

@@ -29,6 +29,7 @@ private slots:
 
 private:
     std::unique_ptr<TestFolder> m_folder;
+    std::unique_ptr<LanguageSupport::TranslatorScope> m_translation;
     ScriptedPrompt m_prompt;
     LibZipArchive m_archive;
     QString m_pending;
@@ -40,8 +41,7 @@ private:
 void TestThemesPage::init()
 {
     m_folder = std::make_unique<TestFolder>();
-    LanguageSupport::setProgramFolder(m_folder->folder());
-    LanguageSupport::CurLang = QStringLiteral("English");
+    m_translation = std::make_unique<LanguageSupport::TranslatorScope>(m_folder->folder());
     m_themes = std::make_unique<ThemesController>(m_folder->folder(), m_prompt, m_archive, m_pending);
     m_window = std::make_unique<QWidget>();
     m_window->resize(800, 400);
