@@ -1,6 +1,7 @@
 #include "TntIniFile.h"
 
 #include "AppError.h"
+#include "AtomicFile.h"
 #include "FolderLock.h"
 #include "HeldFile.h"
 #include "IniNameTable.h"
@@ -8,11 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-
-#ifndef Q_OS_WIN
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -239,21 +235,13 @@ bool TTntIniFile::commitText(const QString &newText, bool evenIfChanged)
     // the rename (and even for root, whom the access check always lets pass).
     if (m_stamp.isFile && !(QFile::permissions(m_fileName) & QFileDevice::WriteOwner))
         failWrite();
-    QSaveFile file(m_fileName);
-    file.setDirectWriteFallback(false);
-    const QByteArray bytes = encodeIniText(text);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
-        failWrite();
     // On disk before the last look at the old file, so that the time between
     // that look and the rename is as short as it can be.
-#ifndef Q_OS_WIN
-    if (::fsync(file.handle()) != 0)
+    AtomicFile file(m_fileName);
+    if (!file.write(encodeIniText(text)))
         failWrite();
-#endif
-    if (!evenIfChanged && FileStamp::of(m_fileName) != m_stamp) {
-        file.cancelWriting();
+    if (!evenIfChanged && FileStamp::of(m_fileName) != m_stamp)
         return false;
-    }
     if (!file.commit())
         failWrite();
     // The next call reads the file back; a write that ends the object's life

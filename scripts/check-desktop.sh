@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
 # Checks the Linux desktop integration: validates the desktop entry and the
-# MIME type, installs into a temporary prefix and starts the installed
-# program offscreen once.
+# MIME type, installs the build into a temporary prefix (the build folder's
+# own settings stay as they are) and starts the installed program offscreen
+# through its launcher, as the desktop entry does.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 bash "$root/scripts/build.sh" > /dev/null
-cmake -S "$root" -B "$root/build" -DCMAKE_INSTALL_PREFIX="$prefix" > /dev/null
-desktop-file-validate "$root/build/packaging/linux/emblix-manager.desktop"
+desktop-file-validate "$root/packaging/linux/emblix-manager.desktop"
 xmllint --noout "$root/packaging/linux/emblix-manager-mime.xml"
-cmake --install "$root/build" > /dev/null
+cmake --install "$root/build" --prefix "$prefix" > /dev/null
 program="$prefix/lib/emblix-manager/EmblixManager"
 for needed in "$program" "$prefix/bin/emblix-manager" "$prefix/lib/emblix-manager/settings.ini" \
     "$prefix/lib/emblix-manager/themes/Pastel/1.ico" "$prefix/lib/emblix-manager/SheetExt.dll" \
@@ -18,14 +18,13 @@ for needed in "$program" "$prefix/bin/emblix-manager" "$prefix/lib/emblix-manage
     "$prefix/share/icons/hicolor/128x128/apps/emblix-manager.png"; do
     [ -e "$needed" ] || { echo "not installed: $needed"; exit 1; }
 done
-grep -q "Exec=\"$program\" %f" "$prefix/share/applications/emblix-manager.desktop"
+# The entry runs the launcher by name: nothing of the install path is baked in.
+grep -qx 'Exec=emblix-manager %f' "$prefix/share/applications/emblix-manager.desktop"
 # The installed program runs until it is ended; five seconds up is a start.
 set +e
-QT_QPA_PLATFORM=offscreen timeout 5 "$program"
+PATH="$prefix/bin:$PATH" QT_QPA_PLATFORM=offscreen timeout 5 emblix-manager
 code=$?
 set -e
 [ "$code" -eq 124 ] || { echo "the installed program ended with $code"; exit 1; }
 [ -f "$prefix/lib/emblix-manager/settings.ini" ]
-# Back to the default prefix for the other scripts' builds.
-cmake -S "$root" -B "$root/build" -UCMAKE_INSTALL_PREFIX > /dev/null
 echo "desktop integration: desktop entry and MIME type valid; installed program started"

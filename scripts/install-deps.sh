@@ -9,7 +9,8 @@ packages=(
   libgl-dev libxkbcommon-dev
   libzip-dev zipcmp zipmerge ziptool
   libbenchmark-dev
-  clang clang-format libclang-rt-14-dev
+  clang clang-format
+  util-linux
   xvfb xauth x11-utils
   fonts-wqy-microhei fonts-dejavu-core
   imagemagick
@@ -19,14 +20,24 @@ packages=(
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+updated=""
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
+install_missing() {
+  local missing=()
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if [ "${#missing[@]}" -gt 0 ]; then
+    export DEBIAN_FRONTEND=noninteractive
+    if [ -z "$updated" ]; then
+      $SUDO apt-get update -qq
+      updated=1
+    fi
+    $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
 
-if [ "${#missing[@]}" -gt 0 ]; then
-  export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -qq
-  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+install_missing "${packages[@]}"
+# The sanitizer and fuzzer runtime of the clang actually installed.
+clang_major=$(clang -dumpversion | cut -d. -f1)
+install_missing "libclang-rt-${clang_major}-dev"

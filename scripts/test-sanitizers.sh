@@ -11,4 +11,4 @@ cd "$root/build-asan"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export LSAN_OPTIONS=suppressions=$root/scripts/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-ctest --output-on-failure -j2
+ctest --output-on-failure -j2 -LE stress

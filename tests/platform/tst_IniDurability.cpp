@@ -28,12 +28,18 @@ private slots:
 
 void TestIniDurability::killedRewriteLeavesOldOrNewFile()
 {
+    // The full size (the "stress" test) kills 200 rewrites of 100 000
+    // records; the everyday run 20 of 5 000.
+    const bool stress = qEnvironmentVariableIsSet("EMBLIX_STRESS");
 #ifdef EMBLIX_SANITIZED
-    QSKIP("200 rewrites of 100 000 records take too long under the sanitizers; the plain run makes them");
+    if (stress)
+        QSKIP("200 rewrites of 100 000 records take too long under the sanitizers; the plain run makes them");
 #endif
+    const int records = stress ? 100000 : 5000;
+    const int kills = stress ? 200 : 20;
     TestFolder folder;
     QByteArray without = "[Files]\n";
-    for (int i = 0; i < 100000; ++i)
+    for (int i = 0; i < records; ++i)
         without += "C:\\Users\\someone\\Documents\\folder " + QByteArray::number(i / 100) + "\\file "
                    + QByteArray::number(i) + ".txt=" + QByteArray::number(1 + i % 10) + "\n";
     const QByteArray with = without + "C:\\toggled.txt=1\n";
@@ -53,7 +59,7 @@ void TestIniDurability::killedRewriteLeavesOldOrNewFile()
     QRandomGenerator random(1208);
     int sawOld = 0;
     int sawNew = 0;
-    for (int kill = 0; kill < 200; ++kill) {
+    for (int kill = 0; kill < kills; ++kill) {
         QProcess child;
         child.start(QStringLiteral(EMBLIX_INI_CHILD), {"rewrite", path, "C:\\toggled.txt"});
         QVERIFY(child.waitForStarted());
@@ -64,14 +70,18 @@ void TestIniDurability::killedRewriteLeavesOldOrNewFile()
         QVERIFY2(now == with || now == without,
                  qPrintable(QStringLiteral("kill %1: %2 bytes").arg(kill).arg(now.size())));
         (now == with ? sawOld : sawNew)++;
-        // Nothing but the store in the folder: no temporary file is left to be
-        // mistaken for it.
-        QCOMPARE(folder.entries(), QStringList{"base.ini"});
+        // Nothing but the store in the folder, or the hidden name a writer
+        // killed just before its rename leaves, which the next rewrite takes.
+        const QStringList entries = folder.entries();
+        QVERIFY2(entries == QStringList{"base.ini"} || entries == (QStringList{".base.ini.~rewrite", "base.ini"}),
+                 qPrintable(entries.join(u',')));
         QStringList keys;
         TTntIniFile(path).ReadSection("Files", keys);
-        QVERIFY(keys.size() == 100000 || keys.size() == 100001);
+        QVERIFY(keys.size() == records || keys.size() == records + 1);
     }
-    qInfo("200 kills: %d left the file with the key, %d without it", sawOld, sawNew);
+    qInfo("%d kills: %d left the file with the key, %d without it", kills, sawOld, sawNew);
+    TTntIniFile(path).WriteString("Files", "C:\\toggled.txt", "2");
+    QCOMPARE(folder.entries(), QStringList{"base.ini"});
     QVERIFY(sawOld > 0 && sawNew > 0);
 }
 
