@@ -59,8 +59,14 @@ void DrawTileCaption(QPixmap &picture, const QString &text)
     painter.setPen(SystemColours::windowText());
     const QFontMetrics metrics(font);
     const auto drawCentred = [&](const QString &line, int top) {
-        const int x = (kWidth - metrics.horizontalAdvance(line)) / 2;
-        painter.drawText(QPoint(x, top + metrics.ascent()), line);
+        // A tile shows about ten characters of a line, from its middle. A
+        // longer line (a language file may hold anything) is cut to its
+        // middle part first, so that laying out megabytes never stalls the
+        // window.
+        constexpr qsizetype kMaxShown = 256;
+        const QString shown = line.size() > kMaxShown ? line.mid((line.size() - kMaxShown) / 2, kMaxShown) : line;
+        const int x = (kWidth - metrics.horizontalAdvance(shown)) / 2;
+        painter.drawText(QPoint(x, top + metrics.ascent()), shown);
     };
     const QStringList lines = captionLines(text);
     if (lines.size() == 1) {
