@@ -141,8 +141,9 @@ void TestMainWindow::storedGeometryRules()
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     QCOMPARE(form.frameGeometry().size(), size);
-    const QPoint centred = centredPosition(size, screen, QGuiApplication::primaryScreen()->availableGeometry());
-    QCOMPARE(form.frameGeometry().topLeft(), centred);
+    // Each stored size fits the screen, so both halves are positive.
+    QCOMPARE(form.frameGeometry().topLeft(),
+             QPoint((screen.width() - size.width()) / 2, (screen.height() - size.height()) / 2));
 }
 
 void TestMainWindow::closedMaximisedWritesOnlyState()
@@ -187,7 +188,6 @@ void TestMainWindow::failedSaveAtExitShowsErrorAndSkipsTheRest()
     QCOMPARE(box.buttons, PromptButtons::Ok);
     // The steps after the failed one do not run.
     QCOMPARE(log->mid(startUpSteps), QStringList{"save geometry"});
-    QVERIFY(form == nullptr);
 }
 
 void TestMainWindow::minimisedStartWaitsForTheRestore()

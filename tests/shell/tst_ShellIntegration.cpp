@@ -140,6 +140,7 @@ void TestShellIntegration::missingEntryPoint()
     QVERIFY_THROWS_EXCEPTION(AppError, RegisterServerLibrary(true, m_folder->path("SheetExt.dll")));
     try {
         RegisterServerLibrary(false, m_folder->path("SheetExt.dll"));
+        QFAIL("no error raised");
     } catch (const AppError &error) {
         QCOMPARE(error.message(), "A call to an OS function failed");
     }
