@@ -5,11 +5,14 @@
 #include <QFile>
 #include <QFileInfo>
 
-TestFolder::TestFolder() = default;
+TestFolder::TestFolder() : m_program(m_root.filePath(QStringLiteral("program")))
+{
+    QDir().mkpath(m_program);
+}
 
 QString TestFolder::path(const QString &relative) const
 {
-    return m_dir.filePath(relative);
+    return QDir::cleanPath(m_program + u'/' + relative);
 }
 
 QString TestFolder::write(const QString &relative, const QByteArray &bytes) const
@@ -36,9 +39,9 @@ bool TestFolder::exists(const QString &relative) const
 QStringList TestFolder::entries() const
 {
     QStringList result;
-    QDirIterator it(m_dir.path(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+    QDirIterator it(m_program, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
                     QDirIterator::Subdirectories);
-    const QDir root(m_dir.path());
+    const QDir root(m_program);
     while (it.hasNext())
         result.append(root.relativeFilePath(it.next()));
     result.sort();

@@ -5,13 +5,16 @@
 #include <QByteArray>
 #include <QTemporaryDir>
 
-// A temporary program folder of one test, removed with it.
+// A temporary program folder of one test, removed with it. It lies inside a
+// temporary root of the test's own, so that "../" beside the program folder
+// (where tests keep packages and files that are not the program's) is the
+// test's too and nothing is written into the shared temporary folder.
 class TestFolder final
 {
 public:
     TestFolder();
 
-    ProgramFolder folder() const { return ProgramFolder(m_dir.path()); }
+    ProgramFolder folder() const { return ProgramFolder(m_program); }
     QString path(const QString &relative) const;
 
     // Writes bytes to a file of the folder, creating its parent folders.
@@ -22,5 +25,6 @@ public:
     QStringList entries() const;
 
 private:
-    QTemporaryDir m_dir;
+    QTemporaryDir m_root;
+    QString m_program;
 };

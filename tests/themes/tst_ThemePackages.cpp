@@ -191,11 +191,11 @@ void TestThemePackages::ignoresFilesThatAreNoArchives_data()
     QTest::newRow("text") << QByteArray("This is not an archive.");
     QTest::newRow("empty file") << QByteArray();
     QTest::newRow("missing file") << QByteArray("<none>");
-    ZipBuilder::write(QDir::tempPath() + "/emblix-truncated.zip", ZipBuilder::themeEntries("Blue"));
-    QFile whole(QDir::tempPath() + "/emblix-truncated.zip");
+    const TestFolder scratch;
+    ZipBuilder::write(scratch.path("../truncated.zip"), ZipBuilder::themeEntries("Blue"));
+    QFile whole(scratch.path("../truncated.zip"));
     whole.open(QIODevice::ReadOnly);
     QTest::newRow("truncated") << whole.readAll().chopped(300);
-    whole.remove();
 }
 
 void TestThemePackages::ignoresFilesThatAreNoArchives()
