@@ -12,6 +12,7 @@
 #include "library/LibraryController.h"
 #include "library/ui/LibraryPage.h"
 #include "platform/AppError.h"
+#include "platform/Hints.h"
 #include "platform/Prompt.h"
 #include "platform/TntIniFile.h"
 #include "platform/ui/Anchors.h"
@@ -97,7 +98,7 @@ void TForm1::buildLayout()
     for (int i = 0; i < 5; ++i) {
         auto *tile = new NavigationTile(this);
         tile->setObjectName(QString::fromLatin1(kTiles[i].name));
-        tile->setProperty("hint", QString::fromUtf8(kTiles[i].hint));
+        Hints::set(tile, QString::fromUtf8(kTiles[i].hint));
         tile->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         Anchors::place(tile, QRect(kTiles[i].position, QSize(77, 67)));
         connect(tile, &NavigationTile::clicked, this, [this, i] { guarded([this, i] { SelectPage(i + 1); }); });

@@ -1,25 +1,21 @@
 #include "StatusHint.h"
 
+#include "platform/Hints.h"
+
 #include <QEvent>
-#include <QVariant>
 
 namespace StatusHint {
 
 QString hintFor(const QObject *obj)
 {
     for (; obj; obj = obj->parent()) {
-        const QString hint = obj->property("hint").toString();
+        const QString hint = Hints::of(obj);
         if (hint.isEmpty())
             continue;
         const qsizetype bar = hint.indexOf(u'|');
         return bar < 0 ? hint : hint.sliced(bar + 1);
     }
     return QString();
-}
-
-void setHint(QObject *obj, const QString &hint)
-{
-    obj->setProperty("hint", hint);
 }
 
 } // namespace StatusHint

@@ -7,15 +7,13 @@
 #include <functional>
 
 // Hints are never pop-ups: the status bar shows the hint of the control under
-// the pointer. A control's hint is its "hint" property; a control without
-// one shows its nearest parent's.
+// the pointer. A control's hint (platform/Hints.h); a control without one
+// shows its nearest parent's.
 namespace StatusHint {
 
 // The hint shown for obj: the first non-empty "hint" on the way from obj to
 // the top; a hint holding "|" gives only the text after the first "|".
 QString hintFor(const QObject *obj);
-
-void setHint(QObject *obj, const QString &hint);
 
 } // namespace StatusHint
 

@@ -5,7 +5,6 @@
 #include "platform/TntIniFile.h"
 #include "platform/ui/IconImages.h"
 
-
 const std::array<const char *, 5> ToolbarSets::kIconFiles = {"library.ico", "themes.ico", "About.ico", "Language.ico",
                                                              "options.ico"};
 const std::array<int, 5> ToolbarSets::kPreviewPages = {1, 2, 4, 5, 3};

@@ -29,8 +29,8 @@ public:
     QString savedSet() const;
 
     // Hands each icon of a set to `apply`, in page order, the image nearest
-    // 32 x 32; a file that is missing or no regular file is passed over. Raises "Icon image is not valid" at the first file
-    // that is no icon, after the icons before it were applied.
+    // 32 x 32; a file that is missing or no regular file is passed over. Raises "Icon image is not valid" at the first
+    // file that is no icon, after the icons before it were applied.
     void load(const QString &set, const std::function<void(int page, const QPixmap &icon)> &apply) const;
 
 private:

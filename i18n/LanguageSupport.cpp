@@ -1,5 +1,6 @@
 #include "LanguageSupport.h"
 
+#include "platform/Hints.h"
 
 #include <QMetaProperty>
 #include <QObject>
@@ -102,7 +103,7 @@ void TranslateMainWindow(QObject *window)
         try {
             if (const char *caption = captionProperty(component))
                 translateProperty(component, caption);
-            translateProperty(component, "hint");
+            translateProperty(component, Hints::kProperty);
         } catch (...) {
             // One control's failure must not stop the others.
         }

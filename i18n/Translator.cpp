@@ -13,7 +13,8 @@ QString replaceBreakMarkers(QString text)
 
 } // namespace
 
-Translator::Translator(ProgramFolder folder, QString curLang) : m_folder(std::move(folder)), m_curLang(std::move(curLang))
+Translator::Translator(ProgramFolder folder, QString curLang)
+    : m_folder(std::move(folder)), m_curLang(std::move(curLang))
 {}
 
 Translator::~Translator() = default;

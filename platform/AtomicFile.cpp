@@ -39,8 +39,8 @@ bool AtomicFile::commit()
 AtomicFile::AtomicFile(QString path) : m_path(std::move(path))
 {
     const QFileInfo info(m_path);
-    m_temporaryName = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()
-                                        + QStringLiteral(".~rewrite"));
+    m_temporaryName =
+        QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".~rewrite"));
 }
 
 AtomicFile::~AtomicFile()

@@ -68,7 +68,7 @@ private:
         qint32 valueLength = 0;
         quint8 breakLength = 0; // 0, 1 or 2
         LineKind kind = LineKind::Other;
-        bool firstOfName = false; // the key read for its name (duplicates follow)
+        bool firstOfName = false;   // the key read for its name (duplicates follow)
         bool manySpellings = false; // on the first of a name: other spellings follow
     };
     struct Section {

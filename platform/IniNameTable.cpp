@@ -50,8 +50,8 @@ uint64_t IniNameTable::hashName(QStringView name) const
     const QChar *p = name.data();
     qsizetype n = name.size();
     while (n >= 4) {
-        const uint64_t word = uint64_t(unit(p[0])) | uint64_t(unit(p[1])) << 16
-                              | uint64_t(unit(p[2])) << 32 | uint64_t(unit(p[3])) << 48;
+        const uint64_t word =
+            uint64_t(unit(p[0])) | uint64_t(unit(p[1])) << 16 | uint64_t(unit(p[2])) << 32 | uint64_t(unit(p[3])) << 48;
         h = (h ^ word) * 0x100000001b3ull;
         h ^= h >> 29;
         p += 4;

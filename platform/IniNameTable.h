@@ -6,9 +6,9 @@
 #include <vector>
 
 // Open-addressing hash table from names to the first index that carried them;
-// names match without regard to letter case unless the table is exact. The names are views into text that outlives the table,
-// so indexing 100 000 keys allocates two arrays, not 100 000 strings; slots
-// are 8 bytes so that a large index stays in the cache.
+// names match without regard to letter case unless the table is exact. The names are views into text that outlives the
+// table, so indexing 100 000 keys allocates two arrays, not 100 000 strings; slots are 8 bytes so that a large index
+// stays in the cache.
 class IniNameTable final
 {
 public:

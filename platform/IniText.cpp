@@ -75,7 +75,7 @@ bool isLineBreak(char16_t c)
 
 // Calls visit(line, lineBreak) for each line of bytes; a break is CR, LF or
 // CR LF, and never occurs inside a UTF-8 sequence.
-template<typename Visit>
+template <typename Visit>
 void forEachLine(QByteArrayView bytes, const Visit &visit)
 {
     qsizetype pos = 0;

@@ -5,6 +5,7 @@
 #include "platform/ui/Controls.h"
 #include "platform/ui/IconImages.h"
 #include "platform/ui/LinkLabel.h"
+#include "platform/ui/ListColours.h"
 #include "platform/ui/SystemColours.h"
 #include "resources/ProgramImages.h"
 
@@ -37,8 +38,7 @@ public:
         const bool selected = option.state & QStyle::State_Selected;
         const QString row = index.data().toString();
         painter->save();
-        painter->fillRect(rect, selected ? QColor(0, 113, 225)
-                                         : (index.row() % 2 ? QColor(216, 233, 254) : QColor(Qt::white)));
+        painter->fillRect(rect, ListColours::background(index.row(), selected));
         painter->setPen(selected ? SystemColours::highlightedText() : QColor(Qt::black));
         painter->setFont(option.font);
         const QFontMetrics metrics(option.font);

@@ -3,9 +3,11 @@
 #include "TSortGrid.h"
 #include "library/BadgeRecordStore.h"
 #include "library/LibraryController.h"
+#include "platform/Hints.h"
 #include "platform/ui/Anchors.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/IconImages.h"
+#include "platform/ui/ListColours.h"
 #include "resources/ProgramImages.h"
 
 #include <QPainter>
@@ -13,8 +15,6 @@
 
 namespace {
 
-const QColor kHighlight(0, 113, 225);
-const QColor kEvenRow(216, 233, 254);
 const QColor kInactiveHeaderText(128, 128, 128);
 
 } // namespace
@@ -87,7 +87,7 @@ void LibraryPage::setUpGrid()
 
 void LibraryPage::afterReload()
 {
-    Controls::setHint(m_grid, m_controller.hint());
+    Hints::set(m_grid, m_controller.hint());
     m_grid->scrollToTop();
 }
 
@@ -115,7 +115,7 @@ void LibraryPage::StringGrid1DrawCell(QPainter &painter, int col, int row, const
     }
 
     const bool highlighted = state.selected || state.focused;
-    const QColor background = highlighted ? kHighlight : (row % 2 ? QColor(Qt::white) : kEvenRow);
+    const QColor background = ListColours::background(row - 1, highlighted);
     painter.fillRect(rect, background);
     painter.setPen(highlighted ? QColor(Qt::white) : QColor(Qt::black));
     const QString path = model.Cells(2, row);

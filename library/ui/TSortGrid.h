@@ -52,8 +52,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     // Ctrl with an arrow, Home or End highlights the row it moves to, as the
     // plain key does, so the highlighted rows stay the rows Delete removes.
-    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
-                                                         const QEvent *event) const override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index, const QEvent *event) const override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;

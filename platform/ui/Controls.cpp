@@ -5,11 +5,6 @@
 
 namespace Controls {
 
-void setHint(QWidget *control, const QString &hint)
-{
-    control->setProperty("hint", hint);
-}
-
 void setBold(QWidget *control, int pixelSize)
 {
     QFont font = control->font();

@@ -17,7 +17,6 @@ T *make(QWidget *parent, const char *name)
     return control;
 }
 
-void setHint(QWidget *control, const QString &hint);
 void setBold(QWidget *control, int pixelSize = 0);
 
 } // namespace Controls

@@ -7,6 +7,7 @@
 #include "i18n/LanguageSupport.h"
 #include "library/ui/TSortGrid.h"
 #include "platform/AppError.h"
+#include "platform/Hints.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -208,13 +209,13 @@ void TestMainWindow::minimisedStartWaitsForTheRestore()
 void TestMainWindow::hintWalk()
 {
     QWidget panel;
-    StatusHint::setHint(&panel, "Panel hint");
+    Hints::set(&panel, "Panel hint");
     auto *inner = new QWidget(&panel);
     auto *control = new QLabel(inner);
     QCOMPARE(StatusHint::hintFor(control), "Panel hint");
-    StatusHint::setHint(control, "short|long text|more");
+    Hints::set(control, "short|long text|more");
     QCOMPARE(StatusHint::hintFor(control), "long text|more");
-    StatusHint::setHint(control, "|");
+    Hints::set(control, "|");
     QCOMPARE(StatusHint::hintFor(control), "");
     QWidget bare;
     QCOMPARE(StatusHint::hintFor(new QLabel(&bare)), "");
@@ -231,7 +232,7 @@ void TestMainWindow::statusBarFollowsThePointer()
     QVERIFY(panel);
     auto *tile = form.findChild<QWidget *>("t_2");
     auto *button = form.findChild<QPushButton *>("Button5");
-    StatusHint::setHint(form.findChild<QWidget *>("p_1"), "page hint");
+    Hints::set(form.findChild<QWidget *>("p_1"), "page hint");
 
     QEvent enter(QEvent::Enter);
     QCoreApplication::sendEvent(tile, &enter);

@@ -44,7 +44,8 @@ void TestQtPrompt::boxOfAWindowNotYetShownIsCentredOnTheScreen()
     whenOpen<QMessageBox>([&](QMessageBox *box) { centre = box->frameGeometry().center(); });
     prompt.confirm("Confirm", "Install theme : Blue");
     const QPoint screen = QGuiApplication::primaryScreen()->availableGeometry().center();
-    QVERIFY2((centre - screen).manhattanLength() < 40, qPrintable(QStringLiteral("%1,%2").arg(centre.x()).arg(centre.y())));
+    QVERIFY2((centre - screen).manhattanLength() < 40,
+             qPrintable(QStringLiteral("%1,%2").arg(centre.x()).arg(centre.y())));
 }
 
 void TestQtPrompt::packageDialogsShowTheOneFilterEntry()

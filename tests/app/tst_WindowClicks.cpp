@@ -72,7 +72,8 @@ void TestWindowClicks::languageCreditsFollowTheClickedRow()
     auto *author = form->findChild<QLineEdit *>("ed_Author");
     for (const char *language : {"de.ini", "fr.ini", "de.ini"}) {
         const int row = int(list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, language).first().row());
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(row, 0)).center());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(row, 0)).center());
         QCOMPARE(author->text(), QString(language == QByteArray("de.ini") ? "Anna" : "Bruno"));
     }
 }

@@ -75,8 +75,8 @@ void TestRecordStoreWriters::unlockedWriterKeepsEveryRecord()
 {
     QFETCH(int, pauseMs);
     TestFolder folder;
-    const UnlockedWriterOutcome outcome = runUnlockedWriter(
-        folder.path("."), QStringLiteral(EMBLIX_INI_CHILD), {5000, pauseMs == 1 ? 500 : 100, pauseMs, 10});
+    const UnlockedWriterOutcome outcome = runUnlockedWriter(folder.path("."), QStringLiteral(EMBLIX_INI_CHILD),
+                                                            {5000, pauseMs == 1 ? 500 : 100, pauseMs, 10});
     QCOMPARE(outcome.writerExit, 0);
     qInfo("%d deletions while %d records were appended without a lock: %d lost, %d deleted records back",
           outcome.deletions, outcome.appended, outcome.lost, outcome.revived);

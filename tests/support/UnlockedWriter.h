@@ -13,10 +13,10 @@ struct UnlockedWriterRun {
 };
 
 struct UnlockedWriterOutcome {
-    int appended = 0;   // records the other process wrote
-    int lost = 0;       // of those, missing at the end
-    int revived = 0;    // deleted records present at the end
-    int deletions = 0;  // rewrites made while the other process ran
+    int appended = 0;  // records the other process wrote
+    int lost = 0;      // of those, missing at the end
+    int revived = 0;   // deleted records present at the end
+    int deletions = 0; // rewrites made while the other process ran
     int writerExit = -1;
 };
 

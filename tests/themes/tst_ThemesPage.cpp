@@ -9,8 +9,8 @@
 
 #include <QListView>
 #include <QPlainTextEdit>
-#include <QSplitter>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QTest>
 #include <QToolButton>
 

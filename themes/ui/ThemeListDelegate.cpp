@@ -1,6 +1,7 @@
 #include "ThemeListDelegate.h"
 
 #include "platform/ui/IconImages.h"
+#include "platform/ui/ListColours.h"
 #include "themes/ThemeFolders.h"
 
 #include <QFileInfo>
@@ -19,7 +20,7 @@ void ThemeListDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
 {
     const QRect rect = option.rect;
     const bool selected = option.state & QStyle::State_Selected;
-    const QColor background = selected ? QColor(0, 113, 225) : (index.row() % 2 ? QColor(216, 233, 254) : Qt::white);
+    const QColor background = ListColours::background(index.row(), selected);
     painter->fillRect(rect, background);
 
     const QString name = index.data().toString();

@@ -1,6 +1,7 @@
 #include "ThemesPage.h"
 
 #include "ThemeListDelegate.h"
+#include "platform/Hints.h"
 #include "platform/ui/Anchors.h"
 #include "platform/ui/Controls.h"
 #include "themes/ThemesController.h"
@@ -62,7 +63,7 @@ QToolButton *themeButton(QWidget *parent, const char *name, const QString &capti
 {
     auto *button = Controls::make<QToolButton>(parent, name);
     button->setText(caption);
-    Controls::setHint(button, hint);
+    Hints::set(button, hint);
     Controls::setBold(button, 19);
     return button;
 }
@@ -119,7 +120,7 @@ ThemesPage::ThemesPage(QWidget *parent, ThemesController &controller) : QWidget(
     // horizontal one.
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setFocusPolicy(Qt::ClickFocus); // not in the tab order
-    setHint(m_list, QStringLiteral("双击应用主题"));
+    Hints::set(m_list, QStringLiteral("双击应用主题"));
     Anchors::place(m_list, QRect(0, 20, 396, 310), Anchors::kAll);
     m_add = themeButton(listPanel, "tb_AddTheme", QStringLiteral("+"), QStringLiteral("添加新主题 ..."));
     m_delete = themeButton(listPanel, "tb_DeleteTheme", QStringLiteral("-"), QStringLiteral("删除选定主题 ..."));

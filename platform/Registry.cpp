@@ -1,8 +1,37 @@
 #include "platform/Registry.h"
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
 #include <QFile>
 #include <QFileInfo>
+#endif
 
+#ifdef Q_OS_WIN
+
+namespace Registry {
+
+QString classesRootFolder(const ProgramFolder &)
+{
+    return QStringLiteral("HKEY_CLASSES_ROOT");
+}
+
+bool canOpenClassesRootKey(const ProgramFolder &, const QString &key)
+{
+    HKEY handle = nullptr;
+    const QByteArray name = key.toLocal8Bit();
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, name.constData(), 0, KEY_ALL_ACCESS, &handle) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(handle);
+    return true;
+}
+
+} // namespace Registry
+
+#else
+
+// Off Windows the handler keys are folders under the program folder (see
+// Registry.h).
 namespace Registry {
 
 QString classesRootFolder(const ProgramFolder &folder)
@@ -22,3 +51,5 @@ bool canOpenClassesRootKey(const ProgramFolder &folder, const QString &key)
 }
 
 } // namespace Registry
+
+#endif
