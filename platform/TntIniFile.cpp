@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 namespace {
 
@@ -215,8 +216,13 @@ void TTntIniFile::rewrite(const std::function<std::optional<QString>()> &change)
             return;
         if (!commitText(*text, attempt > kCleanAttempts))
             continue;
-        if (!held->changedSinceRead())
-            return;
+        // A writer that opened the old file just before the rename may write
+        // to it a moment later: look again once it had the time to.
+        if (!held->changedSinceRead()) {
+            QThread::msleep(1);
+            if (!held->changedSinceRead())
+                return;
+        }
         if (!merging.isValid())
             merging.start();
         else if (merging.elapsed() > kMergeMs)
