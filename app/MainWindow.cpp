@@ -18,7 +18,7 @@
 #include "platform/ui/Anchors.h"
 #include "platform/ui/LinkLabel.h"
 #include "resources/ProgramImages.h"
-#include "shell/ShellIntegration.h"
+#include "shell/IntegrationController.h"
 #include "shell/ui/IntegrationPage.h"
 #include "themes/LibZipArchive.h"
 #include "themes/ThemesController.h"
@@ -79,7 +79,7 @@ TForm1::TForm1(ProgramFolder folder, Prompt &prompt, QStringList arguments)
     m_themes = std::make_unique<ThemesController>(m_folder, m_prompt, *m_archive, m_pendingPackagePath);
     m_languages = std::make_unique<LanguageList>(m_folder);
     m_toolbarSets = std::make_unique<ToolbarSets>(m_folder);
-    m_shell = std::make_unique<ShellIntegration>(m_folder);
+    m_integration = std::make_unique<IntegrationController>(m_folder);
     buildLayout();
     guarded([this] { FormCreate(); });
 }
@@ -117,7 +117,7 @@ void TForm1::buildLayout()
     m_aboutPage = new AboutPage(this);
     m_languagePage = new LanguagePage(this, *m_languages);
     m_toolbarSetBox = new ToolbarSetBox(*m_toolbarSets);
-    m_integrationPage = new IntegrationPage(this, m_toolbarSetBox);
+    m_integrationPage = new IntegrationPage(this, *m_integration, m_toolbarSetBox);
     m_pages = {m_libraryPage, m_themesPage, m_aboutPage, m_languagePage, m_integrationPage};
     wireLibraryPage();
     wireThemesPage();

@@ -13,7 +13,7 @@
 class AboutPage;
 class LanguageList;
 class LibraryController;
-class ShellIntegration;
+class IntegrationController;
 class ThemeArchive;
 class ThemesController;
 class ToolbarSetBox;
@@ -90,8 +90,6 @@ private:
     void wireThemesPage();
     void wireLanguagePage();
     void wireIntegrationPage();
-    void readShellState();
-    void Button1Click();
     void cbTBThemesChange(int row);
     void selectSavedToolbarSet();
     void loadSavedToolbarSet();
@@ -121,7 +119,7 @@ private:
     std::unique_ptr<ThemesController> m_themes;
     std::unique_ptr<LanguageList> m_languages;
     std::unique_ptr<ToolbarSets> m_toolbarSets;
-    std::unique_ptr<ShellIntegration> m_shell;
+    std::unique_ptr<IntegrationController> m_integration;
     ThemesPage *m_themesPage = nullptr;
     LanguagePage *m_languagePage = nullptr;
     IntegrationPage *m_integrationPage = nullptr;

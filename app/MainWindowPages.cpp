@@ -10,7 +10,7 @@
 #include "i18n/ui/LanguagePage.h"
 #include "library/ui/LibraryPage.h"
 #include "platform/ui/DoubleClick.h"
-#include "shell/ShellIntegration.h"
+#include "shell/IntegrationController.h"
 #include "shell/ui/IntegrationPage.h"
 #include "themes/ThemesController.h"
 #include "themes/ui/ThemesPage.h"
@@ -122,23 +122,8 @@ void TForm1::wireIntegrationPage()
         if (!m_programmaticSetChange)
             guarded([this, row] { cbTBThemesChange(row); });
     });
-    connect(m_integrationPage->applyButton(), &QPushButton::clicked, this,
-            [this] { guarded([this] { Button1Click(); }); });
-}
-
-void TForm1::readShellState()
-{
-    const ShellIntegration::State state = m_shell->readState();
-    m_integrationPage->propBox()->setChecked(state.prop);
-    m_integrationPage->foldersBox()->setChecked(state.folders);
-    m_integrationPage->allBox()->setChecked(state.all);
-    m_integrationPage->menuBox()->setChecked(state.menu);
-}
-
-void TForm1::Button1Click()
-{
-    m_shell->apply(m_integrationPage->menuBox()->isChecked(), m_integrationPage->propBox()->isChecked(),
-                   m_toolbarSetBox->currentText());
+    connect(m_integrationPage, &IntegrationPage::applyRequested, this,
+            [this] { guarded([this] { m_integration->Button1Click(m_toolbarSetBox->currentText()); }); });
 }
 
 void TForm1::selectSavedToolbarSet()

@@ -12,7 +12,7 @@
 #include "i18n/ui/LanguagePage.h"
 #include "library/ui/LibraryPage.h"
 #include "platform/TntIniFile.h"
-#include "shell/ShellIntegration.h"
+#include "shell/IntegrationController.h"
 #include "shell/ui/IntegrationPage.h"
 #include "themes/ThemesController.h"
 #include "themes/ui/ThemesPage.h"
@@ -37,7 +37,10 @@ void TForm1::FormCreate()
         m_hintTracker = new HintTracker([this](const QString &hint) { ShowApplicationHint(hint); }, this);
         qApp->installEventFilter(m_hintTracker);
     });
-    step("read shell state", [this] { readShellState(); });
+    step("read shell state", [this] {
+        m_integration->readShellState();
+        m_integrationPage->showShellState();
+    });
     step("list toolbar sets", [this] {
         m_programmaticSetChange = true;
         m_toolbarSetBox->clear();

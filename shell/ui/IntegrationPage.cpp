@@ -1,5 +1,6 @@
 #include "IntegrationPage.h"
 
+#include "shell/IntegrationController.h"
 #include "platform/ui/Anchors.h"
 #include "platform/ui/Controls.h"
 
@@ -8,7 +9,8 @@
 #include <QGroupBox>
 #include <QPushButton>
 
-IntegrationPage::IntegrationPage(QWidget *parent, QComboBox *toolbarSets) : QWidget(parent), m_sets(toolbarSets)
+IntegrationPage::IntegrationPage(QWidget *parent, IntegrationController &controller, QComboBox *toolbarSets)
+    : QWidget(parent), m_controller(controller), m_sets(toolbarSets)
 {
     using namespace Controls;
     setObjectName(QStringLiteral("p_5"));
@@ -24,12 +26,11 @@ IntegrationPage::IntegrationPage(QWidget *parent, QComboBox *toolbarSets) : QWid
         QString caption;
         int y;
         bool visible;
-        QCheckBox **target;
     } boxes[] = {
-        {"cb_Menu", QStringLiteral("在文件和文件夹的右键菜单中显示"), 24, true, &m_menu},
-        {"cb_Prop", QStringLiteral("在所有文件的属性页中显示"), 48, true, &m_prop},
-        {"cb_All", QStringLiteral("Menu for All files"), 24, false, &m_all},
-        {"cb_Folders", QStringLiteral("Menu for Folders"), 48, false, &m_folders},
+        {"cb_Menu", QStringLiteral("在文件和文件夹的右键菜单中显示"), 24, true},
+        {"cb_Prop", QStringLiteral("在所有文件的属性页中显示"), 48, true},
+        {"cb_All", QStringLiteral("Menu for All files"), 24, false},
+        {"cb_Folders", QStringLiteral("Menu for Folders"), 48, false},
     };
     for (const auto &b : boxes) {
         auto *box = make<QCheckBox>(shellBox, b.name);
@@ -37,7 +38,10 @@ IntegrationPage::IntegrationPage(QWidget *parent, QComboBox *toolbarSets) : QWid
         box->setChecked(true);
         box->setVisible(b.visible);
         Anchors::place(box, QRect(12, b.y, 560, 20), across);
-        *b.target = box;
+        // The user's click goes to the controller's box of the same name.
+        connect(box, &QCheckBox::clicked, this,
+                [this, box](bool checked) { m_controller.setChecked(box->objectName(), checked); });
+        m_boxes.append(box);
     }
 
     auto *toolbarBox = make<QGroupBox>(this, "GroupBox3");
@@ -49,4 +53,11 @@ IntegrationPage::IntegrationPage(QWidget *parent, QComboBox *toolbarSets) : QWid
     m_apply = make<QPushButton>(this, "Button1");
     m_apply->setText(QStringLiteral("应用"));
     Anchors::place(m_apply, QRect(496, 332, 91, 25), Qt::RightEdge | Qt::BottomEdge);
+    connect(m_apply, &QPushButton::clicked, this, &IntegrationPage::applyRequested);
+}
+
+void IntegrationPage::showShellState()
+{
+    for (QCheckBox *box : m_boxes)
+        box->setChecked(m_controller.isChecked(box->objectName()));
 }

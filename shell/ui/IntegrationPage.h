@@ -2,29 +2,33 @@
 
 #include <QWidget>
 
+class IntegrationController;
 class QCheckBox;
 class QComboBox;
 class QPushButton;
 
 // The integration page p_5: the shell options, the toolbar icon set chooser
-// (made by the window, which owns the sets) and the apply button.
+// (made by the window, which owns the sets) and the apply button. Each check
+// box is bound by its name to the controller's box of that name.
 class IntegrationPage final : public QWidget
 {
-public:
-    IntegrationPage(QWidget *parent, QComboBox *toolbarSets);
+    Q_OBJECT
 
-    QCheckBox *menuBox() const { return m_menu; }
-    QCheckBox *propBox() const { return m_prop; }
-    QCheckBox *allBox() const { return m_all; }
-    QCheckBox *foldersBox() const { return m_folders; }
+public:
+    IntegrationPage(QWidget *parent, IntegrationController &controller, QComboBox *toolbarSets);
+
     QComboBox *toolbarSets() const { return m_sets; }
     QPushButton *applyButton() const { return m_apply; }
 
+    // Shows the controller's boxes.
+    void showShellState();
+
+signals:
+    void applyRequested();
+
 private:
-    QCheckBox *m_menu = nullptr;
-    QCheckBox *m_prop = nullptr;
-    QCheckBox *m_all = nullptr;
-    QCheckBox *m_folders = nullptr;
+    IntegrationController &m_controller;
+    QList<QCheckBox *> m_boxes;
     QComboBox *m_sets = nullptr;
     QPushButton *m_apply = nullptr;
 };

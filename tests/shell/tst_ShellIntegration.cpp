@@ -3,6 +3,7 @@
 #include "platform/AppError.h"
 #include "platform/Registry.h"
 #include "platform/TntIniFile.h"
+#include "shell/IntegrationController.h"
 #include "shell/RegDLL.h"
 #include "shell/ShellIntegration.h"
 
@@ -25,6 +26,7 @@ private slots:
     void missingEntryPoint();
     void failingEntryPointStopsBeforeTheMenu();
     void failedToolbarWriteIsReported();
+    void eachBoxDrivesItsOwnLibrary();
 
 private:
     void copyLibrary(const QString &from, const QString &as);
@@ -173,6 +175,36 @@ void TestShellIntegration::failedToolbarWriteIsReported()
         QCOMPARE(error.message(), "Unable to write to " + m_folder->path("settings.ini"));
     }
     QVERIFY(keyExists(ShellIntegration::kFileMenuKey));
+}
+
+void TestShellIntegration::eachBoxDrivesItsOwnLibrary()
+{
+    copyLibrary(EMBLIX_DEMO_DIR "/SheetExt.dll", "SheetExt.dll");
+    copyLibrary(EMBLIX_DEMO_DIR "/emblixmenu.dll", "emblixmenu.dll");
+    makeKey(ShellIntegration::kPropertySheetKey);
+    IntegrationController page(m_folder->folder());
+    page.readShellState();
+    QVERIFY(page.isChecked(u"cb_Prop"));
+    QVERIFY(!page.isChecked(u"cb_Menu"));
+
+    // cb_Menu drives the menus of emblixmenu.dll; cb_Prop the property page.
+    page.setChecked(u"cb_Menu", true);
+    page.setChecked(u"cb_Prop", false);
+    page.Button1Click("Mono");
+    QVERIFY(keyExists(ShellIntegration::kFileMenuKey) && keyExists(ShellIntegration::kFolderMenuKey));
+    QVERIFY(!keyExists(ShellIntegration::kPropertySheetKey));
+    QCOMPARE(TTntIniFile(m_folder->path("settings.ini")).ReadString("Toolbar", "Name", ""), "Mono");
+
+    page.setChecked(u"cb_Menu", false);
+    page.setChecked(u"cb_Prop", true);
+    page.Button1Click("Mono");
+    QVERIFY(!keyExists(ShellIntegration::kFileMenuKey) && !keyExists(ShellIntegration::kFolderMenuKey));
+    QVERIFY(keyExists(ShellIntegration::kPropertySheetKey));
+    page.readShellState();
+    QVERIFY(page.isChecked(u"cb_Prop") && !page.isChecked(u"cb_Menu"));
+    // Unknown names are no boxes.
+    page.setChecked(u"cb_Other", true);
+    QVERIFY(!page.isChecked(u"cb_Other"));
 }
 
 QTEST_GUILESS_MAIN(TestShellIntegration)
