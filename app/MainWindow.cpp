@@ -74,9 +74,9 @@ TForm1::TForm1(ProgramFolder folder, Prompt &prompt, QStringList arguments)
     setAttribute(Qt::WA_DeleteOnClose, false);
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
-    m_library = std::make_unique<LibraryController>(m_folder, m_prompt, m_recordPaths);
+    m_library = std::make_unique<LibraryController>(m_folder, m_prompt);
     m_archive = std::make_unique<LibZipArchive>();
-    m_themes = std::make_unique<ThemesController>(m_folder, m_prompt, *m_archive, m_pendingPackagePath);
+    m_themes = std::make_unique<ThemesController>(m_folder, m_prompt, *m_archive);
     m_languages = std::make_unique<LanguageList>(m_folder);
     m_toolbarSets = std::make_unique<ToolbarSets>(m_folder);
     m_integration = std::make_unique<IntegrationController>(m_folder);

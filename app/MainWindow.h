@@ -40,19 +40,14 @@ class TForm1 final : public QWidget
 {
 public:
     TForm1(ProgramFolder folder, Prompt &prompt, QStringList arguments = {});
+    ~TForm1() override;
+
     LibraryPage *libraryPage() const { return m_libraryPage; }
-    ThemesPage *themesPage() const { return m_themesPage; }
-    ThemesController &themes() { return *m_themes; }
-    LanguageList &languages() { return *m_languages; }
-    AboutPage *aboutPage() const { return m_aboutPage; }
     // The desktop's "open" action for the program's links.
     void setLinkOpener(std::function<void(const QString &)> opener);
+    // A package handed over by the command line or a drop, while it is
+    // being installed; empty otherwise.
     const QString &pendingPackagePath() const { return m_pendingPackagePath; }
-
-    // Each existing file (not folder) of a drop goes to the package
-    // installer in turn, which runs to its end before the next one.
-    void HandleDroppedFiles(const QStringList &paths);
-    ~TForm1() override;
 
     // Runs the first display, centres the window and shows it in its
     // restored state; with a stored minimised state the first display waits
@@ -60,10 +55,7 @@ public:
     void present();
 
     void SelectPage(int page);
-    void ShowApplicationHint(const QString &hint);
 
-    const ProgramFolder &folder() const { return m_folder; }
-    const QStringList &RecordPaths() const { return m_recordPaths; }
     // The steps of the sequences in the order they ran; shared so that the
     // shutdown's steps can be read after the window is gone.
     std::shared_ptr<const QStringList> sequenceLog() const { return m_sequenceLog; }
@@ -78,6 +70,15 @@ protected:
     void moveEvent(QMoveEvent *event) override;
 
 private:
+    // Runs handler (with the signal's arguments) at the edge of the general
+    // error box whenever sender emits signal: how every page is wired to the
+    // window.
+    template <typename Sender, typename Signal, typename Handler>
+    void onSignal(Sender *sender, Signal signal, Handler handler)
+    {
+        connect(sender, signal, this, [this, handler](auto... arguments) { guarded([&] { handler(arguments...); }); });
+    }
+
     void buildLayout();
     void FormCreate();
     void FormShow();
@@ -85,7 +86,14 @@ private:
     void FormResize();
     void UseSystemFont();
     void restoreGeometry();
+    void ShowApplicationHint(const QString &hint);
     void handOverCommandLine();
+    // Each existing file (not folder) of a drop goes to the package
+    // installer in turn, which runs to its end before the next one.
+    void HandleDroppedFiles(const QStringList &paths);
+    // Makes path the pending package and installs it; the pending path is
+    // empty again however the install ends.
+    void handOver(const QString &path);
     void wireLibraryPage();
     void wireThemesPage();
     void wireLanguagePage();
@@ -106,7 +114,6 @@ private:
     ProgramFolder m_folder;
     Prompt &m_prompt;
     QStringList m_arguments;
-    QStringList m_recordPaths;
     QString m_pendingPackagePath;
     std::shared_ptr<QStringList> m_sequenceLog = std::make_shared<QStringList>();
     StoredGeometry m_geometry;

@@ -1,80 +1,78 @@
-// How the main window wires its pages: each control's event goes to the
-// page's handler at the edge of the general error box.
+// How the main window wires its pages: each page's request goes to its
+// controller at the edge of the general error box (onSignal); the pages
+// follow their controllers' changes themselves.
 
 #include "MainWindow.h"
 
-#include "AboutPage.h"
 #include "ToolbarSetBox.h"
 #include "ToolbarSets.h"
+#include "WindowRules.h"
 #include "i18n/LanguageList.h"
 #include "i18n/ui/LanguagePage.h"
+#include "library/LibraryController.h"
 #include "library/ui/LibraryPage.h"
-#include "platform/ui/DoubleClick.h"
 #include "shell/IntegrationController.h"
 #include "shell/ui/IntegrationPage.h"
 #include "themes/ThemesController.h"
 #include "themes/ui/ThemesPage.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
-#include <QListView>
 #include <QMimeData>
-#include <QPushButton>
-#include <QToolButton>
+#include <QScopeGuard>
 
 void TForm1::wireLibraryPage()
 {
-    connect(m_libraryPage->deleteButton(), &QPushButton::clicked, this,
-            [this] { guarded([this] { m_libraryPage->Button5Click(); }); });
-    connect(m_libraryPage->cleanUpButton(), &QPushButton::clicked, this,
-            [this] { guarded([this] { m_libraryPage->Button6Click(); }); });
-    connect(m_libraryPage->reloadButton(), &QPushButton::clicked, this,
-            [this] { guarded([this] { m_libraryPage->tbb_ViewAllClick(); }); });
+    onSignal(m_libraryPage, &LibraryPage::deleteRequested, [this] { m_library->DeleteSelected1Click(); });
+    onSignal(m_libraryPage, &LibraryPage::cleanUpRequested, [this] { m_library->Button6Click(); });
+    onSignal(m_libraryPage, &LibraryPage::reloadRequested, [this] { m_library->tbb_ViewAllClick(); });
 }
 
 void TForm1::wireThemesPage()
 {
-    const auto describe = [this] {
-        m_themes->ListBox1Click();
-        m_themesPage->showInfo();
-    };
-    QListView *list = m_themesPage->themeList();
-    connect(list, &QListView::clicked, this, [this, describe] { guarded(describe); });
-    connect(&m_themes->selection(), &QItemSelectionModel::selectionChanged, this,
-            [this, describe] { guarded(describe); });
-    onDoubleClickAnywhere(list, [this] { guarded([this] { m_themes->ListBox1DblClick(); }); });
-    connect(m_themesPage->addButton(), &QToolButton::clicked, this,
-            [this] { guarded([this] { m_themes->tb_AddThemeClick(); }); });
-    connect(m_themesPage->deleteButton(), &QToolButton::clicked, this,
-            [this] { guarded([this] { m_themes->tb_DeleteThemeClick(); }); });
-    connect(m_themesPage->packButton(), &QToolButton::clicked, this,
-            [this] { guarded([this] { m_themes->tb_PackThemeClick(); }); });
+    onSignal(m_themesPage, &ThemesPage::themeClicked, [this] { m_themes->ListBox1Click(); });
+    onSignal(m_themesPage, &ThemesPage::applyRequested, [this] { m_themes->ListBox1DblClick(); });
+    onSignal(m_themesPage, &ThemesPage::addRequested, [this] { m_themes->tb_AddThemeClick(); });
+    onSignal(m_themesPage, &ThemesPage::deleteRequested, [this] { m_themes->tb_DeleteThemeClick(); });
+    onSignal(m_themesPage, &ThemesPage::packRequested, [this] { m_themes->tb_PackThemeClick(); });
+}
+
+void TForm1::wireLanguagePage()
+{
+    onSignal(m_languagePage, &LanguagePage::languageClicked, [this] { m_languages->ListBox2Click(); });
+    onSignal(m_languagePage, &LanguagePage::languageChosen, [this] { m_languages->ListBox2DblClick(); });
+}
+
+void TForm1::wireIntegrationPage()
+{
+    onSignal(m_toolbarSetBox, &QComboBox::activated, [this](int row) {
+        if (!m_programmaticSetChange)
+            cbTBThemesChange(row);
+    });
+    onSignal(m_integrationPage, &IntegrationPage::applyRequested,
+             [this] { m_integration->Button1Click(m_toolbarSetBox->currentText()); });
+}
+
+void TForm1::handOver(const QString &path)
+{
+    m_pendingPackagePath = path;
+    const auto done = qScopeGuard([this] { m_pendingPackagePath.clear(); });
+    m_themes->installPackage(m_pendingPackagePath);
 }
 
 void TForm1::handOverCommandLine()
 {
-    if (m_arguments.isEmpty())
-        return;
-    const QString argument = m_arguments.first();
-    const qsizetype separator = std::max(argument.lastIndexOf(u'/'), argument.lastIndexOf(u'\\'));
-    const qsizetype dot = argument.lastIndexOf(u'.');
-    if (dot <= separator || argument.sliced(dot).toUpper() != u".VQK")
-        return;
-    m_pendingPackagePath = argument;
-    m_themes->tb_AddThemeClick();
+    if (const std::optional<QString> package = WindowRules::packageArgument(m_arguments))
+        handOver(*package);
 }
 
 void TForm1::HandleDroppedFiles(const QStringList &paths)
 {
     for (const QString &path : paths) {
-        if (!QFileInfo(path).isFile())
-            continue;
-        m_pendingPackagePath = path;
-        m_themes->tb_AddThemeClick();
+        if (QFileInfo(path).isFile())
+            handOver(path);
     }
 }
 
@@ -95,37 +93,6 @@ void TForm1::dropEvent(QDropEvent *event)
     guarded([this, &paths] { HandleDroppedFiles(paths); });
 }
 
-void TForm1::wireLanguagePage()
-{
-    QListView *list = m_languagePage->languageList();
-    // A change of the selected row by the user, by mouse or keyboard, once
-    // the row is selected; selections made by the program do not count.
-    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this, list] {
-        if (!list->hasFocus())
-            return;
-        guarded([this] {
-            m_languages->ListBox2Click();
-            m_languagePage->showCredits();
-        });
-    });
-    onDoubleClickAnywhere(list, [this] {
-        guarded([this] {
-            m_languages->ListBox2DblClick();
-            m_languagePage->showCredits();
-        });
-    });
-}
-
-void TForm1::wireIntegrationPage()
-{
-    connect(m_toolbarSetBox, &QComboBox::activated, this, [this](int row) {
-        if (!m_programmaticSetChange)
-            guarded([this, row] { cbTBThemesChange(row); });
-    });
-    connect(m_integrationPage, &IntegrationPage::applyRequested, this,
-            [this] { guarded([this] { m_integration->Button1Click(m_toolbarSetBox->currentText()); }); });
-}
-
 void TForm1::selectSavedToolbarSet()
 {
     const QString saved = m_toolbarSets->savedSet();
@@ -137,11 +104,10 @@ void TForm1::selectSavedToolbarSet()
 void TForm1::loadSavedToolbarSet()
 {
     // The name is used as read, whether or not a row carries it.
-    const QString saved = m_toolbarSets->savedSet();
-    if (saved == u"Default")
-        return;
-    loadToolbarSet(saved);
-    SelectPage(1);
+    if (const auto choice = WindowRules::savedToolbarSet(m_toolbarSets->savedSet())) {
+        loadToolbarSet(choice->set);
+        SelectPage(choice->page);
+    }
 }
 
 void TForm1::loadToolbarSet(const QString &set)
@@ -151,10 +117,10 @@ void TForm1::loadToolbarSet(const QString &set)
 
 void TForm1::cbTBThemesChange(int row)
 {
-    const QString set = m_toolbarSetBox->itemText(row);
-    if (set == u"Default")
-        return; // the icons shown stay until the next start
-    loadToolbarSet(set);
-    SelectPage(5);
-    m_toolbarSetBox->setFocus();
+    // "Default" loads nothing: the icons shown stay until the next start.
+    if (const auto choice = WindowRules::toolbarSetPicked(m_toolbarSetBox->itemText(row))) {
+        loadToolbarSet(choice->set);
+        SelectPage(choice->page);
+        m_toolbarSetBox->setFocus();
+    }
 }

@@ -10,6 +10,7 @@
 #include "i18n/LanguageList.h"
 #include "i18n/LanguageSupport.h"
 #include "i18n/ui/LanguagePage.h"
+#include "library/LibraryController.h"
 #include "library/ui/LibraryPage.h"
 #include "platform/TntIniFile.h"
 #include "shell/IntegrationController.h"
@@ -22,14 +23,11 @@
 
 void TForm1::FormCreate()
 {
-    step("create RecordPaths", [this] { m_recordPaths.clear(); });
+    step("create RecordPaths", [this] { m_library->clearRecordPaths(); });
     step("fill theme list", [this] { m_themes->RefreshThemeList(); });
     step("restore geometry", [this] { restoreGeometry(); });
     step("fill language list", [this] { m_languages->fill(); });
-    step("load current language", [this] {
-        m_languages->LoadCurrentLanguage();
-        m_languagePage->showCredits();
-    });
+    step("load current language", [this] { m_languages->LoadCurrentLanguage(); });
     step("translate window", [this] { LanguageSupport::TranslateMainWindow(this); });
     step("use system font", [this] { UseSystemFont(); });
     step("select page 1", [this] { SelectPage(1); });
@@ -49,10 +47,7 @@ void TForm1::FormCreate()
         m_programmaticSetChange = false;
     });
     step("select saved toolbar set", [this] { selectSavedToolbarSet(); });
-    step("select current theme", [this] {
-        m_themes->selectCurrentTheme();
-        m_themesPage->showInfo();
-    });
+    step("select current theme", [this] { m_themes->selectCurrentTheme(); });
     step("load saved toolbar set", [this] { loadSavedToolbarSet(); });
     step("show program icon", [this] { m_aboutPage->showProgramIcon(); });
     // Qt's event handling and its drag and drop stand for the window's
@@ -63,7 +58,7 @@ void TForm1::FormCreate()
 
 void TForm1::FormShow()
 {
-    step("load badge records", [this] { m_libraryPage->firstLoad(); });
+    step("load badge records", [this] { m_library->firstLoad(); });
     step("fill theme list panel", [this] { m_themesPage->fillListPanel(); });
     step("set up record grid", [this] { m_libraryPage->setUpGrid(); });
     step("set about texts", [this] { m_aboutPage->setAboutTexts(); });
@@ -83,5 +78,5 @@ void TForm1::FormDestroy()
         if (m_hintTracker)
             qApp->removeEventFilter(m_hintTracker);
     });
-    step("release RecordPaths", [this] { m_recordPaths.clear(); });
+    step("release RecordPaths", [this] { m_library->clearRecordPaths(); });
 }

@@ -2,6 +2,7 @@
 
 #include "BenchSupport.h"
 
+#include "library/LibraryController.h"
 #include "library/ui/LibraryPage.h"
 
 #include <QDir>
@@ -29,10 +30,10 @@ QString libraryFolder(int records)
     return root;
 }
 
-void showFirstDisplay(LibraryPage &page)
+void showFirstDisplay(LibraryController &library, LibraryPage &page)
 {
     page.setGeometry(0, 0, 591, 362);
-    page.firstLoad();
+    library.firstLoad();
     page.setUpGrid();
     page.FormResize();
 }

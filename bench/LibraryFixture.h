@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class LibraryController;
 class LibraryPage;
 
 // A generated program folder with a base.ini of `records` records, half of
@@ -25,4 +26,4 @@ private:
 
 // The page as the window's first display leaves it: records loaded, the
 // grid set up and sized.
-void showFirstDisplay(LibraryPage &page);
+void showFirstDisplay(LibraryController &library, LibraryPage &page);

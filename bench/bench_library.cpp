@@ -42,8 +42,7 @@ void BM_LibraryLoad(benchmark::State &state)
     const ProgramFolder folder(libraryFolder(int(state.range(0))));
     FixedAnswerPrompt prompt(PromptAnswer::Yes);
     for (auto _ : state) {
-        QStringList recordPaths;
-        LibraryController library(folder, prompt, recordPaths);
+        LibraryController library(folder, prompt);
         library.firstLoad();
         benchmark::DoNotOptimize(library.grid().RowCount());
     }
@@ -53,8 +52,7 @@ void BM_SortColumn(benchmark::State &state)
 {
     const ProgramFolder folder(libraryFolder(100000));
     FixedAnswerPrompt prompt(PromptAnswer::Yes);
-    QStringList recordPaths;
-    LibraryController library(folder, prompt, recordPaths);
+    LibraryController library(folder, prompt);
     library.firstLoad();
     bool descending = false;
     for (auto _ : state) {
@@ -75,8 +73,7 @@ void BM_CleanUp50000Invalid(benchmark::State &state)
         state.PauseTiming();
         QFile::remove(work + QStringLiteral("/base.ini"));
         QFile::copy(source + QStringLiteral("/base.ini"), work + QStringLiteral("/base.ini"));
-        QStringList recordPaths;
-        LibraryController library{ProgramFolder(work), prompt, recordPaths};
+        LibraryController library{ProgramFolder(work), prompt};
         state.ResumeTiming();
         library.Button6Click();
         state.counters["records left"] = library.grid().RowCount() - 1;
@@ -88,12 +85,11 @@ void BM_FirstPaint(benchmark::State &state)
     const ProgramFolder folder(libraryFolder(int(state.range(0))));
     FixedAnswerPrompt prompt(PromptAnswer::Yes);
     for (auto _ : state) {
-        QStringList recordPaths;
-        LibraryController library(folder, prompt, recordPaths);
+        LibraryController library(folder, prompt);
         QWidget window;
         window.resize(591, 362);
         LibraryPage page(&window, library);
-        showFirstDisplay(page);
+        showFirstDisplay(library, page);
         const QPixmap picture = page.grid()->grab();
         benchmark::DoNotOptimize(picture.cacheKey());
     }

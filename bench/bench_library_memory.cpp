@@ -35,13 +35,12 @@ int main(int argc, char **argv)
     const ProgramFolder folder(libraryFolder(100000));
     const QString before = status("VmHWM");
     FixedAnswerPrompt prompt(PromptAnswer::No);
-    QStringList recordPaths;
-    LibraryController library(folder, prompt, recordPaths);
+    LibraryController library(folder, prompt);
     QWidget window;
     window.resize(640, 480);
     LibraryPage page(&window, library);
     window.show();
-    showFirstDisplay(page);
+    showFirstDisplay(library, page);
     page.grid()->grab();
     library.grid().SortOnColumn(2, TSortOptions{});
     page.grid()->grab();

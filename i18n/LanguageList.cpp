@@ -103,13 +103,19 @@ void LanguageList::LoadCurrentLanguage()
     const int row = int(m_list.stringList().indexOf(current));
     if (row >= 0)
         m_selection.setCurrentIndex(m_list.index(row), QItemSelectionModel::ClearAndSelect);
-    m_credits = creditsOf(current);
+    showCreditsOf(current);
+}
+
+void LanguageList::showCreditsOf(const QString &row)
+{
+    m_credits = creditsOf(row);
+    emit creditsChanged();
 }
 
 void LanguageList::ListBox2Click()
 {
     const QModelIndexList rows = m_selection.selectedRows();
-    m_credits = creditsOf(rows.isEmpty() ? QString() : m_list.data(rows.first()).toString());
+    showCreditsOf(rows.isEmpty() ? QString() : m_list.data(rows.first()).toString());
 }
 
 void LanguageList::ListBox2DblClick()

@@ -3,6 +3,7 @@
 #include "platform/ProgramFolder.h"
 
 #include <QItemSelectionModel>
+#include <QObject>
 #include <QStringListModel>
 
 // Who made a translation, as the credits box shows it.
@@ -14,9 +15,12 @@ struct TranslatorCredits {
 
 // The rules of the language page: the list of languages ("English" first,
 // then the language files of langs), the current language loaded from and
-// stored in settings.ini, and the translators' credits.
-class LanguageList final
+// stored in settings.ini, and the translators' credits. The page follows
+// creditsChanged.
+class LanguageList final : public QObject
 {
+    Q_OBJECT
+
 public:
     explicit LanguageList(ProgramFolder folder);
 
@@ -48,8 +52,12 @@ public:
     // Stores the selected row as the language, then loads it back.
     void ListBox2DblClick();
 
+signals:
+    void creditsChanged();
+
 private:
     TranslatorCredits creditsOf(const QString &row) const;
+    void showCreditsOf(const QString &row);
 
     ProgramFolder m_folder;
     QStringListModel m_list;

@@ -3,8 +3,8 @@
 #include "i18n/LanguageSupport.h"
 #include "platform/Prompt.h"
 
-LibraryController::LibraryController(ProgramFolder folder, Prompt &prompt, QStringList &recordPaths)
-    : m_store(std::move(folder)), m_prompt(prompt), m_recordPaths(recordPaths)
+LibraryController::LibraryController(ProgramFolder folder, Prompt &prompt)
+    : m_store(std::move(folder)), m_prompt(prompt)
 {
     m_grid.OnClickSort = [this](int col, int row, TSortOptions &options) { StringGrid1ClickSort(col, row, options); };
 }
@@ -37,6 +37,7 @@ void LibraryController::fill()
     m_grid.setCells(1, 0, Translate(QStringLiteral("Badge")));
     m_grid.setCells(2, 0, Translate(QStringLiteral("Location")));
     m_hint = QString::number(records.size()) + u' ' + Translate(QStringLiteral("items"));
+    emit recordsLoaded();
 }
 
 void LibraryController::AddRecordRow(const QString &path, const QString &badge)

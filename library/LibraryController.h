@@ -3,17 +3,26 @@
 #include "BadgeRecordStore.h"
 #include "SortGridModel.h"
 
+#include <QObject>
 #include <QStringList>
 
 class Prompt;
 
 // The rules of the library page: loading the records into the grid, the two
 // deletions with their confirmations, the page's sort-direction rule and the
-// record count hint. The page widget draws the grid and forwards its events.
-class LibraryController final
+// record count hint. It owns RecordPaths, the key names of the last load.
+// The page widget draws the grid, asks for what the user did and follows
+// recordsLoaded.
+class LibraryController final : public QObject
 {
+    Q_OBJECT
+
 public:
-    LibraryController(ProgramFolder folder, Prompt &prompt, QStringList &recordPaths);
+    LibraryController(ProgramFolder folder, Prompt &prompt);
+
+    const QStringList &RecordPaths() const { return m_recordPaths; }
+    // The window's start-up creates the list and its shutdown releases it.
+    void clearRecordPaths() { m_recordPaths.clear(); }
 
     SortGridModel &grid() { return m_grid; }
     const BadgeRecordStore &store() const { return m_store; }
@@ -35,12 +44,16 @@ public:
     const QString &hint() const { return m_hint; }
     int LastSortColumn() const { return m_lastSortColumn; }
 
+signals:
+    // The grid was filled from the store again.
+    void recordsLoaded();
+
 private:
     void fill();
 
     BadgeRecordStore m_store;
     Prompt &m_prompt;
-    QStringList &m_recordPaths;
+    QStringList m_recordPaths;
     SortGridModel m_grid{3};
     QString m_hint;
     int m_lastSortColumn = 2;

@@ -72,27 +72,11 @@ void writeIcons(const QList<QByteArray> &icons, const std::function<QString(int)
     }
 }
 
-// Empties the pending package path however the install ends.
-class ClearOnExit
-{
-public:
-    explicit ClearOnExit(QString &text) : m_text(text) {}
-    ~ClearOnExit() { m_text.clear(); }
-
-private:
-    QString &m_text;
-};
-
 } // namespace
 
-ThemesController::ThemesController(ProgramFolder folder, Prompt &prompt, ThemeArchive &archive, QString &pendingPackage,
+ThemesController::ThemesController(ProgramFolder folder, Prompt &prompt, ThemeArchive &archive,
                                    ThemeApplier::Launcher launcher)
-    : m_folder(folder),
-      m_prompt(prompt),
-      m_archive(archive),
-      m_pendingPackage(pendingPackage),
-      m_folders(folder),
-      m_applier(folder, std::move(launcher))
+    : m_folder(folder), m_prompt(prompt), m_archive(archive), m_folders(folder), m_applier(folder, std::move(launcher))
 {}
 
 void ThemesController::RefreshThemeList()
@@ -137,6 +121,7 @@ void ThemesController::ListBox1Click()
     if (m_list.rowCount() == 0 || !name)
         return;
     m_info = m_folders.readInfo(*name);
+    emit infoChanged();
 }
 
 void ThemesController::ListBox1DblClick()
@@ -158,22 +143,17 @@ void ThemesController::ListBox1DblClick()
 
 void ThemesController::tb_AddThemeClick()
 {
-    ClearOnExit clear(m_pendingPackage);
-    const FileDialogRequest dialog = packageDialog(QStringLiteral("Select Theme to install"));
-    if (m_pendingPackage.isEmpty()) {
-        const std::optional<QString> chosen = m_prompt.chooseOpenFile(dialog);
-        if (!chosen)
-            return;
-        m_pendingPackage = *chosen;
-    }
-    install();
+    const std::optional<QString> chosen =
+        m_prompt.chooseOpenFile(packageDialog(QStringLiteral("Select Theme to install")));
+    if (chosen)
+        installPackage(*chosen);
 }
 
-void ThemesController::install()
+void ThemesController::installPackage(const QString &path)
 {
     if (m_archive.busy())
         return;
-    const QStringList entries = m_archive.open(m_pendingPackage);
+    const QStringList entries = m_archive.open(path);
     if (entries.isEmpty())
         return;
     const auto corrupted = [this] {

@@ -5,20 +5,21 @@
 #include "ThemeFolders.h"
 
 #include <QItemSelectionModel>
+#include <QObject>
 #include <QStringListModel>
 
 class Prompt;
 
 // The rules of the themes page: the theme list and its selection, the
 // description of the selected theme, applying, installing, deleting and
-// packing. The page widget draws the list and forwards its events.
-class ThemesController final
+// packing. The page widget draws the list, asks for what the user did and
+// follows infoChanged.
+class ThemesController final : public QObject
 {
+    Q_OBJECT
+
 public:
-    // pendingPackage: the package handed over by the command line or a drop;
-    // the install uses it instead of asking, and empties it when it ends.
-    ThemesController(ProgramFolder folder, Prompt &prompt, ThemeArchive &archive, QString &pendingPackage,
-                     ThemeApplier::Launcher launcher = {});
+    ThemesController(ProgramFolder folder, Prompt &prompt, ThemeArchive &archive, ThemeApplier::Launcher launcher = {});
 
     QStringListModel &list() { return m_list; }
     QItemSelectionModel &selection() { return m_selection; }
@@ -36,22 +37,28 @@ public:
 
     void ListBox1Click();
     void ListBox1DblClick();
+    // The "+" button: asks for a package, then installs it.
     void tb_AddThemeClick();
+    // Installs the package at path (handed over by the command line or a
+    // drop, or chosen in the dialog), asking the user first.
+    void installPackage(const QString &path);
     void tb_DeleteThemeClick();
     void tb_PackThemeClick();
 
     // The largest entry an install reads from a package.
     static constexpr qint64 kMaxEntryBytes = 8 * 1024 * 1024;
 
+signals:
+    // The description of the selected theme changed.
+    void infoChanged();
+
 private:
-    void install();
     std::optional<QString> themeNameOf(const QByteArray &plist) const;
     void writeTheme(const QString &name, const QList<QByteArray> &icons, const QByteArray &plist) const;
 
     ProgramFolder m_folder;
     Prompt &m_prompt;
     ThemeArchive &m_archive;
-    QString &m_pendingPackage;
     ThemeFolders m_folders;
     ThemeApplier m_applier;
     QStringListModel m_list;

@@ -3,6 +3,7 @@
 #include "i18n/LanguageList.h"
 #include "platform/ui/Anchors.h"
 #include "platform/ui/Controls.h"
+#include "platform/ui/DoubleClick.h"
 #include "platform/ui/IconImages.h"
 #include "platform/ui/LinkLabel.h"
 #include "platform/ui/ListColours.h"
@@ -81,6 +82,13 @@ LanguagePage::LanguagePage(QWidget *parent, LanguageList &languages) : QWidget(p
     m_list->setUniformItemSizes(true);
     m_list->setItemDelegate(new LanguageDelegate(languages, m_list));
     Anchors::place(m_list, QRect(4, 30, 350, 326), Anchors::kAll);
+    // Once the row is selected, so the credits are those of the row clicked.
+    connect(&languages.selection(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (m_list->hasFocus())
+            emit languageClicked();
+    });
+    onDoubleClickAnywhere(m_list, [this] { emit languageChosen(); });
+    connect(&languages, &LanguageList::creditsChanged, this, &LanguagePage::showCredits);
 
     auto *credits = make<QGroupBox>(this, "GroupBox2");
     credits->setTitle(QStringLiteral("翻译者信息"));

@@ -8,17 +8,26 @@ class QLineEdit;
 class QListView;
 
 // The language page p_4: the language list, drawn here, and the
-// translator's credits. Its rules live in LanguageList.
+// translator's credits. Its rules live in LanguageList; the page shows the
+// credits whenever they change.
 class LanguagePage final : public QWidget
 {
+    Q_OBJECT
+
 public:
     LanguagePage(QWidget *parent, LanguageList &languages);
 
-    QListView *languageList() const { return m_list; }
     LinkLabel *downloadLink() const { return m_download; }
 
     // Shows the credits LanguageList holds.
     void showCredits();
+
+signals:
+    // The user moved the selection to a row, by mouse or keyboard (the
+    // program's own selections do not count).
+    void languageClicked();
+    // A double-click anywhere in the list.
+    void languageChosen();
 
 private:
     LanguageList &m_languages;

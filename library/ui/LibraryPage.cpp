@@ -40,40 +40,22 @@ LibraryPage::LibraryPage(QWidget *parent, LibraryController &controller)
     };
     Anchors::place(m_grid, QRect(0, 11, 584, 318), Anchors::kAll);
 
-    m_deleteButton = make<QPushButton>(this, "Button5");
-    m_deleteButton->setText(QStringLiteral("删除"));
-    Anchors::place(m_deleteButton, QRect(2, 335, 91, 25), Qt::LeftEdge | Qt::BottomEdge);
+    auto *deleteButton = make<QPushButton>(this, "Button5");
+    deleteButton->setText(QStringLiteral("删除"));
+    Anchors::place(deleteButton, QRect(2, 335, 91, 25), Qt::LeftEdge | Qt::BottomEdge);
+    connect(deleteButton, &QPushButton::clicked, this, &LibraryPage::deleteRequested);
 
-    m_cleanUpButton = make<QPushButton>(this, "Button6");
-    m_cleanUpButton->setText(QStringLiteral("移除子项目"));
-    Anchors::place(m_cleanUpButton, QRect(99, 335, 142, 25), Qt::LeftEdge | Qt::BottomEdge);
+    auto *cleanUpButton = make<QPushButton>(this, "Button6");
+    cleanUpButton->setText(QStringLiteral("移除子项目"));
+    Anchors::place(cleanUpButton, QRect(99, 335, 142, 25), Qt::LeftEdge | Qt::BottomEdge);
+    connect(cleanUpButton, &QPushButton::clicked, this, &LibraryPage::cleanUpRequested);
 
-    m_reloadButton = make<QPushButton>(this, "tbb_ViewAll");
-    m_reloadButton->setText(QStringLiteral("tbb_ViewAll"));
-    m_reloadButton->setVisible(false);
-}
+    auto *reloadButton = make<QPushButton>(this, "tbb_ViewAll");
+    reloadButton->setText(QStringLiteral("tbb_ViewAll"));
+    reloadButton->setVisible(false);
+    connect(reloadButton, &QPushButton::clicked, this, &LibraryPage::reloadRequested);
 
-void LibraryPage::Button5Click()
-{
-    m_controller.DeleteSelected1Click();
-    afterReload();
-}
-
-void LibraryPage::Button6Click()
-{
-    m_controller.Button6Click();
-    afterReload();
-}
-
-void LibraryPage::tbb_ViewAllClick()
-{
-    m_controller.tbb_ViewAllClick();
-    afterReload();
-}
-
-void LibraryPage::firstLoad()
-{
-    m_controller.firstLoad();
+    connect(&controller, &LibraryController::recordsLoaded, this, &LibraryPage::afterReload);
 }
 
 void LibraryPage::setUpGrid()

@@ -1,8 +1,8 @@
 #include "IntegrationPage.h"
 
-#include "shell/IntegrationController.h"
 #include "platform/ui/Anchors.h"
 #include "platform/ui/Controls.h"
+#include "shell/IntegrationController.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -17,9 +17,6 @@ class IntegrationPage final : public QWidget
 public:
     IntegrationPage(QWidget *parent, IntegrationController &controller, QComboBox *toolbarSets);
 
-    QComboBox *toolbarSets() const { return m_sets; }
-    QPushButton *applyButton() const { return m_apply; }
-
     // Shows the controller's boxes.
     void showShellState();
 

@@ -41,7 +41,9 @@ private:
     std::unique_ptr<TestFolder> m_folder;
     std::unique_ptr<LanguageSupport::TranslatorScope> m_translation;
     ScriptedPrompt m_prompt;
-    QStringList m_recordPaths;
+    // The controller of the test's program folder, after its first load.
+    LibraryController &loadedLibrary();
+    std::unique_ptr<LibraryController> m_library;
 };
 
 void TestLibraryController::init()
@@ -49,6 +51,13 @@ void TestLibraryController::init()
     m_folder = std::make_unique<TestFolder>();
     m_prompt = ScriptedPrompt();
     m_translation = std::make_unique<LanguageSupport::TranslatorScope>(m_folder->folder());
+}
+
+LibraryController &TestLibraryController::loadedLibrary()
+{
+    m_library = std::make_unique<LibraryController>(m_folder->folder(), m_prompt);
+    m_library->firstLoad();
+    return *m_library;
 }
 
 QString TestLibraryController::existing(const QString &relative)
@@ -88,18 +97,17 @@ void TestLibraryController::loadsRecordsWithFlagsAndCount()
     const QString missing = m_folder->path("gone.txt");
     writeStore({file + "=3", folder + "=10", missing + "=1", "C:\\=2", m_folder->path("empty.txt") + "="});
     existing("../empty.txt");
-    LibraryController library(m_folder->folder(), m_prompt, m_recordPaths);
-    library.firstLoad();
+    LibraryController &library = loadedLibrary();
     SortGridModel &grid = library.grid();
     QCOMPARE(grid.RowCount(), 6);
     QCOMPARE(grid.FixedRows(), 1);
-    QCOMPARE(m_recordPaths.size(), 5);
+    QCOMPARE(library.RecordPaths().size(), 5);
     const QStringList flags{"", "", "!", "", ""};
     const QStringList badges{"3", "10", "1", "2", ""};
     for (int row = 1; row <= 5; ++row) {
         QCOMPARE(grid.Cells(0, row), flags[row - 1]);
         QCOMPARE(grid.Cells(1, row), badges[row - 1]);
-        QCOMPARE(grid.Cells(2, row), m_recordPaths[row - 1]);
+        QCOMPARE(grid.Cells(2, row), library.RecordPaths()[row - 1]);
     }
     QCOMPARE(grid.Cells(1, 0), "Badge");
     QCOMPARE(grid.Cells(2, 0), "Location");
@@ -124,8 +132,7 @@ void TestLibraryController::emptyOrMissingStore()
     QFETCH(QByteArray, store);
     if (store != "<none>")
         m_folder->write("base.ini", store);
-    LibraryController library(m_folder->folder(), m_prompt, m_recordPaths);
-    library.firstLoad();
+    LibraryController &library = loadedLibrary();
     QCOMPARE(library.grid().RowCount(), 1);
     QCOMPARE(library.grid().FixedRows(), 0);
     QCOMPARE(library.hint(), "0 items");
@@ -164,8 +171,7 @@ void TestLibraryController::deleteSelectedAsksAndDeletes()
     const QString b = existing("b");
     const QString c = existing("c");
     writeStore({a + "=1", b + "=2", c + "=3"});
-    LibraryController library(m_folder->folder(), m_prompt, m_recordPaths);
-    library.firstLoad();
+    LibraryController &library = loadedLibrary();
     SortGridModel &grid = library.grid();
     grid.setRow(1);
     grid.selection()->select(grid.index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
@@ -189,8 +195,7 @@ void TestLibraryController::deleteSelectedNoChangesNothing()
     const QString a = existing("a");
     writeStore({a + "=1", "/missing/x=2"});
     const QByteArray before = m_folder->read("base.ini");
-    LibraryController library(m_folder->folder(), m_prompt, m_recordPaths);
-    library.firstLoad();
+    LibraryController &library = loadedLibrary();
     m_prompt.answers = {PromptAnswer::No, PromptAnswer::No};
     library.DeleteSelected1Click();
     library.Button6Click();
@@ -201,8 +206,7 @@ void TestLibraryController::deleteSelectedNoChangesNothing()
 
 void TestLibraryController::deleteWithNothingSelectedStillAsks()
 {
-    LibraryController library(m_folder->folder(), m_prompt, m_recordPaths);
-    library.firstLoad();
+    LibraryController &library = loadedLibrary();
     m_prompt.answers = {PromptAnswer::Yes};
     library.DeleteSelected1Click();
     QCOMPARE(m_prompt.texts(), QStringList{"Remove all selected records ?"});
@@ -214,8 +218,7 @@ void TestLibraryController::cleanUpRemovesInvalidAndKeepsNewValidRecords()
 {
     const QString a = existing("a");
     writeStore({a + "=1", "/gone/one=2", "C:\\=3", "Z:=4", "/gone/two=5"});
-    LibraryController library(m_folder->folder(), m_prompt, m_recordPaths);
-    library.firstLoad();
+    LibraryController &library = loadedLibrary();
     // Added by the extension after the load: examined all the same.
     const QString b = existing("b");
     writeStore({a + "=1", "/gone/one=2", "C:\\=3", "Z:=4", "/gone/two=5", b + "=6", "/gone/three=7"});
@@ -233,8 +236,7 @@ void TestLibraryController::concurrentWriterSurvivesDeletion()
     const QString a = existing("a");
     const QString b = existing("b");
     writeStore({a + "=1", b + "=2"});
-    LibraryController library(m_folder->folder(), m_prompt, m_recordPaths);
-    library.firstLoad();
+    LibraryController &library = loadedLibrary();
     library.grid().selection()->select(library.grid().index(0, 0),
                                        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     library.grid().selection()->select(library.grid().index(1, 0),
@@ -275,8 +277,7 @@ void TestLibraryController::pathsOutsideAnyCodePageAreDeletedExactly()
 {
     const QString mixed = existing(QString::fromUtf8("Ελληνικά и русский 日本 ♫ 𝄞.txt"));
     writeStore({mixed + "=1", "/gone/" + QString::fromUtf8("𝄞") + "=2"});
-    LibraryController library(m_folder->folder(), m_prompt, m_recordPaths);
-    library.firstLoad();
+    LibraryController &library = loadedLibrary();
     QCOMPARE(library.grid().Cells(2, 1), mixed);
     QCOMPARE(library.grid().Cells(0, 1), "");
     QCOMPARE(library.grid().Cells(0, 2), "!");
@@ -290,8 +291,7 @@ void TestLibraryController::clickDirectionRule()
     const QString a = existing("a");
     const QString b = existing("b");
     writeStore({a + "=2", b + "=10"});
-    LibraryController library(m_folder->folder(), m_prompt, m_recordPaths);
-    library.firstLoad();
+    LibraryController &library = loadedLibrary();
     SortGridModel &grid = library.grid();
     QCOMPARE(library.LastSortColumn(), 2);
     QStringList directions;
@@ -309,7 +309,7 @@ void TestLibraryController::clickDirectionRule()
     QCOMPARE(directions, QStringList{"desc"});
 
     // The first left click on "Location" sorts descending.
-    LibraryController fresh(m_folder->folder(), m_prompt, m_recordPaths);
+    LibraryController fresh(m_folder->folder(), m_prompt);
     fresh.firstLoad();
     fresh.grid().ClickSort(2, 0, false);
     QCOMPARE(fresh.grid().SortDirection(), TSortDirection::sdDescending);
@@ -317,7 +317,7 @@ void TestLibraryController::clickDirectionRule()
 
     // One record: nothing sorts, but the click still counts.
     writeStore({a + "=1"});
-    LibraryController single(m_folder->folder(), m_prompt, m_recordPaths);
+    LibraryController single(m_folder->folder(), m_prompt);
     single.firstLoad();
     single.grid().ClickSort(0, 0, false);
     QCOMPARE(single.LastSortColumn(), 0);
@@ -331,8 +331,7 @@ void TestLibraryController::everyRecordIsListed()
     for (int i = 0; i < 5000; ++i)
         lines << QStringLiteral("/gone/a long folder name/record number %1.txt=1").arg(i);
     writeStore(lines);
-    LibraryController library(m_folder->folder(), m_prompt, m_recordPaths);
-    library.firstLoad();
+    LibraryController &library = loadedLibrary();
     QCOMPARE(library.grid().RowCount(), 5001);
     QCOMPARE(library.hint(), "5000 items");
     m_prompt.answers = {PromptAnswer::Yes};

@@ -43,7 +43,6 @@ private:
     std::unique_ptr<LanguageSupport::TranslatorScope> m_translation;
     ScriptedPrompt m_prompt;
     LibZipArchive m_archive;
-    QString m_pending;
     QStringList m_started;
     std::unique_ptr<ThemesController> m_themes;
 };
@@ -54,7 +53,7 @@ void TestThemeApply::init()
     m_prompt = ScriptedPrompt();
     m_started.clear();
     m_translation = std::make_unique<LanguageSupport::TranslatorScope>(m_folder->folder());
-    m_themes = std::make_unique<ThemesController>(m_folder->folder(), m_prompt, m_archive, m_pending,
+    m_themes = std::make_unique<ThemesController>(m_folder->folder(), m_prompt, m_archive,
                                                   [this](const QString &program) { m_started << program; });
     for (int n = 1; n <= 10; ++n)
         m_folder->write(QStringLiteral("icons/%1.ico").arg(n), "active " + QByteArray::number(n));
@@ -165,7 +164,7 @@ void TestThemeApply::startsTheRealTool()
     const QString marker = m_folder->path("started.txt");
     m_folder->write("icoswap.exe", ("#!/bin/sh\necho started > '" + marker + "'\n").toUtf8());
     QFile::setPermissions(m_folder->path("icoswap.exe"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    ThemesController themes(m_folder->folder(), m_prompt, m_archive, m_pending);
+    ThemesController themes(m_folder->folder(), m_prompt, m_archive);
     makeTheme("Blue", {1}, "b");
     themes.RefreshThemeList();
     themes.selectTheme(0);

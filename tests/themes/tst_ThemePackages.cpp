@@ -52,7 +52,6 @@ private:
     std::unique_ptr<LanguageSupport::TranslatorScope> m_translation;
     ScriptedPrompt m_prompt;
     LibZipArchive m_archive;
-    QString m_pending;
     std::unique_ptr<ThemesController> m_themes;
     QStringList m_entriesBefore;
 };
@@ -61,9 +60,8 @@ void TestThemePackages::init()
 {
     m_folder = std::make_unique<TestFolder>();
     m_prompt = ScriptedPrompt();
-    m_pending.clear();
     m_translation = std::make_unique<LanguageSupport::TranslatorScope>(m_folder->folder());
-    m_themes = std::make_unique<ThemesController>(m_folder->folder(), m_prompt, m_archive, m_pending);
+    m_themes = std::make_unique<ThemesController>(m_folder->folder(), m_prompt, m_archive);
     QDir().mkpath(m_folder->path("themes/Existing"));
     m_themes->RefreshThemeList();
 }
@@ -79,9 +77,7 @@ void TestThemePackages::install(const QString &packagePath, PromptAnswer answer)
 {
     m_entriesBefore = m_folder->entries();
     m_prompt.answers = {answer};
-    m_pending = packagePath;
-    m_themes->tb_AddThemeClick();
-    QVERIFY(m_pending.isEmpty());
+    m_themes->installPackage(packagePath);
     QVERIFY(!m_folder->exists("~temp.ini"));
 }
 

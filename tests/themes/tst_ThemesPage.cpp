@@ -32,7 +32,6 @@ private:
     std::unique_ptr<LanguageSupport::TranslatorScope> m_translation;
     ScriptedPrompt m_prompt;
     LibZipArchive m_archive;
-    QString m_pending;
     std::unique_ptr<ThemesController> m_themes;
     std::unique_ptr<QWidget> m_window;
     ThemesPage *m_page = nullptr;
@@ -42,7 +41,7 @@ void TestThemesPage::init()
 {
     m_folder = std::make_unique<TestFolder>();
     m_translation = std::make_unique<LanguageSupport::TranslatorScope>(m_folder->folder());
-    m_themes = std::make_unique<ThemesController>(m_folder->folder(), m_prompt, m_archive, m_pending);
+    m_themes = std::make_unique<ThemesController>(m_folder->folder(), m_prompt, m_archive);
     m_window = std::make_unique<QWidget>();
     m_window->resize(800, 400);
     m_page = new ThemesPage(m_window.get(), *m_themes);

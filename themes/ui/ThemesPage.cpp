@@ -4,6 +4,7 @@
 #include "platform/Hints.h"
 #include "platform/ui/Anchors.h"
 #include "platform/ui/Controls.h"
+#include "platform/ui/DoubleClick.h"
 #include "themes/ThemesController.h"
 
 #include <QLabel>
@@ -122,16 +123,25 @@ ThemesPage::ThemesPage(QWidget *parent, ThemesController &controller) : QWidget(
     m_list->setFocusPolicy(Qt::ClickFocus); // not in the tab order
     Hints::set(m_list, QStringLiteral("双击应用主题"));
     Anchors::place(m_list, QRect(0, 20, 396, 310), Anchors::kAll);
-    m_add = themeButton(listPanel, "tb_AddTheme", QStringLiteral("+"), QStringLiteral("添加新主题 ..."));
-    m_delete = themeButton(listPanel, "tb_DeleteTheme", QStringLiteral("-"), QStringLiteral("删除选定主题 ..."));
-    m_pack = themeButton(listPanel, "tb_PackTheme", QStringLiteral("7"),
-                         QStringLiteral("Create Varnick Emblix Zipped Theme for Distribution ..."));
+    // A click on a row or a move of the selection (the keyboard's too).
+    connect(m_list, &QListView::clicked, this, &ThemesPage::themeClicked);
+    connect(&controller.selection(), &QItemSelectionModel::selectionChanged, this, &ThemesPage::themeClicked);
+    onDoubleClickAnywhere(m_list, [this] { emit applyRequested(); });
+    connect(&controller, &ThemesController::infoChanged, this, &ThemesPage::showInfo);
+
+    auto *add = themeButton(listPanel, "tb_AddTheme", QStringLiteral("+"), QStringLiteral("添加新主题 ..."));
+    auto *remove = themeButton(listPanel, "tb_DeleteTheme", QStringLiteral("-"), QStringLiteral("删除选定主题 ..."));
+    auto *pack = themeButton(listPanel, "tb_PackTheme", QStringLiteral("7"),
+                             QStringLiteral("Create Varnick Emblix Zipped Theme for Distribution ..."));
+    connect(add, &QToolButton::clicked, this, &ThemesPage::addRequested);
+    connect(remove, &QToolButton::clicked, this, &ThemesPage::deleteRequested);
+    connect(pack, &QToolButton::clicked, this, &ThemesPage::packRequested);
     // The pack button keeps its stored caption for translation but shows a
     // save symbol, as the layout's symbol font is not found everywhere.
-    m_pack->setIcon(m_pack->style()->standardIcon(QStyle::SP_DialogSaveButton));
-    m_pack->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    pack->setIcon(pack->style()->standardIcon(QStyle::SP_DialogSaveButton));
+    pack->setToolButtonStyle(Qt::ToolButtonIconOnly);
     int left = 3;
-    for (QToolButton *button : {m_add, m_delete, m_pack}) {
+    for (QToolButton *button : {add, remove, pack}) {
         Anchors::place(button, QRect(left, 333, 26, 26), Qt::LeftEdge | Qt::BottomEdge);
         left += 32;
     }

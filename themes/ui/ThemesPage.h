@@ -11,17 +11,17 @@ class ThemesController;
 
 // The themes page p_2: the owner-drawn theme list with its three buttons on
 // the left, the selected theme's description on the right, a splitter with a
-// collapse button between them. Its rules live in ThemesController.
+// collapse button between them. Its rules live in ThemesController; the
+// page shows the controller's description whenever it changes.
 class ThemesPage final : public QWidget
 {
+    Q_OBJECT
+
 public:
     ThemesPage(QWidget *parent, ThemesController &controller);
 
     QListView *themeList() const { return m_list; }
     QSplitter *splitter() const { return m_splitter; }
-    QToolButton *addButton() const { return m_add; }
-    QToolButton *deleteButton() const { return m_delete; }
-    QToolButton *packButton() const { return m_pack; }
 
     // Shows the controller's description of the selected theme.
     void showInfo();
@@ -30,6 +30,13 @@ public:
     // The first display's part: the list panel fills the page left of the splitter.
     void fillListPanel();
 
+signals:
+    void themeClicked();    // a row chosen by mouse or keyboard
+    void applyRequested();  // a double-click anywhere in the list
+    void addRequested();    // tb_AddTheme
+    void deleteRequested(); // tb_DeleteTheme
+    void packRequested();   // tb_PackTheme
+
 private:
     void JvNetscapeSplitter1CanResize();
 
@@ -37,9 +44,6 @@ private:
     QListView *m_list = nullptr;
     QSplitter *m_splitter = nullptr;
     QWidget *m_details = nullptr;
-    QToolButton *m_add = nullptr;
-    QToolButton *m_delete = nullptr;
-    QToolButton *m_pack = nullptr;
     QLineEdit *m_name = nullptr;
     QLineEdit *m_author = nullptr;
     QLineEdit *m_version = nullptr;
