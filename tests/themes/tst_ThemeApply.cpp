@@ -1,5 +1,4 @@
-#include "ScriptedPrompt.h"
-#include "TestFolder.h"
+#include "ThemesFixture.h"
 #include "ZipBuilder.h"
 
 #include "i18n/LanguageSupport.h"
@@ -36,41 +35,31 @@ private slots:
 
 private:
     void makeTheme(const QString &name, const QList<int> &numbers, const QString &tag);
-    QByteArray activeIcon(int n) const { return m_folder->read(QStringLiteral("icons/%1.ico").arg(n)); }
+    QByteArray activeIcon(int n) const { return m_fx->folder.read(QStringLiteral("icons/%1.ico").arg(n)); }
     void applySelected(const QString &name);
 
-    std::unique_ptr<TestFolder> m_folder;
-    std::unique_ptr<LanguageSupport::TranslatorScope> m_translation;
-    ScriptedPrompt m_prompt;
-    LibZipArchive m_archive;
-    QStringList m_started;
-    std::unique_ptr<ThemesController> m_themes;
+    std::unique_ptr<ThemesFixture> m_fx;
 };
 
 void TestThemeApply::init()
 {
-    m_folder = std::make_unique<TestFolder>();
-    m_prompt = ScriptedPrompt();
-    m_started.clear();
-    m_translation = std::make_unique<LanguageSupport::TranslatorScope>(m_folder->folder());
-    m_themes = std::make_unique<ThemesController>(m_folder->folder(), m_prompt, m_archive,
-                                                  [this](const QString &program) { m_started << program; });
+    m_fx = std::make_unique<ThemesFixture>();
     for (int n = 1; n <= 10; ++n)
-        m_folder->write(QStringLiteral("icons/%1.ico").arg(n), "active " + QByteArray::number(n));
+        m_fx->folder.write(QStringLiteral("icons/%1.ico").arg(n), "active " + QByteArray::number(n));
 }
 
 void TestThemeApply::makeTheme(const QString &name, const QList<int> &numbers, const QString &tag)
 {
-    QDir().mkpath(m_folder->path("themes/" + name));
+    QDir().mkpath(m_fx->folder.path("themes/" + name));
     for (int n : numbers)
-        m_folder->write(QStringLiteral("themes/%1/%2.ico").arg(name).arg(n), (tag + QString::number(n)).toUtf8());
+        m_fx->folder.write(QStringLiteral("themes/%1/%2.ico").arg(name).arg(n), (tag + QString::number(n)).toUtf8());
 }
 
 void TestThemeApply::applySelected(const QString &name)
 {
-    m_themes->RefreshThemeList();
-    m_themes->selectTheme(int(m_themes->list().stringList().indexOf(name)));
-    m_themes->ListBox1DblClick();
+    m_fx->themes.RefreshThemeList();
+    m_fx->themes.selectTheme(int(m_fx->themes.list().stringList().indexOf(name)));
+    m_fx->themes.ListBox1DblClick();
 }
 
 void TestThemeApply::appliesACompleteTheme()
@@ -79,10 +68,10 @@ void TestThemeApply::appliesACompleteTheme()
     applySelected("Blue");
     for (int n = 1; n <= 10; ++n)
         QCOMPARE(activeIcon(n), "blue " + QByteArray::number(n));
-    QCOMPARE(QDir(m_folder->path("icons")).entryList({"*.old"}, QDir::Files), QStringList{});
-    QCOMPARE(m_started, QStringList{m_folder->path("icoswap.exe")});
-    QCOMPARE(TTntIniFile(m_folder->path("settings.ini")).ReadString("Theme", "Name", ""), "Blue");
-    QVERIFY(m_prompt.messages.isEmpty());
+    QCOMPARE(QDir(m_fx->folder.path("icons")).entryList({"*.old"}, QDir::Files), QStringList{});
+    QCOMPARE(m_fx->started, QStringList{m_fx->folder.path("icoswap.exe")});
+    QCOMPARE(TTntIniFile(m_fx->folder.path("settings.ini")).ReadString("Theme", "Name", ""), "Blue");
+    QVERIFY(m_fx->prompt.messages.isEmpty());
 }
 
 void TestThemeApply::keepsTheOldIconWhenTheThemeLacksOne()
@@ -90,7 +79,7 @@ void TestThemeApply::keepsTheOldIconWhenTheThemeLacksOne()
     makeTheme("Blue", {1, 2, 3, 4, 5, 6, 8, 9, 10}, "blue ");
     applySelected("Blue");
     QCOMPARE(activeIcon(7), QByteArray("active 7"));
-    QCOMPARE(m_folder->read("icons/7.ico.old"), QByteArray("active 7"));
+    QCOMPARE(m_fx->folder.read("icons/7.ico.old"), QByteArray("active 7"));
     QCOMPARE(activeIcon(6), QByteArray("blue 6"));
     QCOMPARE(activeIcon(8), QByteArray("blue 8"));
 }
@@ -98,47 +87,47 @@ void TestThemeApply::keepsTheOldIconWhenTheThemeLacksOne()
 void TestThemeApply::replacesReadOnlyAndMissingIcons()
 {
     makeTheme("Blue", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, "blue ");
-    QFile::setPermissions(m_folder->path("icons/2.ico"), QFileDevice::ReadOwner);
-    QFile::remove(m_folder->path("icons/3.ico"));
+    QFile::setPermissions(m_fx->folder.path("icons/2.ico"), QFileDevice::ReadOwner);
+    QFile::remove(m_fx->folder.path("icons/3.ico"));
     applySelected("Blue");
     QCOMPARE(activeIcon(2), QByteArray("blue 2"));
     QCOMPARE(activeIcon(3), QByteArray("blue 3"));
-    QVERIFY(!m_folder->exists("icons/3.ico.old"));
-    QVERIFY(!m_folder->exists("icons/2.ico.old"));
+    QVERIFY(!m_fx->folder.exists("icons/3.ico.old"));
+    QVERIFY(!m_fx->folder.exists("icons/2.ico.old"));
 }
 
 void TestThemeApply::staleBackupIsReplacedThenRemoved()
 {
     makeTheme("Blue", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, "blue ");
-    m_folder->write("icons/5.ico.old", "stale");
-    m_folder->write("icons/6.ico.old", "stale");
-    QFile::remove(m_folder->path("themes/Blue/6.ico"));
+    m_fx->folder.write("icons/5.ico.old", "stale");
+    m_fx->folder.write("icons/6.ico.old", "stale");
+    QFile::remove(m_fx->folder.path("themes/Blue/6.ico"));
     applySelected("Blue");
-    QVERIFY(!m_folder->exists("icons/5.ico.old"));
+    QVERIFY(!m_fx->folder.exists("icons/5.ico.old"));
     QCOMPARE(activeIcon(5), QByteArray("blue 5"));
     // The failed copy leaves the fresh backup, not the stale one.
-    QCOMPARE(m_folder->read("icons/6.ico.old"), QByteArray("active 6"));
+    QCOMPARE(m_fx->folder.read("icons/6.ico.old"), QByteArray("active 6"));
     QCOMPARE(activeIcon(6), QByteArray("active 6"));
 }
 
 void TestThemeApply::missingThemeFolderStillStartsTheToolAndStoresTheName()
 {
     makeTheme("Gone", {1}, "x");
-    m_themes->RefreshThemeList();
-    m_themes->selectTheme(0);
-    QDir(m_folder->path("themes/Gone")).removeRecursively();
-    m_themes->ListBox1DblClick();
+    m_fx->themes.RefreshThemeList();
+    m_fx->themes.selectTheme(0);
+    QDir(m_fx->folder.path("themes/Gone")).removeRecursively();
+    m_fx->themes.ListBox1DblClick();
     for (int n = 1; n <= 10; ++n)
         QCOMPARE(activeIcon(n), "active " + QByteArray::number(n));
-    QCOMPARE(m_started.size(), 1);
-    QCOMPARE(TTntIniFile(m_folder->path("settings.ini")).ReadString("Theme", "Name", ""), "Gone");
+    QCOMPARE(m_fx->started.size(), 1);
+    QCOMPARE(TTntIniFile(m_fx->folder.path("settings.ini")).ReadString("Theme", "Name", ""), "Gone");
 }
 
 void TestThemeApply::iconWithoutBackupIsNeverDeleted()
 {
     // The backup of badge 4 cannot be made: a folder stands where it would go.
     makeTheme("Blue", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, "blue ");
-    QDir().mkpath(m_folder->path("icons/4.ico.old/blocked"));
+    QDir().mkpath(m_fx->folder.path("icons/4.ico.old/blocked"));
     applySelected("Blue");
     QCOMPARE(activeIcon(4), QByteArray("active 4"));
     QCOMPARE(activeIcon(5), QByteArray("blue 5"));
@@ -146,25 +135,25 @@ void TestThemeApply::iconWithoutBackupIsNeverDeleted()
 
 void TestThemeApply::asksForASelection()
 {
-    m_themes->ListBox1DblClick(); // empty list: nothing at all
-    QVERIFY(m_prompt.messages.isEmpty());
+    m_fx->themes.ListBox1DblClick(); // empty list: nothing at all
+    QVERIFY(m_fx->prompt.messages.isEmpty());
     makeTheme("Blue", {1}, "b");
-    m_themes->RefreshThemeList();
-    m_themes->ListBox1DblClick();
-    QCOMPARE(m_prompt.messages.size(), 1);
-    QCOMPARE(m_prompt.messages.first().caption, "Note");
-    QCOMPARE(m_prompt.messages.first().text, "Please, select theme");
-    QCOMPARE(m_prompt.messages.first().buttons, PromptButtons::Ok);
-    QVERIFY(m_started.isEmpty());
+    m_fx->themes.RefreshThemeList();
+    m_fx->themes.ListBox1DblClick();
+    QCOMPARE(m_fx->prompt.messages.size(), 1);
+    QCOMPARE(m_fx->prompt.messages.first().caption, "Note");
+    QCOMPARE(m_fx->prompt.messages.first().text, "Please, select theme");
+    QCOMPARE(m_fx->prompt.messages.first().buttons, PromptButtons::Ok);
+    QVERIFY(m_fx->started.isEmpty());
     QCOMPARE(activeIcon(1), QByteArray("active 1"));
 }
 
 void TestThemeApply::startsTheRealTool()
 {
-    const QString marker = m_folder->path("started.txt");
-    m_folder->write("icoswap.exe", ("#!/bin/sh\necho started > '" + marker + "'\n").toUtf8());
-    QFile::setPermissions(m_folder->path("icoswap.exe"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    ThemesController themes(m_folder->folder(), m_prompt, m_archive);
+    const QString marker = m_fx->folder.path("started.txt");
+    m_fx->folder.write("icoswap.exe", ("#!/bin/sh\necho started > '" + marker + "'\n").toUtf8());
+    QFile::setPermissions(m_fx->folder.path("icoswap.exe"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    ThemesController themes(m_fx->folder.folder(), m_fx->prompt, m_fx->archive);
     makeTheme("Blue", {1}, "b");
     themes.RefreshThemeList();
     themes.selectTheme(0);
@@ -174,10 +163,10 @@ void TestThemeApply::startsTheRealTool()
 
 void TestThemeApply::storingTheNameMaySilentlyFail()
 {
-    QDir().mkpath(m_folder->path("settings.ini"));
+    QDir().mkpath(m_fx->folder.path("settings.ini"));
     makeTheme("Blue", {1}, "b");
     applySelected("Blue");
-    QVERIFY(m_prompt.messages.isEmpty());
+    QVERIFY(m_fx->prompt.messages.isEmpty());
     QCOMPARE(activeIcon(1), QByteArray("b1"));
 }
 
@@ -186,15 +175,15 @@ void TestThemeApply::listsVisibleFoldersOnly()
     makeTheme("A", {}, "");
     makeTheme("B", {}, "");
     makeTheme(".hidden", {}, "");
-    m_folder->write("themes/file.ico", "x");
-    m_themes->RefreshThemeList();
-    QStringList names = m_themes->list().stringList();
+    m_fx->folder.write("themes/file.ico", "x");
+    m_fx->themes.RefreshThemeList();
+    QStringList names = m_fx->themes.list().stringList();
     names.sort();
     QCOMPARE(names, (QStringList{"A", "B"}));
-    QVERIFY(!m_themes->selectedTheme());
-    QDir(m_folder->path("themes")).removeRecursively();
-    m_themes->RefreshThemeList();
-    QCOMPARE(m_themes->list().rowCount(), 0);
+    QVERIFY(!m_fx->themes.selectedTheme());
+    QDir(m_fx->folder.path("themes")).removeRecursively();
+    m_fx->themes.RefreshThemeList();
+    QCOMPARE(m_fx->themes.list().rowCount(), 0);
 }
 
 void TestThemeApply::startUpSelection_data()
@@ -213,38 +202,38 @@ void TestThemeApply::startUpSelection()
     QFETCH(QByteArray, settings);
     QFETCH(QStringList, folders);
     QFETCH(QString, selected);
-    m_folder->write("settings.ini", settings);
+    m_fx->folder.write("settings.ini", settings);
     for (const QString &name : folders)
-        m_folder->write("themes/" + name + "/plist.ini", ZipBuilder::plist(name + " shown"));
-    m_themes->RefreshThemeList();
-    m_themes->selectCurrentTheme();
-    QCOMPARE(m_themes->selectedTheme().value_or(QString()), selected);
-    QCOMPARE(m_themes->shownInfo().themeName, selected.isEmpty() ? QString() : selected + " shown");
+        m_fx->folder.write("themes/" + name + "/plist.ini", ZipBuilder::plist(name + " shown"));
+    m_fx->themes.RefreshThemeList();
+    m_fx->themes.selectCurrentTheme();
+    QCOMPARE(m_fx->themes.selectedTheme().value_or(QString()), selected);
+    QCOMPARE(m_fx->themes.shownInfo().themeName, selected.isEmpty() ? QString() : selected + " shown");
 }
 
 void TestThemeApply::describesTheSelectedTheme()
 {
     const QString copyright = QString::fromUtf8("Line one/nLine two/NLine three");
-    m_folder->write("themes/Blue/plist.ini", ZipBuilder::plist("Blue Theme", "COPYRIGHT=" + copyright + "\r\n"));
+    m_fx->folder.write("themes/Blue/plist.ini", ZipBuilder::plist("Blue Theme", "COPYRIGHT=" + copyright + "\r\n"));
     makeTheme("Bare", {1}, "b");
-    m_themes->RefreshThemeList();
-    m_themes->selectTheme(int(m_themes->list().stringList().indexOf("Blue")));
-    m_themes->ListBox1Click();
-    const ThemeInfo &info = m_themes->shownInfo();
+    m_fx->themes.RefreshThemeList();
+    m_fx->themes.selectTheme(int(m_fx->themes.list().stringList().indexOf("Blue")));
+    m_fx->themes.ListBox1Click();
+    const ThemeInfo &info = m_fx->themes.shownInfo();
     QCOMPARE(info.themeName, "Blue Theme");
     QCOMPARE(info.author, "Tester");
     QCOMPARE(info.version, "2.1");
     QCOMPARE(info.copyright, "Line one\n\rLine two\n\rLine three");
     // A theme without plist.ini empties every field.
-    m_themes->selectTheme(int(m_themes->list().stringList().indexOf("Bare")));
-    m_themes->ListBox1Click();
-    QCOMPARE(m_themes->shownInfo().themeName, "");
-    QCOMPARE(m_themes->shownInfo().copyright, "");
+    m_fx->themes.selectTheme(int(m_fx->themes.list().stringList().indexOf("Bare")));
+    m_fx->themes.ListBox1Click();
+    QCOMPARE(m_fx->themes.shownInfo().themeName, "");
+    QCOMPARE(m_fx->themes.shownInfo().copyright, "");
     // With no row selected the fields keep what they show.
-    m_themes->selectTheme(-1);
-    m_folder->write("themes/Bare/plist.ini", ZipBuilder::plist("Changed"));
-    m_themes->ListBox1Click();
-    QCOMPARE(m_themes->shownInfo().themeName, "");
+    m_fx->themes.selectTheme(-1);
+    m_fx->folder.write("themes/Bare/plist.ini", ZipBuilder::plist("Changed"));
+    m_fx->themes.ListBox1Click();
+    QCOMPARE(m_fx->themes.shownInfo().themeName, "");
 }
 
 QTEST_MAIN(TestThemeApply)

@@ -1,5 +1,4 @@
-#include "ScriptedPrompt.h"
-#include "TestFolder.h"
+#include "ThemesFixture.h"
 #include "ZipBuilder.h"
 
 #include "i18n/LanguageSupport.h"
@@ -48,72 +47,65 @@ private:
     void install(const QString &packagePath, PromptAnswer answer = PromptAnswer::Yes);
     void assertNothingInstalled();
 
-    std::unique_ptr<TestFolder> m_folder;
-    std::unique_ptr<LanguageSupport::TranslatorScope> m_translation;
-    ScriptedPrompt m_prompt;
-    LibZipArchive m_archive;
-    std::unique_ptr<ThemesController> m_themes;
+    std::unique_ptr<ThemesFixture> m_fx;
     QStringList m_entriesBefore;
 };
 
 void TestThemePackages::init()
 {
-    m_folder = std::make_unique<TestFolder>();
-    m_prompt = ScriptedPrompt();
-    m_translation = std::make_unique<LanguageSupport::TranslatorScope>(m_folder->folder());
-    m_themes = std::make_unique<ThemesController>(m_folder->folder(), m_prompt, m_archive);
-    QDir().mkpath(m_folder->path("themes/Existing"));
-    m_themes->RefreshThemeList();
+    m_fx = std::make_unique<ThemesFixture>();
+    QDir().mkpath(m_fx->folder.path("themes/Existing"));
+    m_fx->themes.RefreshThemeList();
 }
 
 QString TestThemePackages::package(const QString &file, const QList<ZipEntry> &entries)
 {
-    const QString path = m_folder->path("../" + file);
+    const QString path = m_fx->folder.path("../" + file);
     ZipBuilder::write(path, entries);
     return path;
 }
 
 void TestThemePackages::install(const QString &packagePath, PromptAnswer answer)
 {
-    m_entriesBefore = m_folder->entries();
-    m_prompt.answers = {answer};
-    m_themes->installPackage(packagePath);
-    QVERIFY(!m_folder->exists("~temp.ini"));
+    m_entriesBefore = m_fx->folder.entries();
+    m_fx->prompt.answers = {answer};
+    m_fx->themes.installPackage(packagePath);
+    QVERIFY(!m_fx->folder.exists("~temp.ini"));
 }
 
 void TestThemePackages::assertNothingInstalled()
 {
-    QCOMPARE(m_folder->entries(), m_entriesBefore);
+    QCOMPARE(m_fx->folder.entries(), m_entriesBefore);
 }
 
 void TestThemePackages::installsACompletePackage()
 {
     install(package("blue.vqk", ZipBuilder::themeEntries("Blue")));
-    QCOMPARE(m_prompt.messages.size(), 1);
-    const MessageRequest &question = m_prompt.messages.first();
+    QCOMPARE(m_fx->prompt.messages.size(), 1);
+    const MessageRequest &question = m_fx->prompt.messages.first();
     QCOMPARE(question.caption, "Confirm");
     QCOMPARE(question.text, "Install theme : \"Blue\" ?");
     QCOMPARE(question.buttons, PromptButtons::YesNo);
     QCOMPARE(question.defaultButton, PromptAnswer::No);
     QCOMPARE(question.icon, PromptIcon::Information);
-    QVERIFY(m_prompt.openDialogs.isEmpty());
+    QVERIFY(m_fx->prompt.openDialogs.isEmpty());
     for (int n = 1; n <= 10; ++n)
-        QCOMPARE(m_folder->read(QStringLiteral("themes/Blue/%1.ico").arg(n)),
+        QCOMPARE(m_fx->folder.read(QStringLiteral("themes/Blue/%1.ico").arg(n)),
                  ZipBuilder::icon(QColor::fromHsv(n * 30, 200, 200)));
-    QCOMPARE(m_folder->read("themes/Blue/plist.ini"), ZipBuilder::plist("Blue"));
-    QCOMPARE(QDir(m_folder->path("themes/Blue")).entryList(QDir::Files | QDir::Hidden).size(), 11);
-    QVERIFY(m_themes->list().stringList().contains("Blue"));
-    QVERIFY(!m_themes->selectedTheme());
+    QCOMPARE(m_fx->folder.read("themes/Blue/plist.ini"), ZipBuilder::plist("Blue"));
+    QCOMPARE(QDir(m_fx->folder.path("themes/Blue")).entryList(QDir::Files | QDir::Hidden).size(), 11);
+    QVERIFY(m_fx->themes.list().stringList().contains("Blue"));
+    QVERIFY(!m_fx->themes.selectedTheme());
     // No staging folder is left in themes.
-    QCOMPARE(QDir(m_folder->path("themes")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(),
+    QCOMPARE(QDir(m_fx->folder.path("themes")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(),
              2);
 }
 
 void TestThemePackages::installsEncryptedUnderThePassPhrase()
 {
     install(package("secret.vqk", ZipBuilder::themeEntries("Secret", "lumbrake")));
-    QCOMPARE(m_prompt.texts(), QStringList{"Install theme : \"Secret\" ?"});
-    QVERIFY(m_folder->exists("themes/Secret/10.ico"));
+    QCOMPARE(m_fx->prompt.texts(), QStringList{"Install theme : \"Secret\" ?"});
+    QVERIFY(m_fx->folder.exists("themes/Secret/10.ico"));
 }
 
 void TestThemePackages::refusesBrokenPackages_data()
@@ -173,11 +165,11 @@ void TestThemePackages::refusesBrokenPackages()
     if (!patchFrom.isEmpty())
         ZipBuilder::patchNames(path, patchFrom, patchTo);
     install(path);
-    QCOMPARE(m_prompt.messages.size(), 1);
-    QCOMPARE(m_prompt.messages.first().caption, "Error");
-    QCOMPARE(m_prompt.messages.first().text, "Theme is corrupted, sorry.");
-    QCOMPARE(m_prompt.messages.first().buttons, PromptButtons::Ok);
-    QCOMPARE(m_prompt.messages.first().icon, PromptIcon::None);
+    QCOMPARE(m_fx->prompt.messages.size(), 1);
+    QCOMPARE(m_fx->prompt.messages.first().caption, "Error");
+    QCOMPARE(m_fx->prompt.messages.first().text, "Theme is corrupted, sorry.");
+    QCOMPARE(m_fx->prompt.messages.first().buttons, PromptButtons::Ok);
+    QCOMPARE(m_fx->prompt.messages.first().icon, PromptIcon::None);
     assertNothingInstalled();
 }
 
@@ -197,12 +189,12 @@ void TestThemePackages::ignoresFilesThatAreNoArchives_data()
 void TestThemePackages::ignoresFilesThatAreNoArchives()
 {
     QFETCH(QByteArray, bytes);
-    const QString path = m_folder->path("../noarchive.vqk");
+    const QString path = m_fx->folder.path("../noarchive.vqk");
     QFile::remove(path);
     if (bytes != "<none>")
-        m_folder->write("../noarchive.vqk", bytes);
+        m_fx->folder.write("../noarchive.vqk", bytes);
     install(path);
-    QVERIFY(m_prompt.messages.isEmpty());
+    QVERIFY(m_fx->prompt.messages.isEmpty());
     assertNothingInstalled();
 }
 
@@ -264,9 +256,9 @@ void TestThemePackages::refusesUnsafeThemeNames()
     QList<ZipEntry> entries = ZipBuilder::themeEntries("x");
     entries.last().bytes = ZipBuilder::plist(name);
     install(package("unsafe.vqk", entries));
-    QCOMPARE(m_prompt.texts(), QStringList{"Theme is corrupted, sorry."});
+    QCOMPARE(m_fx->prompt.texts(), QStringList{"Theme is corrupted, sorry."});
     assertNothingInstalled();
-    QVERIFY(!QFile::exists(m_folder->path("../outside")));
+    QVERIFY(!QFile::exists(m_fx->folder.path("../outside")));
 }
 
 void TestThemePackages::decodesPlistByItsMark_data()
@@ -294,98 +286,98 @@ void TestThemePackages::decodesPlistByItsMark()
     QList<ZipEntry> entries = ZipBuilder::themeEntries("x");
     entries.last().bytes = plist;
     install(package("marked.vqk", entries));
-    QCOMPARE(m_prompt.texts(), QStringList{"Install theme : \"" + name + "\" ?"});
-    QVERIFY(QFileInfo(m_folder->path("themes/" + name)).isDir());
+    QCOMPARE(m_fx->prompt.texts(), QStringList{"Install theme : \"" + name + "\" ?"});
+    QVERIFY(QFileInfo(m_fx->folder.path("themes/" + name)).isDir());
     // plist.ini is installed as it came.
-    QCOMPARE(m_folder->read("themes/" + name + "/plist.ini"), plist);
+    QCOMPARE(m_fx->folder.read("themes/" + name + "/plist.ini"), plist);
 }
 
 void TestThemePackages::answerNoWritesNothingAndNextClickAsks()
 {
     install(package("blue.vqk", ZipBuilder::themeEntries("Blue")), PromptAnswer::No);
     assertNothingInstalled();
-    m_themes->tb_AddThemeClick();
-    QCOMPARE(m_prompt.openDialogs.size(), 1);
-    QCOMPARE(m_prompt.openDialogs.first().title, "Select Theme to install");
-    QCOMPARE(m_prompt.openDialogs.first().filterDescription, "Varnick Emblix Theme zipped ( *.vqk )");
-    QCOMPARE(m_prompt.openDialogs.first().filterPattern, "*.vqk");
+    m_fx->themes.tb_AddThemeClick();
+    QCOMPARE(m_fx->prompt.openDialogs.size(), 1);
+    QCOMPARE(m_fx->prompt.openDialogs.first().title, "Select Theme to install");
+    QCOMPARE(m_fx->prompt.openDialogs.first().filterDescription, "Varnick Emblix Theme zipped ( *.vqk )");
+    QCOMPARE(m_fx->prompt.openDialogs.first().filterPattern, "*.vqk");
 }
 
 void TestThemePackages::installOverExistingThemeKeepsOtherFiles()
 {
-    m_folder->write("themes/Existing/1.ico", "old icon");
-    m_folder->write("themes/Existing/readme.txt", "mine");
-    m_folder->write("themes/Existing/extra.ico", "mine too");
+    m_fx->folder.write("themes/Existing/1.ico", "old icon");
+    m_fx->folder.write("themes/Existing/readme.txt", "mine");
+    m_fx->folder.write("themes/Existing/extra.ico", "mine too");
     install(package("existing.vqk", ZipBuilder::themeEntries("Existing")));
-    QCOMPARE(m_prompt.messages.size(), 1);
-    QCOMPARE(m_folder->read("themes/Existing/1.ico"), ZipBuilder::icon(QColor::fromHsv(30, 200, 200)));
-    QCOMPARE(m_folder->read("themes/Existing/readme.txt"), QByteArray("mine"));
-    QCOMPARE(m_folder->read("themes/Existing/extra.ico"), QByteArray("mine too"));
+    QCOMPARE(m_fx->prompt.messages.size(), 1);
+    QCOMPARE(m_fx->folder.read("themes/Existing/1.ico"), ZipBuilder::icon(QColor::fromHsv(30, 200, 200)));
+    QCOMPARE(m_fx->folder.read("themes/Existing/readme.txt"), QByteArray("mine"));
+    QCOMPARE(m_fx->folder.read("themes/Existing/extra.ico"), QByteArray("mine too"));
 
     // An icon that cannot be written (a folder in its place) is skipped
     // without a message; the other icons and plist.ini are written.
-    QFile::remove(m_folder->path("themes/Existing/3.ico"));
-    QVERIFY(QDir().mkpath(m_folder->path("themes/Existing/3.ico")));
-    m_prompt = ScriptedPrompt();
+    QFile::remove(m_fx->folder.path("themes/Existing/3.ico"));
+    QVERIFY(QDir().mkpath(m_fx->folder.path("themes/Existing/3.ico")));
+    m_fx->prompt = ScriptedPrompt();
     QList<ZipEntry> entries = ZipBuilder::themeEntries("Existing");
     entries[3].bytes = ZipBuilder::icon(Qt::red);
     entries[10].bytes = ZipBuilder::plist("Existing", "COPYRIGHT=new\r\n");
     install(package("update.vqk", entries));
-    QCOMPARE(m_prompt.messages.size(), 1);
-    QVERIFY(QFileInfo(m_folder->path("themes/Existing/3.ico")).isDir());
-    QCOMPARE(m_folder->read("themes/Existing/4.ico"), ZipBuilder::icon(Qt::red));
-    QCOMPARE(m_folder->read("themes/Existing/plist.ini"), entries[10].bytes);
-    QVERIFY(m_themes->list().stringList().contains("Existing"));
+    QCOMPARE(m_fx->prompt.messages.size(), 1);
+    QVERIFY(QFileInfo(m_fx->folder.path("themes/Existing/3.ico")).isDir());
+    QCOMPARE(m_fx->folder.read("themes/Existing/4.ico"), ZipBuilder::icon(Qt::red));
+    QCOMPARE(m_fx->folder.read("themes/Existing/plist.ini"), entries[10].bytes);
+    QVERIFY(m_fx->themes.list().stringList().contains("Existing"));
 }
 
 void TestThemePackages::cancelledOpenDialogDoesNothing()
 {
-    m_entriesBefore = m_folder->entries();
-    m_themes->tb_AddThemeClick();
-    QCOMPARE(m_prompt.openDialogs.size(), 1);
-    QVERIFY(m_prompt.messages.isEmpty());
+    m_entriesBefore = m_fx->folder.entries();
+    m_fx->themes.tb_AddThemeClick();
+    QCOMPARE(m_fx->prompt.openDialogs.size(), 1);
+    QVERIFY(m_fx->prompt.messages.isEmpty());
     assertNothingInstalled();
 
     // A chosen file is installed like a handed-over one.
-    m_prompt.files = {package("chosen.vqk", ZipBuilder::themeEntries("Chosen"))};
-    m_prompt.answers = {PromptAnswer::Yes};
-    m_themes->tb_AddThemeClick();
-    QVERIFY(m_folder->exists("themes/Chosen/plist.ini"));
+    m_fx->prompt.files = {package("chosen.vqk", ZipBuilder::themeEntries("Chosen"))};
+    m_fx->prompt.answers = {PromptAnswer::Yes};
+    m_fx->themes.tb_AddThemeClick();
+    QVERIFY(m_fx->folder.exists("themes/Chosen/plist.ini"));
 }
 
 void TestThemePackages::deletesTheSelectedTheme()
 {
-    m_folder->write("themes/Gone/1.ico", "x");
-    m_folder->write("themes/Gone/sub/deep.txt", "x");
-    m_themes->RefreshThemeList();
-    m_themes->tb_DeleteThemeClick();
-    QCOMPARE(m_prompt.messages.last().caption, "Information");
-    QCOMPARE(m_prompt.messages.last().text, "Please select theme to delete.");
+    m_fx->folder.write("themes/Gone/1.ico", "x");
+    m_fx->folder.write("themes/Gone/sub/deep.txt", "x");
+    m_fx->themes.RefreshThemeList();
+    m_fx->themes.tb_DeleteThemeClick();
+    QCOMPARE(m_fx->prompt.messages.last().caption, "Information");
+    QCOMPARE(m_fx->prompt.messages.last().text, "Please select theme to delete.");
 
-    m_themes->selectTheme(int(m_themes->list().stringList().indexOf("Gone")));
-    m_prompt.answers = {PromptAnswer::No};
-    m_themes->tb_DeleteThemeClick();
-    QCOMPARE(m_prompt.messages.last().caption, "Accept ?");
-    QCOMPARE(m_prompt.messages.last().text, "Remove selected Theme ?");
-    QVERIFY(m_folder->exists("themes/Gone/sub/deep.txt"));
+    m_fx->themes.selectTheme(int(m_fx->themes.list().stringList().indexOf("Gone")));
+    m_fx->prompt.answers = {PromptAnswer::No};
+    m_fx->themes.tb_DeleteThemeClick();
+    QCOMPARE(m_fx->prompt.messages.last().caption, "Accept ?");
+    QCOMPARE(m_fx->prompt.messages.last().text, "Remove selected Theme ?");
+    QVERIFY(m_fx->folder.exists("themes/Gone/sub/deep.txt"));
 
-    m_prompt.answers = {PromptAnswer::Yes};
-    m_themes->tb_DeleteThemeClick();
-    QVERIFY(!m_folder->exists("themes/Gone"));
-    QCOMPARE(m_themes->list().stringList(), QStringList{"Existing"});
-    QVERIFY(!m_themes->selectedTheme());
+    m_fx->prompt.answers = {PromptAnswer::Yes};
+    m_fx->themes.tb_DeleteThemeClick();
+    QVERIFY(!m_fx->folder.exists("themes/Gone"));
+    QCOMPARE(m_fx->themes.list().stringList(), QStringList{"Existing"});
+    QVERIFY(!m_fx->themes.selectedTheme());
 }
 
 void TestThemePackages::deleteNeverFollowsALink()
 {
-    m_folder->write("precious/keep.txt", "keep");
-    QVERIFY(QFile::link(m_folder->path("precious"), m_folder->path("themes/Linked")));
-    m_themes->RefreshThemeList();
-    m_themes->selectTheme(int(m_themes->list().stringList().indexOf("Linked")));
-    m_prompt.answers = {PromptAnswer::Yes};
-    m_themes->tb_DeleteThemeClick();
-    QVERIFY(!QFileInfo::exists(m_folder->path("themes/Linked")));
-    QCOMPARE(m_folder->read("precious/keep.txt"), QByteArray("keep"));
+    m_fx->folder.write("precious/keep.txt", "keep");
+    QVERIFY(QFile::link(m_fx->folder.path("precious"), m_fx->folder.path("themes/Linked")));
+    m_fx->themes.RefreshThemeList();
+    m_fx->themes.selectTheme(int(m_fx->themes.list().stringList().indexOf("Linked")));
+    m_fx->prompt.answers = {PromptAnswer::Yes};
+    m_fx->themes.tb_DeleteThemeClick();
+    QVERIFY(!QFileInfo::exists(m_fx->folder.path("themes/Linked")));
+    QCOMPARE(m_fx->folder.read("precious/keep.txt"), QByteArray("keep"));
 }
 
 void TestThemePackages::packs_data()
@@ -406,26 +398,26 @@ void TestThemePackages::packs()
     QFETCH(int, entries);
     QFETCH(QString, message);
     for (int n = 1; n <= icons; ++n)
-        m_folder->write(QStringLiteral("themes/Existing/%1.ico").arg(n), ZipBuilder::icon(Qt::blue));
-    m_folder->write("themes/Existing/plist.ini", ZipBuilder::plist("Existing"));
-    m_folder->write("themes/Existing/notes.txt", "not packed");
-    m_folder->write("themes/Existing/sub/11.ico", "not packed either");
+        m_fx->folder.write(QStringLiteral("themes/Existing/%1.ico").arg(n), ZipBuilder::icon(Qt::blue));
+    m_fx->folder.write("themes/Existing/plist.ini", ZipBuilder::plist("Existing"));
+    m_fx->folder.write("themes/Existing/notes.txt", "not packed");
+    m_fx->folder.write("themes/Existing/sub/11.ico", "not packed either");
     if (hiddenIni)
-        m_folder->write("themes/Existing/.desktop.ini", "[x]");
+        m_fx->folder.write("themes/Existing/.desktop.ini", "[x]");
     // A pipe named like a file to pack is no file: opening it would block.
-    QVERIFY(::mkfifo(QFile::encodeName(m_folder->path("themes/Existing/pipe.ini")).constData(), 0600) == 0);
-    m_themes->selectTheme(0);
-    const QString target = m_folder->path("../packed.vqk");
+    QVERIFY(::mkfifo(QFile::encodeName(m_fx->folder.path("themes/Existing/pipe.ini")).constData(), 0600) == 0);
+    m_fx->themes.selectTheme(0);
+    const QString target = m_fx->folder.path("../packed.vqk");
     QFile::remove(target);
-    m_prompt.files = {target};
-    m_themes->tb_PackThemeClick();
-    QCOMPARE(m_prompt.saveDialogs.size(), 1);
-    QCOMPARE(m_prompt.saveDialogs.first().title, "Save Packed theme for Distribution as");
-    QCOMPARE(m_prompt.saveDialogs.first().defaultSuffix, "vqk");
-    QCOMPARE(m_prompt.saveDialogs.first().filterPattern, "*.vqk");
-    QCOMPARE(m_prompt.messages.size(), 1);
-    QCOMPARE(m_prompt.messages.first().caption, "Information");
-    QCOMPARE(m_prompt.messages.first().text, message);
+    m_fx->prompt.files = {target};
+    m_fx->themes.tb_PackThemeClick();
+    QCOMPARE(m_fx->prompt.saveDialogs.size(), 1);
+    QCOMPARE(m_fx->prompt.saveDialogs.first().title, "Save Packed theme for Distribution as");
+    QCOMPARE(m_fx->prompt.saveDialogs.first().defaultSuffix, "vqk");
+    QCOMPARE(m_fx->prompt.saveDialogs.first().filterPattern, "*.vqk");
+    QCOMPARE(m_fx->prompt.messages.size(), 1);
+    QCOMPARE(m_fx->prompt.messages.first().caption, "Information");
+    QCOMPARE(m_fx->prompt.messages.first().text, message);
     const QStringList names = ZipBuilder::names(target);
     QCOMPARE(names.size(), entries);
     for (const QString &name : names)
@@ -435,12 +427,12 @@ void TestThemePackages::packs()
 void TestThemePackages::packReplacesAnExistingFileWhole()
 {
     for (int n = 1; n <= 10; ++n)
-        m_folder->write(QStringLiteral("themes/Existing/%1.ico").arg(n), ZipBuilder::icon(Qt::blue));
-    m_folder->write("themes/Existing/plist.ini", ZipBuilder::plist("Existing"));
+        m_fx->folder.write(QStringLiteral("themes/Existing/%1.ico").arg(n), ZipBuilder::icon(Qt::blue));
+    m_fx->folder.write("themes/Existing/plist.ini", ZipBuilder::plist("Existing"));
     const QString target = package("old.vqk", {{"stale.txt", "old", {}}});
-    m_themes->selectTheme(0);
-    m_prompt.files = {target};
-    m_themes->tb_PackThemeClick();
+    m_fx->themes.selectTheme(0);
+    m_fx->prompt.files = {target};
+    m_fx->themes.tb_PackThemeClick();
     const QStringList names = ZipBuilder::names(target);
     QCOMPARE(names.size(), 11);
     QVERIFY(!names.contains("stale.txt"));
@@ -448,34 +440,34 @@ void TestThemePackages::packReplacesAnExistingFileWhole()
 
 void TestThemePackages::failedPackLeavesNothingBehind()
 {
-    m_folder->write("themes/Existing/1.ico", ZipBuilder::icon(Qt::blue));
-    m_themes->selectTheme(0);
-    m_prompt.files = {m_folder->path("no/such/folder/x.vqk")};
-    m_themes->tb_PackThemeClick();
-    QCOMPARE(m_prompt.texts(), QStringList{"Packed theme was NOT created"});
-    QVERIFY(!m_folder->exists("no"));
+    m_fx->folder.write("themes/Existing/1.ico", ZipBuilder::icon(Qt::blue));
+    m_fx->themes.selectTheme(0);
+    m_fx->prompt.files = {m_fx->folder.path("no/such/folder/x.vqk")};
+    m_fx->themes.tb_PackThemeClick();
+    QCOMPARE(m_fx->prompt.texts(), QStringList{"Packed theme was NOT created"});
+    QVERIFY(!m_fx->folder.exists("no"));
 
     // Nothing to pack: an existing file is left as it was.
-    QDir(m_folder->path("themes/Existing")).removeRecursively();
-    QDir().mkpath(m_folder->path("themes/Existing"));
+    QDir(m_fx->folder.path("themes/Existing")).removeRecursively();
+    QDir().mkpath(m_fx->folder.path("themes/Existing"));
     const QString target = package("keep.vqk", {{"kept.txt", "old", {}}});
-    m_prompt.files = {target};
-    m_themes->tb_PackThemeClick();
+    m_fx->prompt.files = {target};
+    m_fx->themes.tb_PackThemeClick();
     QCOMPARE(ZipBuilder::names(target), QStringList{"kept.txt"});
 }
 
 void TestThemePackages::packedThemeInstallsAgain()
 {
     install(package("round.vqk", ZipBuilder::themeEntries("Round Trip", "lumbrake")));
-    m_themes->selectTheme(int(m_themes->list().stringList().indexOf("Round Trip")));
-    const QString packed = m_folder->path("../again.vqk");
-    m_prompt.files = {packed};
-    m_themes->tb_PackThemeClick();
-    QDir(m_folder->path("themes/Round Trip")).removeRecursively();
-    m_prompt.messages.clear();
+    m_fx->themes.selectTheme(int(m_fx->themes.list().stringList().indexOf("Round Trip")));
+    const QString packed = m_fx->folder.path("../again.vqk");
+    m_fx->prompt.files = {packed};
+    m_fx->themes.tb_PackThemeClick();
+    QDir(m_fx->folder.path("themes/Round Trip")).removeRecursively();
+    m_fx->prompt.messages.clear();
     install(packed);
-    QCOMPARE(m_prompt.texts(), QStringList{"Install theme : \"Round Trip\" ?"});
-    QCOMPARE(m_folder->read("themes/Round Trip/7.ico"), ZipBuilder::icon(QColor::fromHsv(210, 200, 200)));
+    QCOMPARE(m_fx->prompt.texts(), QStringList{"Install theme : \"Round Trip\" ?"});
+    QCOMPARE(m_fx->folder.read("themes/Round Trip/7.ico"), ZipBuilder::icon(QColor::fromHsv(210, 200, 200)));
 }
 
 QTEST_MAIN(TestThemePackages)

@@ -1,5 +1,4 @@
-#include "ScriptedPrompt.h"
-#include "TestFolder.h"
+#include "ThemesFixture.h"
 #include "ZipBuilder.h"
 
 #include "i18n/LanguageSupport.h"
@@ -28,39 +27,33 @@ private slots:
     void manyThemesScrollOnlyVertically();
 
 private:
-    std::unique_ptr<TestFolder> m_folder;
-    std::unique_ptr<LanguageSupport::TranslatorScope> m_translation;
-    ScriptedPrompt m_prompt;
-    LibZipArchive m_archive;
-    std::unique_ptr<ThemesController> m_themes;
+    std::unique_ptr<ThemesFixture> m_fx;
     std::unique_ptr<QWidget> m_window;
     ThemesPage *m_page = nullptr;
 };
 
 void TestThemesPage::init()
 {
-    m_folder = std::make_unique<TestFolder>();
-    m_translation = std::make_unique<LanguageSupport::TranslatorScope>(m_folder->folder());
-    m_themes = std::make_unique<ThemesController>(m_folder->folder(), m_prompt, m_archive);
+    m_fx = std::make_unique<ThemesFixture>();
     m_window = std::make_unique<QWidget>();
     m_window->resize(800, 400);
-    m_page = new ThemesPage(m_window.get(), *m_themes);
+    m_page = new ThemesPage(m_window.get(), m_fx->themes);
     m_page->setGeometry(0, 0, 800, 400);
 }
 
 void TestThemesPage::drawsIconSlotsNamesAndRowColours()
 {
     // Only 3.ico, red: one icon at x = 126, every other slot empty.
-    m_folder->write("themes/Blue.Glass/3.ico", ZipBuilder::icon(QColor(255, 0, 0)));
-    QDir().mkpath(m_folder->path("themes/Second"));
-    QDir().mkpath(m_folder->path("themes/Third"));
-    m_themes->RefreshThemeList();
+    m_fx->folder.write("themes/Blue.Glass/3.ico", ZipBuilder::icon(QColor(255, 0, 0)));
+    QDir().mkpath(m_fx->folder.path("themes/Second"));
+    QDir().mkpath(m_fx->folder.path("themes/Third"));
+    m_fx->themes.RefreshThemeList();
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     m_page->fillListPanel();
     QListView *list = m_page->themeList();
-    const int rowOf = int(m_themes->list().stringList().indexOf("Blue.Glass"));
-    const QRect row = list->visualRect(m_themes->list().index(rowOf));
+    const int rowOf = int(m_fx->themes.list().stringList().indexOf("Blue.Glass"));
+    const QRect row = list->visualRect(m_fx->themes.list().index(rowOf));
     QCOMPARE(row.height(), 74);
     QImage image = list->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     const QColor background = rowOf % 2 ? QColor(216, 233, 254) : QColor(Qt::white);
@@ -75,22 +68,22 @@ void TestThemesPage::drawsIconSlotsNamesAndRowColours()
     QVERIFY(black);
     // Rows alternate white and light blue; the selected one is blue.
     for (int r = 0; r < 3; ++r) {
-        const QRect rect = list->visualRect(m_themes->list().index(r));
+        const QRect rect = list->visualRect(m_fx->themes.list().index(r));
         QCOMPARE(QColor(image.pixel(rect.right() - 2, rect.top() + 2)),
                  r % 2 ? QColor(216, 233, 254) : QColor(Qt::white));
     }
-    m_themes->selectTheme(1);
+    m_fx->themes.selectTheme(1);
     image = list->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const QRect selected = list->visualRect(m_themes->list().index(1));
+    const QRect selected = list->visualRect(m_fx->themes.list().index(1));
     QCOMPARE(QColor(image.pixel(selected.right() - 2, selected.top() + 2)), QColor(0, 113, 225));
 }
 
 void TestThemesPage::memoShowsBreaksAsTheLayoutDoes()
 {
-    m_folder->write("themes/Blue/plist.ini", ZipBuilder::plist("Blue", "COPYRIGHT=Line one/nLine two\r\n"));
-    m_themes->RefreshThemeList();
-    m_themes->selectTheme(0);
-    m_themes->ListBox1Click();
+    m_fx->folder.write("themes/Blue/plist.ini", ZipBuilder::plist("Blue", "COPYRIGHT=Line one/nLine two\r\n"));
+    m_fx->themes.RefreshThemeList();
+    m_fx->themes.selectTheme(0);
+    m_fx->themes.ListBox1Click();
     m_page->showInfo();
     auto *memo = m_page->findChild<QPlainTextEdit *>("th_COPYRIGHT");
     QCOMPARE(memo->toPlainText(), "Line one\n\nLine two");
@@ -114,8 +107,8 @@ void TestThemesPage::splitterCollapsesAndRestoresTheDetails()
 void TestThemesPage::manyThemesScrollOnlyVertically()
 {
     for (int n = 0; n < 8; ++n)
-        QDir().mkpath(m_folder->path(QStringLiteral("themes/Theme %1").arg(n)));
-    m_themes->RefreshThemeList();
+        QDir().mkpath(m_fx->folder.path(QStringLiteral("themes/Theme %1").arg(n)));
+    m_fx->themes.RefreshThemeList();
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     m_page->fillListPanel();
