@@ -7,6 +7,7 @@
 #include "library/SortGridModel.h"
 #include "library/ui/LibraryPage.h"
 #include "library/ui/TSortGrid.h"
+#include "platform/TntIniFile.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -90,6 +91,13 @@ void TestWindowClicks::doubleClickBelowTheRowsStillCounts()
     QTest::mouseDClick(themes->viewport(), Qt::LeftButton, {}, below);
     QCOMPARE(m_prompt.messages.size(), 1);
     QCOMPARE(m_prompt.messages.first().text, "Please, select theme");
+    // With a row selected, a double-click below the rows applies that row:
+    // the click where no row is leaves the selection alone.
+    themes->selectionModel()->setCurrentIndex(themes->model()->index(0, 0), QItemSelectionModel::ClearAndSelect);
+    QTest::mouseClick(themes->viewport(), Qt::LeftButton, {}, below);
+    QTest::mouseDClick(themes->viewport(), Qt::LeftButton, {}, below);
+    QCOMPARE(m_prompt.messages.size(), 1);
+    QCOMPARE(TTntIniFile(m_folder->path("settings.ini")).ReadString("Theme", "Name", ""), "Blue");
 
     // On the language list, with no row selected, the language is stored again.
     form->SelectPage(4);
