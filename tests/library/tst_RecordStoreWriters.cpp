@@ -80,8 +80,9 @@ void TestRecordStoreWriters::unlockedWriterKeepsEveryRecord()
     QCOMPARE(outcome.writerExit, 0);
     qInfo("%d deletions while %d records were appended without a lock: %d lost, %d deleted records back",
           outcome.deletions, outcome.appended, outcome.lost, outcome.revived);
-    // A writer faster than a rewrite keeps one deletion merging until it pauses.
-    QVERIFY(outcome.deletions >= (pauseMs == 1 ? 1 : 10));
+    // A writer faster than a rewrite (on a slow machine, every writer) keeps
+    // one deletion merging until it pauses: how many run depends on the machine.
+    QVERIFY(outcome.deletions >= 1);
     QCOMPARE(outcome.lost, 0);
     QCOMPARE(outcome.revived, 0);
 }
