@@ -39,9 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     YesPrompt prompt;
     LibZipArchive archive;
-    QString pending = package;
-    ThemesController themes(ProgramFolder(program), prompt, archive, pending);
-    themes.tb_AddThemeClick();
+    ThemesController themes(ProgramFolder(program), prompt, archive);
+    themes.installPackage(package);
 
     // Only themes/ may have been written to.
     const QStringList entries = QDir(program).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
