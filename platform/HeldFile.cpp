@@ -8,6 +8,18 @@
 #include <unistd.h>
 #endif
 
+HeldFile::HeldFile(const QString &path, qint64 maxBytes) : m_maxBytes(maxBytes)
+{
+    m_stamp = FileStamp::of(path);
+    if (!m_stamp.exists)
+        return;
+    if (!m_stamp.isFile) {
+        m_status = Status::NotAFile;
+        return;
+    }
+    read(path, maxBytes);
+}
+
 #ifndef Q_OS_WIN
 
 namespace {
@@ -33,15 +45,8 @@ bool readWhole(int fd, qint64 maxBytes, QByteArray &bytes)
 
 } // namespace
 
-HeldFile::HeldFile(const QString &path, qint64 maxBytes) : m_maxBytes(maxBytes)
+void HeldFile::read(const QString &path, qint64 maxBytes)
 {
-    m_stamp = FileStamp::of(path);
-    if (!m_stamp.exists)
-        return;
-    if (!m_stamp.isFile) {
-        m_status = Status::NotAFile;
-        return;
-    }
     // Non-blocking, so that a pipe put in the file's place meanwhile cannot
     // hang the open; it is refused below as no regular file.
     m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -85,15 +90,8 @@ QByteArray HeldFile::readAgain() const
 #else
 
 // On Windows a file kept open could not be replaced: it is read and closed.
-HeldFile::HeldFile(const QString &path, qint64 maxBytes) : m_maxBytes(maxBytes)
+void HeldFile::read(const QString &path, qint64 maxBytes)
 {
-    m_stamp = FileStamp::of(path);
-    if (!m_stamp.exists)
-        return;
-    if (!m_stamp.isFile) {
-        m_status = Status::NotAFile;
-        return;
-    }
     QFile file(path);
     if (m_stamp.size > maxBytes || !file.open(QIODevice::ReadOnly)) {
         m_status = Status::Unreadable;

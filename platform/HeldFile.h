@@ -31,6 +31,9 @@ public:
     QByteArray readAgain() const;
 
 private:
+    // Opens and reads a path that names a regular file.
+    void read(const QString &path, qint64 maxBytes);
+
     Status m_status = Status::Missing;
     FileStamp m_stamp;
     QByteArray m_bytes;
