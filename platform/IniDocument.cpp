@@ -28,7 +28,7 @@ void trimBlanks(const QString &text, qint32 &start, qint32 &length)
 
 IniDocument::IniDocument() : IniDocument(QString()) {}
 
-IniDocument::IniDocument(QString text) : m_text(std::move(text))
+IniDocument::IniDocument(QString text, KeySpelling spelling) : m_text(std::move(text)), m_spelling(spelling)
 {
     if (m_text.size() > kMaxTextSize)
         m_text.clear();
@@ -175,10 +175,13 @@ qsizetype IniDocument::findKey(qsizetype sectionIndex, QStringView key) const
 qsizetype IniDocument::resolveKey(qsizetype sectionIndex, QStringView key) const
 {
     const qsizetype found = findKey(sectionIndex, key);
-    if (found < 0 || !m_lines[found].manySpellings)
+    if (found < 0)
         return found;
+    const bool exactOnly = m_spelling == KeySpelling::Exact;
+    if (!m_lines[found].manySpellings)
+        return (!exactOnly || nameOf(m_lines[found]) == key) ? found : -1;
     const qsizetype exact = m_exactKeyTables[sectionIndex]->find(key);
-    return exact >= 0 ? exact : found;
+    return (exact >= 0 || exactOnly) ? exact : found;
 }
 
 std::optional<QString> IniDocument::value(QStringView sectionName, QStringView key) const
@@ -258,7 +261,8 @@ QString IniDocument::withValues(QStringView sectionName, const QList<std::pair<Q
     // section's last key, or its header.
     std::map<qsizetype, QStringView> replaced;
     QList<std::pair<QString, QString>> added;
-    IniNameTable addedNames(values.size());
+    IniNameTable addedNames(values.size(), m_spelling == KeySpelling::Exact ? IniNameTable::Match::Exact
+                                                                            : IniNameTable::Match::IgnoringCase);
     for (const auto &[key, value] : values) {
         const qsizetype existing = resolveKey(section - m_sections.data(), key);
         if (existing >= 0)
@@ -347,7 +351,9 @@ std::optional<QString> IniDocument::withoutKeys(QStringView sectionName, const Q
         if (exact >= 0)
             group.spellingFound[exact] = true;
     });
-    const auto removes = [](const Doomed &group, QStringView name) {
+    const auto removes = [this](const Doomed &group, QStringView name) {
+        if (m_spelling == KeySpelling::Exact)
+            return group.spellings.contains(name);
         if (!group.manySpellings)
             return true;
         for (qsizetype i = 0; i < group.spellings.size(); ++i) {

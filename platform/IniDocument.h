@@ -21,11 +21,17 @@ class IniNameTable;
 class IniDocument final
 {
 public:
+    // How a key asked for meets the key names of the file. Exact serves
+    // names that are paths of a file system telling letter case apart: a
+    // name spelled otherwise is another key, never read, replaced or
+    // deleted in its stead.
+    enum class KeySpelling : quint8 { AnyCase, Exact };
+
     // The largest text parsed, in UTF-16 units; a larger file reads as empty.
     static constexpr qsizetype kMaxTextSize = 0x7fff0000;
 
     IniDocument();
-    explicit IniDocument(QString text);
+    explicit IniDocument(QString text, KeySpelling spelling = KeySpelling::AnyCase);
     ~IniDocument();
     IniDocument(IniDocument &&) noexcept;
     IniDocument &operator=(IniDocument &&) noexcept;
@@ -93,5 +99,6 @@ private:
     // Per section, the key lines of names with several spellings, matched
     // exactly; null where every name has one spelling.
     std::vector<std::unique_ptr<IniNameTable>> m_exactKeyTables;
+    KeySpelling m_spelling = KeySpelling::AnyCase;
     mutable qsizetype m_lastFound = -1; // callers mostly look keys up in file order
 };

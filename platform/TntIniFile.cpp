@@ -32,7 +32,8 @@ QString trimSpaces(const QString &name)
 
 // The text of onto with the changes that made `after` from `before`: keys
 // added, changed or removed, one by one.
-QString withChangesOf(const IniDocument &onto, const IniDocument &before, const IniDocument &after)
+QString withChangesOf(const IniDocument &onto, const IniDocument &before, const IniDocument &after,
+                      IniDocument::KeySpelling spelling)
 {
     QString text = onto.text();
     for (const QString &section : after.sectionNames()) {
@@ -43,7 +44,7 @@ QString withChangesOf(const IniDocument &onto, const IniDocument &before, const 
                 changed.append({key, *value});
         }
         if (!changed.isEmpty())
-            text = IniDocument(text).withValues(section, changed);
+            text = IniDocument(text, spelling).withValues(section, changed);
     }
     for (const QString &section : before.sectionNames()) {
         QStringList removed;
@@ -51,7 +52,7 @@ QString withChangesOf(const IniDocument &onto, const IniDocument &before, const 
             if (!after.value(section, key))
                 removed.append(key);
         }
-        if (std::optional<QString> shorter = IniDocument(text).withoutKeys(section, removed))
+        if (std::optional<QString> shorter = IniDocument(text, spelling).withoutKeys(section, removed))
             text = std::move(*shorter);
     }
     return text;
@@ -64,7 +65,10 @@ bool holdsLineBreak(QStringView text)
 
 } // namespace
 
-TTntIniFile::TTntIniFile(QString fileName) : m_fileName(std::move(fileName)) {}
+TTntIniFile::TTntIniFile(QString fileName, IniDocument::KeySpelling spelling)
+    : m_fileName(std::move(fileName)), m_spelling(spelling)
+{
+}
 
 TTntIniFile::~TTntIniFile()
 {
@@ -87,7 +91,7 @@ std::unique_ptr<HeldFile> TTntIniFile::reload()
         text = decodeIniBytes(held->bytes());
     else if (!m_stamp.exists)
         text.encoding = newFileEncoding();
-    m_document = IniDocument(std::move(text.text));
+    m_document = IniDocument(std::move(text.text), m_spelling);
     m_form = std::move(text);
     return held;
 }
@@ -127,16 +131,27 @@ void TTntIniFile::ReadSection(const QString &section, QStringList &list)
 
 void TTntIniFile::WriteString(const QString &section, const QString &key, const QString &value)
 {
+    WriteStrings(section, {{key, value}});
+}
+
+void TTntIniFile::WriteStrings(const QString &section, const QList<std::pair<QString, QString>> &values)
+{
     const QString sectionName = trimSpaces(section);
-    const QString keyName = trimSpaces(key);
     // A line break or "=" in a name, or a line break in a value, would turn
     // one write into other keys or sections of the file.
-    if (holdsLineBreak(sectionName) || sectionName.contains(u']') || holdsLineBreak(keyName) || keyName.contains(u'=')
-        || holdsLineBreak(value))
+    if (holdsLineBreak(sectionName) || sectionName.contains(u']'))
         failWrite();
+    QList<std::pair<QString, QString>> trimmed;
+    trimmed.reserve(values.size());
+    for (const auto &[key, value] : values) {
+        QString keyName = trimSpaces(key);
+        if (holdsLineBreak(keyName) || keyName.contains(u'=') || holdsLineBreak(value))
+            failWrite();
+        trimmed.append({std::move(keyName), value});
+    }
     if (!m_pendingDeletes.empty())
         UpdateFile();
-    rewrite([&]() -> std::optional<QString> { return m_document.withValue(sectionName, keyName, value); });
+    rewrite([&]() -> std::optional<QString> { return m_document.withValues(sectionName, trimmed); });
 }
 
 void TTntIniFile::WriteInteger(const QString &section, const QString &key, int value)
@@ -174,7 +189,7 @@ bool TTntIniFile::UpdateFile()
             std::optional<QString> text;
             for (const auto &[section, keys] : bySection) {
                 std::optional<QString> shorter =
-                    text ? IniDocument(*text).withoutKeys(section, keys) : m_document.withoutKeys(section, keys);
+                    text ? IniDocument(*text, m_spelling).withoutKeys(section, keys) : m_document.withoutKeys(section, keys);
                 if (shorter)
                     text = std::move(shorter);
             }
@@ -211,7 +226,7 @@ void TTntIniFile::rewrite(const std::function<std::optional<QString>()> &change)
         // After a missed change the file already holds this change; only the
         // other writer's changes are brought in.
         const std::optional<QString> text =
-            missed ? withChangesOf(m_document, missed->first, missed->second) : change();
+            missed ? withChangesOf(m_document, missed->first, missed->second, m_spelling) : change();
         if (!text)
             return;
         if (!commitText(*text, attempt > kCleanAttempts))
@@ -227,7 +242,7 @@ void TTntIniFile::rewrite(const std::function<std::optional<QString>()> &change)
             merging.start();
         else if (merging.elapsed() > kMergeMs)
             return;
-        missed.emplace(IniDocument(asRead), IniDocument(decodeIniBytes(held->readAgain()).text));
+        missed.emplace(IniDocument(asRead, m_spelling), IniDocument(decodeIniBytes(held->readAgain()).text, m_spelling));
     }
 }
 

@@ -28,7 +28,7 @@ class HeldFile;
 class TTntIniFile final
 {
 public:
-    explicit TTntIniFile(QString fileName);
+    explicit TTntIniFile(QString fileName, IniDocument::KeySpelling spelling = IniDocument::KeySpelling::AnyCase);
     ~TTntIniFile();
     TTntIniFile(const TTntIniFile &) = delete;
     TTntIniFile &operator=(const TTntIniFile &) = delete;
@@ -43,6 +43,9 @@ public:
     // Raise AppError "Unable to write to <path>" when the file cannot be written.
     void WriteString(const QString &section, const QString &key, const QString &value);
     void WriteInteger(const QString &section, const QString &key, int value);
+    // Many keys of one section in one rewrite; nothing is written when any
+    // of them cannot be.
+    void WriteStrings(const QString &section, const QList<std::pair<QString, QString>> &values);
 
     // Silent: a missing key or file, or a file that cannot be written, is no error.
     void DeleteKey(const QString &section, const QString &key);
@@ -74,6 +77,7 @@ private:
     [[noreturn]] void failWrite() const;
 
     QString m_fileName;
+    IniDocument::KeySpelling m_spelling;
     FileStamp m_stamp;
     IniText m_form; // how the text is stored: encoding and bytes kept aside
     IniDocument m_document;

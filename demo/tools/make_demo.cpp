@@ -194,17 +194,6 @@ bool writePackage(const QString &root, const QString &staging)
            == 11;
 }
 
-// Stands for the icon cache refresher started after a theme change; the
-// file manager here reads the icons afresh by itself.
-bool writeIcoswap(const QString &root)
-{
-    const QString path = root + QStringLiteral("/icoswap.exe");
-    const bool ok = writeFile(path, "#!/bin/sh\n# Stand-in for the icon cache refresher.\nexit 0\n");
-    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner | QFileDevice::ExeGroup
-                                    | QFileDevice::ExeOther);
-    return ok;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -218,8 +207,11 @@ int main(int argc, char *argv[])
     const QString source = QString::fromLocal8Bit(argv[1]);
     const QString root = QDir(QString::fromLocal8Bit(argv[2])).absolutePath();
     QDir().mkpath(root);
+    // An icoswap.exe of old demo layouts gives way to the real one the build puts here.
+    if (QFileInfo(root + QStringLiteral("/icoswap.exe")).size() < 4096)
+        QFile::remove(root + QStringLiteral("/icoswap.exe"));
     if (!copyTree(source, root) || !paintIcons(root)
-        || !writePackage(root, QDir::currentPath() + QStringLiteral("/Sunset")) || !writeIcoswap(root)
+        || !writePackage(root, QDir::currentPath() + QStringLiteral("/Sunset"))
         || !writeFile(root + "/base.ini", badgeRecords(root))) {
         std::fprintf(stderr, "make_demo: could not lay out %s\n", qPrintable(root));
         return 1;

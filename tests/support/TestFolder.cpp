@@ -8,6 +8,10 @@
 TestFolder::TestFolder() : m_program(m_root.filePath(QStringLiteral("program")))
 {
     QDir().mkpath(m_program);
+    // The extension libraries write per-user files where these point: into
+    // the test's root, never the real home.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_root.filePath(QStringLiteral("xdg-data"))));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_root.filePath(QStringLiteral("xdg-config"))));
 }
 
 QString TestFolder::path(const QString &relative) const
@@ -23,6 +27,11 @@ QString TestFolder::write(const QString &relative, const QByteArray &bytes) cons
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(bytes) != bytes.size())
         qFatal("cannot write test file %s", qPrintable(file));
     return file;
+}
+
+QString TestFolder::rootPath(const QString &relative) const
+{
+    return QDir::cleanPath(m_root.path() + u'/' + relative);
 }
 
 QByteArray TestFolder::read(const QString &relative) const

@@ -8,7 +8,9 @@
 // A temporary program folder of one test, removed with it. It lies inside a
 // temporary root of the test's own, so that "../" beside the program folder
 // (where tests keep packages and files that are not the program's) is the
-// test's too and nothing is written into the shared temporary folder.
+// test's too and nothing is written into the shared temporary folder. The
+// per-user base folders (XDG_DATA_HOME, XDG_CONFIG_HOME) point into that
+// root while the folder lives.
 class TestFolder final
 {
 public:
@@ -23,6 +25,9 @@ public:
     bool exists(const QString &relative) const;
     // Every file and folder below the program folder, relative, sorted.
     QStringList entries() const;
+    // The same below the temporary root: the program folder and the
+    // per-user folders.
+    QString rootPath(const QString &relative) const;
 
 private:
     QTemporaryDir m_root;

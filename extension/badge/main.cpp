@@ -1,0 +1,127 @@
+// emblix-badge: marks files and folders with badges. The file managers'
+// menus run it on the selection; it also serves the command line.
+#include "BadgeCommand.h"
+#include "BadgeDialog.h"
+#include "BadgePath.h"
+#include "i18n/Translator.h"
+#include "platform/TntIniFile.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QMessageBox>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+const char *const kUsage =
+    "Usage: emblix-badge [--window] COMMAND [--] [PATH...]\n"
+    "  set N PATH...    give each path badge N (1 to 10)\n"
+    "  clear PATH...    take the badge off each path\n"
+    "  show PATH...     print each path's badge, \"-\" for none\n"
+    "  sync             make every file's emblem follow the records\n"
+    "  dialog PATH...   choose the badge of the paths in a window\n"
+    "--window shows problems in a message box instead of on standard error.\n";
+
+struct Arguments {
+    bool window = false;
+    QString command;
+    QStringList words;  // before "--" and the paths: the badge number
+    QList<QByteArray> paths;
+};
+
+Arguments parse(int argc, char *argv[])
+{
+    Arguments parsed;
+    bool pathsOnly = false;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray word(argv[i]);
+        if (pathsOnly)
+            parsed.paths.append(word);
+        else if (word == "--")
+            pathsOnly = true;
+        else if (word == "--window" && parsed.command.isEmpty())
+            parsed.window = true;
+        else if (parsed.command.isEmpty())
+            parsed.command = QString::fromLocal8Bit(word);
+        else if (parsed.command == u"set" && parsed.words.isEmpty())
+            parsed.words.append(QString::fromLocal8Bit(word));
+        else
+            parsed.paths.append(word);
+    }
+    return parsed;
+}
+
+bool hasDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    const Arguments arguments = parse(argc, argv);
+    const bool dialog = arguments.command == u"dialog";
+    const bool windows = (dialog || arguments.window) && hasDisplay();
+    std::unique_ptr<QCoreApplication> app =
+        windows ? std::make_unique<QApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
+
+    const ProgramFolder folder = ProgramFolder::ofExecutable();
+    Translator translator(folder, TTntIniFile(folder.file(u"settings.ini"))
+                                      .ReadString(QStringLiteral("Translate"), QStringLiteral("CurLang"),
+                                                  QStringLiteral("English")));
+    const auto report = [&](const QStringList &messages) {
+        if (messages.isEmpty())
+            return;
+        if (windows)
+            QMessageBox::warning(nullptr, QStringLiteral("Emblix Manager"), messages.join(u'\n'));
+        else
+            std::fprintf(stderr, "%s\n", qPrintable(messages.join(u'\n')));
+    };
+
+    QStringList paths;
+    QStringList unreadable;
+    for (const QByteArray &raw : arguments.paths) {
+        const QString path = BadgePath::fromArgument(raw);
+        if (path.isNull())
+            unreadable.append(QFile::decodeName(raw) + QStringLiteral(": ")
+                              + translator.Translate(QStringLiteral("the name is no text this system can spell")));
+        else
+            paths.append(path);
+    }
+
+    BadgeCommand command(folder, translator);
+    BadgeCommand::Outcome outcome;
+    if (arguments.command == u"set" && !arguments.words.isEmpty()) {
+        bool ok = false;
+        const int badge = arguments.words.front().toInt(&ok);
+        if (!ok || badge < 1 || badge > 10) {
+            std::fputs(kUsage, stderr);
+            return 2;
+        }
+        outcome = command.mark(paths, badge);
+    } else if (arguments.command == u"clear") {
+        outcome = command.mark(paths, 0);
+    } else if (arguments.command == u"show") {
+        outcome = command.show(paths);
+    } else if (arguments.command == u"sync") {
+        outcome = command.sync();
+    } else if (dialog && !paths.isEmpty()) {
+        if (!windows) {
+            std::fputs("emblix-badge: the dialog needs a display\n", stderr);
+            return 1;
+        }
+        BadgeDialog window(folder, translator, paths, command.sharedBadge(paths));
+        if (window.exec() == QDialog::Accepted)
+            outcome = command.mark(paths, window.chosenBadge());
+    } else {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    for (const QString &line : outcome.lines)
+        std::printf("%s\n", qPrintable(line));
+    report(unreadable + outcome.messages);
+    return (outcome.ok && unreadable.isEmpty()) ? 0 : 1;
+}

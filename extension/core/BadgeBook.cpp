@@ -1,0 +1,61 @@
+#include "BadgeBook.h"
+
+#include "platform/TntIniFile.h"
+
+namespace {
+
+const QString kSection = QStringLiteral("Files");
+
+} // namespace
+
+BadgeBook::BadgeBook(ProgramFolder folder) : m_folder(std::move(folder)) {}
+
+QString BadgeBook::fileName() const
+{
+    return m_folder.file(u"base.ini");
+}
+
+QHash<QString, QString> BadgeBook::records() const
+{
+    TTntIniFile store(fileName(), IniDocument::KeySpelling::Exact);
+    QStringList paths;
+    store.ReadSection(kSection, paths);
+    QHash<QString, QString> result;
+    result.reserve(paths.size());
+    for (const QString &path : paths) {
+        // A key listed twice keeps the value a read of it gives: the first.
+        if (!result.contains(path))
+            result.insert(path, store.ReadString(kSection, path, QString()));
+    }
+    return result;
+}
+
+QString BadgeBook::badgeOf(const QString &path) const
+{
+    return TTntIniFile(fileName(), IniDocument::KeySpelling::Exact).ReadString(kSection, path, QString());
+}
+
+void BadgeBook::setBadge(const QStringList &paths, int badge) const
+{
+    QList<std::pair<QString, QString>> values;
+    values.reserve(paths.size());
+    const QString text = QString::number(badge);
+    for (const QString &path : paths)
+        values.append({path, text});
+    TTntIniFile(fileName(), IniDocument::KeySpelling::Exact).WriteStrings(kSection, values);
+}
+
+bool BadgeBook::clearBadge(const QStringList &paths) const
+{
+    TTntIniFile store(fileName(), IniDocument::KeySpelling::Exact);
+    for (const QString &path : paths)
+        store.DeleteKey(kSection, path);
+    return store.UpdateFile();
+}
+
+int BadgeBook::badgeNumber(const QString &text)
+{
+    bool ok = false;
+    const int number = text.toInt(&ok);
+    return (ok && number >= kFirstBadge && number <= kLastBadge && text == QString::number(number)) ? number : 0;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/ProgramFolder.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+// The badge records of base.ini as the extension writes them: section
+// "Files", the full path as key, the badge number as value. Paths are
+// matched in their exact spelling, as the file system tells letter case
+// apart. Every call opens the file anew: the manager deletes records at any
+// moment.
+class BadgeBook final
+{
+public:
+    static constexpr int kFirstBadge = 1;
+    static constexpr int kLastBadge = 10;
+
+    explicit BadgeBook(ProgramFolder folder);
+
+    QString fileName() const;
+    const ProgramFolder &folder() const { return m_folder; }
+
+    // Every record: path -> badge text, as the manager would list them.
+    QHash<QString, QString> records() const;
+    // The badge text of path, or an empty text when it has no record.
+    QString badgeOf(const QString &path) const;
+
+    // Records badge for every path in one rewrite under the folder lock.
+    // Raises AppError "Unable to write to <file>" when it cannot be written;
+    // then no record was changed.
+    void setBadge(const QStringList &paths, int badge) const;
+    // Deletes the records of paths in one rewrite; false when the file could
+    // not be rewritten.
+    bool clearBadge(const QStringList &paths) const;
+
+    // The badge number a record's text stands for, or 0 when it stands for
+    // none of the ten (the manager shows any text; only these have emblems).
+    static int badgeNumber(const QString &text);
+
+private:
+    ProgramFolder m_folder;
+};

@@ -1,0 +1,52 @@
+#include "EmblemLedger.h"
+
+#include "UserFolders.h"
+#include "platform/TntIniFile.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+const QString kSection = QStringLiteral("Emblems");
+
+} // namespace
+
+EmblemLedger::EmblemLedger() : EmblemLedger(UserFolders::stateFolder() + QStringLiteral("/emblems.ini")) {}
+
+EmblemLedger::EmblemLedger(QString fileName) : m_fileName(std::move(fileName)) {}
+
+QHash<QString, int> EmblemLedger::read() const
+{
+    TTntIniFile ledger(m_fileName, IniDocument::KeySpelling::Exact);
+    QStringList paths;
+    ledger.ReadSection(kSection, paths);
+    QHash<QString, int> result;
+    result.reserve(paths.size());
+    for (const QString &path : paths)
+        result.insert(path, ledger.ReadInteger(kSection, path, 0));
+    return result;
+}
+
+void EmblemLedger::note(const QList<std::pair<QString, int>> &set, const QStringList &cleared) const
+{
+    if (set.isEmpty() && cleared.isEmpty())
+        return;
+    QDir().mkpath(QFileInfo(m_fileName).path());
+    TTntIniFile ledger(m_fileName, IniDocument::KeySpelling::Exact);
+    if (!set.isEmpty()) {
+        QList<std::pair<QString, QString>> values;
+        values.reserve(set.size());
+        for (const auto &[path, badge] : set)
+            values.append({path, QString::number(badge)});
+        ledger.WriteStrings(kSection, values);
+    }
+    for (const QString &path : cleared)
+        ledger.DeleteKey(kSection, path);
+    ledger.UpdateFile();
+}
+
+void EmblemLedger::forget() const
+{
+    QFile::remove(m_fileName);
+}

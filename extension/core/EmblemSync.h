@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+class EmblemLedger;
+
+// Makes the files' badge emblems follow the badge records.
+class EmblemSync final
+{
+public:
+    struct Report {
+        int set = 0;     // emblems put on or changed
+        int cleared = 0; // emblems taken off
+        int failed = 0;  // files that could not be reached (gone, no metadata store)
+    };
+
+    // shown: what the files are believed to show (path -> badge), from the
+    // ledger at first; kept up to date by every sync.
+    EmblemSync(EmblemLedger &ledger, QHash<QString, int> shown);
+
+    // Touches only the files whose record differs from what they show.
+    // records: path -> badge text, as base.ini holds them.
+    Report follow(const QHash<QString, QString> &records);
+
+    const QHash<QString, int> &shown() const { return m_shown; }
+
+private:
+    EmblemLedger &m_ledger;
+    QHash<QString, int> m_shown;
+};

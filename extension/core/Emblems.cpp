@@ -1,0 +1,106 @@
+#include "Emblems.h"
+
+#include "UserFolders.h"
+
+#include <QFile>
+#include <QStringList>
+
+// GLib names a struct member "signals", which Qt's keyword macro would eat.
+#undef signals
+#include <gio/gio.h>
+
+namespace {
+
+constexpr const char *kAttribute = "metadata::emblems";
+const QString kOwnPrefix = QStringLiteral("emblix-badge-");
+
+struct FileRef {
+    GFile *file;
+    explicit FileRef(const QString &path) : file(g_file_new_for_path(QFile::encodeName(path).constData())) {}
+    ~FileRef() { g_object_unref(file); }
+    FileRef(const FileRef &) = delete;
+    FileRef &operator=(const FileRef &) = delete;
+};
+
+QString takeMessage(GError *error)
+{
+    const QString message = QString::fromUtf8(error->message);
+    g_error_free(error);
+    return message;
+}
+
+// The file's emblems; why they could not be read goes to problem, when given.
+QStringList emblemsOf(GFile *file, QString *problem)
+{
+    GError *error = nullptr;
+    GFileInfo *info = g_file_query_info(file, kAttribute, G_FILE_QUERY_INFO_NONE, nullptr, &error);
+    if (!info) {
+        if (problem)
+            *problem = takeMessage(error);
+        else
+            g_error_free(error);
+        return {};
+    }
+    QStringList emblems;
+    if (g_file_info_get_attribute_type(info, kAttribute) == G_FILE_ATTRIBUTE_TYPE_STRINGV) {
+        for (char **name = g_file_info_get_attribute_stringv(info, kAttribute); name && *name; ++name)
+            emblems.append(QString::fromUtf8(*name));
+    } else if (g_file_info_get_attribute_type(info, kAttribute) == G_FILE_ATTRIBUTE_TYPE_STRING) {
+        emblems.append(QString::fromUtf8(g_file_info_get_attribute_string(info, kAttribute)));
+    }
+    g_object_unref(info);
+    return emblems;
+}
+
+} // namespace
+
+namespace Emblems {
+
+int badgeOf(const QString &path)
+{
+    FileRef ref(path);
+    for (const QString &name : emblemsOf(ref.file, nullptr)) {
+        if (name.startsWith(kOwnPrefix))
+            return name.sliced(kOwnPrefix.size()).toInt();
+    }
+    return 0;
+}
+
+QString setBadge(const QString &path, int badge)
+{
+    FileRef ref(path);
+    QString problem;
+    const QStringList before = emblemsOf(ref.file, &problem);
+    if (!problem.isEmpty())
+        return problem;
+    QStringList after;
+    for (const QString &name : before) {
+        if (!name.startsWith(kOwnPrefix))
+            after.append(name);
+    }
+    if (badge > 0)
+        after.append(UserFolders::emblemName(badge));
+    if (after == before)
+        return {};
+
+    GError *error = nullptr;
+    gboolean written = FALSE;
+    if (after.isEmpty()) {
+        // No emblem left: the attribute goes, rather than stay as an empty list.
+        written = g_file_set_attribute(ref.file, kAttribute, G_FILE_ATTRIBUTE_TYPE_INVALID, nullptr,
+                                       G_FILE_QUERY_INFO_NONE, nullptr, &error);
+    } else {
+        std::vector<QByteArray> utf8;
+        std::vector<char *> names;
+        for (const QString &name : after)
+            utf8.push_back(name.toUtf8());
+        for (QByteArray &name : utf8)
+            names.push_back(name.data());
+        names.push_back(nullptr);
+        written = g_file_set_attribute(ref.file, kAttribute, G_FILE_ATTRIBUTE_TYPE_STRINGV, names.data(),
+                                       G_FILE_QUERY_INFO_NONE, nullptr, &error);
+    }
+    return written ? QString() : takeMessage(error);
+}
+
+} // namespace Emblems

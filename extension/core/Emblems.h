@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+// The badge emblem of a file as file managers read it: the GIO attribute
+// metadata::emblems, a list of icon names kept per user by gvfs. Only the
+// extension's own names (emblix-badge-<n>) are touched; the file's other
+// emblems stay as they are.
+namespace Emblems {
+
+// The badge whose emblem path carries, or 0.
+int badgeOf(const QString &path);
+
+// Gives path the emblem of badge (1 to 10), or none (0). Returns an empty
+// text on success, else why it failed (no such file, no metadata store).
+// A file that already shows it is not written to.
+QString setBadge(const QString &path, int badge);
+
+} // namespace Emblems

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/ProgramFolder.h"
+
+#include <QStringList>
+
+// The handler keys the manager reads to show whether a library is
+// registered. Off Windows they are folders under registry/HKEY_CLASSES_ROOT
+// in the program folder, the stand-in the manager looks in.
+namespace HandlerKeys {
+
+inline const QString kFolderMenu = QStringLiteral("Directory\\shellex\\ContextMenuHandlers\\Varnick.EmblixContextMenu");
+inline const QString kFileMenu = QStringLiteral("*\\shellex\\ContextMenuHandlers\\Varnick.Emblix.ContextMenu");
+inline const QString kPropertySheet = QStringLiteral("*\\shellex\\PropertySheetHandlers\\Varnick.EmblixProp.1");
+
+// Throws AppError when a key cannot be made.
+void create(const ProgramFolder &folder, const QStringList &keys);
+// Removes the keys and the parents they leave empty.
+void remove(const ProgramFolder &folder, const QStringList &keys);
+bool exists(const ProgramFolder &folder, const QString &key);
+
+} // namespace HandlerKeys

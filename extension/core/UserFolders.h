@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+
+// Where the extension keeps its per-user files: the freedesktop base
+// folders, so a test (or a user) points them elsewhere with XDG_DATA_HOME
+// and XDG_CONFIG_HOME.
+namespace UserFolders {
+
+// $XDG_DATA_HOME, or ~/.local/share when it is unset or not absolute.
+QString dataHome();
+// $XDG_CONFIG_HOME, or ~/.config likewise.
+QString configHome();
+
+// The extension's own state: the emblem ledger and the keeper's lock.
+QString stateFolder();
+
+// The sizes a file manager asks emblems at, and where each size lies in the
+// user's hicolor icon theme.
+inline constexpr std::array<int, 6> kEmblemSizes{16, 22, 24, 32, 48, 64};
+QString iconTheme();
+QString emblemFolder(int size);
+// The icon name of badge n: emblix-badge-<n>.
+QString emblemName(int badge);
+
+} // namespace UserFolders

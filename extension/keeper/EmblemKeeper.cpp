@@ -1,0 +1,63 @@
+#include "EmblemKeeper.h"
+
+#include "platform/AppError.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kSettleMs = 100;
+constexpr int kPollMs = 1000;
+
+} // namespace
+
+EmblemKeeper::EmblemKeeper(const ProgramFolder &folder, QObject *parent)
+    : QObject(parent), m_book(folder), m_sync(m_ledger, m_ledger.read())
+{
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(kSettleMs);
+    connect(&m_settle, &QTimer::timeout, this, &EmblemKeeper::syncIfChanged);
+    m_poll.setInterval(kPollMs);
+    connect(&m_poll, &QTimer::timeout, this, &EmblemKeeper::syncIfChanged);
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &EmblemKeeper::changeSeen);
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &EmblemKeeper::changeSeen);
+}
+
+void EmblemKeeper::start()
+{
+    m_watcher.addPath(m_book.folder().root());
+    m_stamp = FileStamp::of(m_book.fileName());
+    if (m_stamp.isFile)
+        m_watcher.addPath(m_book.fileName());
+    syncNow();
+    m_poll.start();
+}
+
+void EmblemKeeper::changeSeen()
+{
+    m_settle.start();
+}
+
+void EmblemKeeper::syncIfChanged()
+{
+    const FileStamp now = FileStamp::of(m_book.fileName());
+    if (now == m_stamp)
+        return;
+    m_stamp = now;
+    // A replaced file is a new one to watch.
+    m_watcher.removePath(m_book.fileName());
+    if (now.isFile)
+        m_watcher.addPath(m_book.fileName());
+    syncNow();
+}
+
+void EmblemKeeper::syncNow()
+{
+    try {
+        emit synced(m_sync.follow(m_book.records()));
+    } catch (const AppError &error) {
+        // The emblems are set; only the ledger could not be written. The
+        // next change tries again.
+        std::fprintf(stderr, "emblix-keeper: %s\n", error.what());
+    }
+}

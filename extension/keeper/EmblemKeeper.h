@@ -1,0 +1,40 @@
+#pragma once
+
+#include "BadgeBook.h"
+#include "EmblemLedger.h"
+#include "EmblemSync.h"
+#include "platform/FileStamp.h"
+
+#include <QFileSystemWatcher>
+#include <QObject>
+#include <QTimer>
+
+// Keeps every file's badge emblem equal to its record in base.ini: watches
+// the program folder (a rewrite replaces the file) and the file itself (a
+// writer that appends), and syncs shortly after each change, touching only
+// the files whose record changed.
+class EmblemKeeper final : public QObject
+{
+    Q_OBJECT
+public:
+    explicit EmblemKeeper(const ProgramFolder &folder, QObject *parent = nullptr);
+
+    // The first sync, from what the ledger says the files show.
+    void start();
+
+signals:
+    void synced(const EmblemSync::Report &report);
+
+private:
+    void changeSeen();
+    void syncIfChanged();
+    void syncNow();
+
+    BadgeBook m_book;
+    EmblemLedger m_ledger;
+    EmblemSync m_sync;
+    FileStamp m_stamp;
+    QFileSystemWatcher m_watcher;
+    QTimer m_settle; // gathers a burst of changes into one sync
+    QTimer m_poll;   // in case a change notification is missed
+};

@@ -1,0 +1,50 @@
+#include "MenuItems.h"
+
+#include "UserFolders.h"
+#include "i18n/Translator.h"
+#include "platform/TntIniFile.h"
+
+namespace {
+
+// The menus speak the language the user chose in the manager.
+Translator translatorOf(const ProgramFolder &folder)
+{
+    return Translator(folder, TTntIniFile(folder.file(u"settings.ini"))
+                                  .ReadString(QStringLiteral("Translate"), QStringLiteral("CurLang"),
+                                              QStringLiteral("English")));
+}
+
+} // namespace
+
+namespace MenuItems {
+
+MenuSet badgeMenu(const ProgramFolder &folder)
+{
+    Translator translator = translatorOf(folder);
+    MenuSet set;
+    set.owner = QStringLiteral("emblix-badge-menu");
+    set.submenu = translator.Translate(QStringLiteral("Badge"));
+    set.badgeCommand = folder.file(u"emblix-badge");
+    for (int badge = 1; badge <= 10; ++badge) {
+        set.items.append({QString::number(badge), translator.Translate(QStringLiteral("Badge %1")).arg(badge),
+                          UserFolders::emblemName(badge),
+                          {QStringLiteral("--window"), QStringLiteral("set"), QString::number(badge)}});
+    }
+    set.items.append({QStringLiteral("none"), translator.Translate(QStringLiteral("No badge")), QString(),
+                      {QStringLiteral("--window"), QStringLiteral("clear")}});
+    return set;
+}
+
+MenuSet propertiesEntry(const ProgramFolder &folder)
+{
+    Translator translator = translatorOf(folder);
+    MenuSet set;
+    set.owner = QStringLiteral("emblix-badge-sheet");
+    set.forFolders = false;
+    set.badgeCommand = folder.file(u"emblix-badge");
+    set.items.append({QStringLiteral("properties"), translator.Translate(QStringLiteral("Badge properties...")),
+                      UserFolders::emblemName(1), {QStringLiteral("dialog")}});
+    return set;
+}
+
+} // namespace MenuItems

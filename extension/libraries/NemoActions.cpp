@@ -1,0 +1,51 @@
+#include "NemoActions.h"
+
+#include "CommandText.h"
+#include "UserFiles.h"
+#include "UserFolders.h"
+#include "platform/FileSystem.h"
+
+namespace {
+
+QByteArray markOf(const QString &owner)
+{
+    return "X-Emblix-Owner=" + owner.toUtf8();
+}
+
+} // namespace
+
+namespace NemoActions {
+
+QString folder()
+{
+    return UserFolders::dataHome() + QStringLiteral("/nemo/actions");
+}
+
+void install(const MenuSet &set)
+{
+    remove(set.owner);
+    for (const MenuItem &item : set.items) {
+        QString text = QStringLiteral("[Nemo Action]\n");
+        text += QStringLiteral("Name=%1\n").arg(item.label);
+        text += QStringLiteral("Comment=%1\n").arg(item.label);
+        text += QStringLiteral("Exec=%1 %F\n")
+                    .arg(CommandText::forShell(set.badgeCommand, item.arguments + QStringList{QStringLiteral("--")},
+                                               true));
+        if (!item.icon.isEmpty())
+            text += QStringLiteral("Icon-Name=%1\n").arg(item.icon);
+        text += QStringLiteral("Selection=notnone\n");
+        text += set.forFolders ? QStringLiteral("Extensions=any;\n") : QStringLiteral("Extensions=nodirs;\n");
+        text += QString::fromUtf8(markOf(set.owner)) + u'\n';
+        UserFiles::write(folder() + QStringLiteral("/%1-%2.nemo_action").arg(set.owner, item.id), text.toUtf8());
+    }
+}
+
+void remove(const QString &owner)
+{
+    for (const QString &name : FileSystem::listFolder(folder(), FileSystem::Entries::RegularFiles)) {
+        if (name.startsWith(owner + u'-') && name.endsWith(QStringLiteral(".nemo_action")))
+            UserFiles::removeIfMarked(folder() + u'/' + name, markOf(owner), UserFolders::dataHome());
+    }
+}
+
+} // namespace NemoActions

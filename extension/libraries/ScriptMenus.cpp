@@ -1,0 +1,80 @@
+#include "ScriptMenus.h"
+
+#include "CommandText.h"
+#include "UserFiles.h"
+#include "UserFolders.h"
+#include "platform/FileSystem.h"
+#include "platform/ProgramFolder.h"
+
+namespace {
+
+QByteArray markOf(const QString &owner)
+{
+    return "# emblix-owner: " + owner.toUtf8() + '\n';
+}
+
+// A label as a file name: the menu shows the name as it is.
+QString scriptName(const QString &label)
+{
+    QString name = label;
+    name.replace(u'/', u'-');
+    return ProgramFolder::isPlainName(name) ? name : QStringLiteral("Badge");
+}
+
+} // namespace
+
+namespace ScriptMenus {
+
+QStringList folders()
+{
+    return {UserFolders::dataHome() + QStringLiteral("/nautilus/scripts"),
+            UserFolders::configHome() + QStringLiteral("/caja/scripts")};
+}
+
+namespace {
+
+QString baseOf(const QString &scripts)
+{
+    return scripts.startsWith(UserFolders::dataHome() + u'/') ? UserFolders::dataHome() : UserFolders::configHome();
+}
+
+} // namespace
+
+void install(const MenuSet &set)
+{
+    remove(set.owner);
+    for (const QString &scripts : folders()) {
+        const QString folder = set.submenu.isEmpty() ? scripts : scripts + u'/' + scriptName(set.submenu);
+        for (const MenuItem &item : set.items) {
+            const QString path = folder + u'/' + scriptName(item.label);
+            // A script of the user's by that name stays.
+            if (FileSystem::pathExists(path))
+                continue;
+            // The file manager passes the selection as arguments, relative
+            // to the folder it runs the script in.
+            const QByteArray text = "#!/bin/sh\n" + markOf(set.owner) + "exec "
+                                    + CommandText::forShell(set.badgeCommand,
+                                                            item.arguments + QStringList{QStringLiteral("--")}, false)
+                                          .toUtf8()
+                                    + " \"$@\"\n";
+            UserFiles::write(path, text, true);
+        }
+    }
+}
+
+void remove(const QString &owner)
+{
+    for (const QString &scripts : folders()) {
+        QStringList candidates;
+        for (const QString &name : FileSystem::listFolder(scripts, FileSystem::Entries::RegularFiles))
+            candidates.append(scripts + u'/' + name);
+        for (const QString &sub : FileSystem::listFolder(scripts, FileSystem::Entries::Folders)) {
+            for (const QString &name : FileSystem::listFolder(scripts + u'/' + sub, FileSystem::Entries::RegularFiles))
+                candidates.append(scripts + u'/' + sub + u'/' + name);
+        }
+        for (const QString &path : candidates)
+            UserFiles::removeIfMarked(path, markOf(owner), baseOf(scripts));
+    }
+}
+
+} // namespace ScriptMenus

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "MenuItems.h"
+
+// The scripts menus of Nautilus ($XDG_DATA_HOME/nautilus/scripts) and Caja
+// ($XDG_CONFIG_HOME/caja/scripts): one small script per entry, in a
+// subfolder named after the submenu. Each script carries the owner's mark,
+// so removing never touches a script of the user's.
+namespace ScriptMenus {
+
+QStringList folders();
+void install(const MenuSet &set);
+void remove(const QString &owner);
+
+} // namespace ScriptMenus

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "TestFolder.h"
+#include "ZipBuilder.h"
+
+#include "KeeperLock.h"
+
+#include <QColor>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+// A program folder holding the real extension as the build lays it out
+// (the badge command, the keeper, icoswap.exe and the two libraries) beside
+// ten active icons. The per-user folders stay those the test was started
+// with (run-with-session-bus.sh makes them): gvfs, started on the test's
+// bus, keeps the emblems there, and every reader of them must look in the
+// same place.
+struct ExtensionFixture {
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+    TestFolder folder;
+    QString stderrText;
+
+    ExtensionFixture()
+    {
+        if (dataHome.isEmpty() || configHome.isEmpty())
+            qFatal("run through run-with-session-bus.sh: the per-user folders must be the test's own");
+        qputenv("XDG_DATA_HOME", dataHome);
+        qputenv("XDG_CONFIG_HOME", configHome);
+        for (const char *name : {"emblix-badge", "emblix-keeper", "icoswap.exe", "emblixmenu.dll", "SheetExt.dll"}) {
+            if (!QFile::copy(QStringLiteral(EMBLIX_DEMO_DIR "/") + name, folder.path(name)))
+                qFatal("cannot copy %s", name);
+        }
+        for (int badge = 1; badge <= 10; ++badge)
+            folder.write(QStringLiteral("icons/%1.ico").arg(badge), ZipBuilder::icon(badgeColour(badge), 32));
+    }
+    ~ExtensionFixture() { KeeperLock::stopRunning(); }
+
+    // A path below the per-user data or configuration folder.
+    QString data(const QString &relative) const { return QFile::decodeName(dataHome) + u'/' + relative; }
+    QString config(const QString &relative) const { return QFile::decodeName(configHome) + u'/' + relative; }
+
+    static QColor badgeColour(int badge) { return QColor::fromHsv((badge * 36) % 360, 255, 255); }
+
+    // A file (or, ending in "/", a folder) outside the program folder.
+    QString item(const QString &name) const
+    {
+        const QString path = folder.rootPath(QStringLiteral("files/") + name);
+        if (name.endsWith(u'/'))
+            QDir().mkpath(path);
+        else
+            folder.write(QStringLiteral("../files/") + name, "x");
+        return QDir::cleanPath(path);
+    }
+
+    // Runs the badge command; returns its exit code, keeps what it said.
+    int badge(const QStringList &arguments, QByteArray *output = nullptr)
+    {
+        QProcess command;
+        command.start(folder.path("emblix-badge"), arguments);
+        if (!command.waitForFinished(60000))
+            return -1;
+        stderrText = QString::fromUtf8(command.readAllStandardError());
+        if (output)
+            *output = command.readAllStandardOutput();
+        return command.exitCode();
+    }
+};
