@@ -5,6 +5,9 @@
 #include <QFile>
 #include <QStringList>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 // GLib names a struct member "signals", which Qt's keyword macro would eat.
 #undef signals
 #include <gio/gio.h>
@@ -50,6 +53,22 @@ QStringList emblemsOf(GFile *file, QString *problem)
     }
     g_object_unref(info);
     return emblems;
+}
+
+// gvfs tells no one that a file's metadata changed, so a file manager
+// showing the file would keep the old emblem. Setting the file's times to
+// the very values they have changes nothing a user sees, yet the kernel
+// reports a change to every watcher of the folder, and the file managers
+// read the file's information, emblems included, again. Only the owner may
+// do so; for another's file the emblem shows at the next reload.
+void announce(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat status {};
+    if (::stat(name.constData(), &status) != 0)
+        return;
+    const struct timespec times[2] = {status.st_atim, status.st_mtim};
+    ::utimensat(AT_FDCWD, name.constData(), times, 0);
 }
 
 } // namespace
@@ -100,7 +119,10 @@ QString setBadge(const QString &path, int badge)
         written = g_file_set_attribute(ref.file, kAttribute, G_FILE_ATTRIBUTE_TYPE_STRINGV, names.data(),
                                        G_FILE_QUERY_INFO_NONE, nullptr, &error);
     }
-    return written ? QString() : takeMessage(error);
+    if (!written)
+        return takeMessage(error);
+    announce(path);
+    return {};
 }
 
 } // namespace Emblems

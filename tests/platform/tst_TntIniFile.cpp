@@ -42,6 +42,7 @@ private slots:
     void failedWritesRaiseAndKeepTheOldFile();
     void failedDeletionIsSilent();
     void manyValuesInOnePass();
+    void exactSpellingNeverTakesAnotherKey();
     void unreadableFileIsNeverRewritten();
     void lockHeldElsewhereEndsTheWriteInTime();
     void seesChangesByOtherWriters();
@@ -474,6 +475,25 @@ void TestTntIniFile::manyValuesInOnePass()
              "[S]\r\nA=5\r\nX=9\r\nY=8\r\n;c\r\n[T]\r\nB=2");
     QCOMPARE(document.withValues(u"t", {{"b", "3"}, {"C", "4"}}), "[S]\r\nA=1\r\n;c\r\n[T]\r\nB=3\r\nC=4\r\n");
     QCOMPARE(document.withValues(u"U", {{"K", "1"}}), "[S]\r\nA=1\r\n;c\r\n[T]\r\nB=2\r\n[U]\r\nK=1\r\n");
+}
+
+void TestTntIniFile::exactSpellingNeverTakesAnotherKey()
+{
+    // Paths of a file system that tells letter case apart: a key spelled
+    // otherwise is another file's record, never read, replaced or deleted.
+    const QString path = m_folder.write("base.ini", "[Files]\n/d/A.txt=1\n");
+    TTntIniFile ini(path, IniDocument::KeySpelling::Exact);
+    QCOMPARE(ini.ReadString("Files", "/d/a.txt", "none"), "none");
+    ini.WriteStrings("Files", {{"/d/a.txt", "2"}, {"/d/B", "3"}, {"/d/b", "4"}});
+    QCOMPARE(m_folder.read("base.ini"), QByteArray("[Files]\n/d/A.txt=1\n/d/a.txt=2\n/d/B=3\n/d/b=4\n"));
+    ini.DeleteKey("Files", "/d/A.TXT");
+    ini.DeleteKey("Files", "/d/b");
+    QVERIFY(ini.UpdateFile());
+    QCOMPARE(m_folder.read("base.ini"), QByteArray("[Files]\n/d/A.txt=1\n/d/a.txt=2\n/d/B=3\n"));
+    QCOMPARE(ini.ReadString("Files", "/d/a.txt", "none"), "2");
+    // Nothing is written when one key of a batch cannot be held.
+    QVERIFY_THROWS_EXCEPTION(AppError, ini.WriteStrings("Files", {{"/d/c", "5"}, {"/d/x=y", "6"}}));
+    QCOMPARE(ini.ReadString("Files", "/d/c", "none"), "none");
 }
 
 void TestTntIniFile::unreadableFileIsNeverRewritten()
