@@ -86,8 +86,8 @@ void syncAfterCleanUp(int count)
     const double cleanUp = seconds(timer);
     timer.start();
     report = first.follow(BadgeBook(program).records());
-    std::printf("%6d records: clean-up %.2f s, then keeper sync %.2f s (%d emblems taken off, %d unreachable)\n",
-                count, cleanUp, seconds(timer), report.cleared, report.failed);
+    std::printf("%6d records: clean-up %.2f s, then keeper sync %.2f s (%d emblems taken off, %d unreachable)\n", count,
+                cleanUp, seconds(timer), report.cleared, report.failed);
 
     timer.start();
     EmblemSync restarted(ledger, ledger.read());

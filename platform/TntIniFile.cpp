@@ -67,8 +67,7 @@ bool holdsLineBreak(QStringView text)
 
 TTntIniFile::TTntIniFile(QString fileName, IniDocument::KeySpelling spelling)
     : m_fileName(std::move(fileName)), m_spelling(spelling)
-{
-}
+{}
 
 TTntIniFile::~TTntIniFile()
 {
@@ -188,8 +187,8 @@ bool TTntIniFile::UpdateFile()
                 return std::nullopt; // a deletion never creates the file
             std::optional<QString> text;
             for (const auto &[section, keys] : bySection) {
-                std::optional<QString> shorter =
-                    text ? IniDocument(*text, m_spelling).withoutKeys(section, keys) : m_document.withoutKeys(section, keys);
+                std::optional<QString> shorter = text ? IniDocument(*text, m_spelling).withoutKeys(section, keys)
+                                                      : m_document.withoutKeys(section, keys);
                 if (shorter)
                     text = std::move(shorter);
             }
@@ -242,7 +241,8 @@ void TTntIniFile::rewrite(const std::function<std::optional<QString>()> &change)
             merging.start();
         else if (merging.elapsed() > kMergeMs)
             return;
-        missed.emplace(IniDocument(asRead, m_spelling), IniDocument(decodeIniBytes(held->readAgain()).text, m_spelling));
+        missed.emplace(IniDocument(asRead, m_spelling),
+                       IniDocument(decodeIniBytes(held->readAgain()).text, m_spelling));
     }
 }
 

@@ -11,8 +11,7 @@
 
 BadgeCommand::BadgeCommand(ProgramFolder folder, Translator &translator)
     : m_folder(std::move(folder)), m_translator(translator)
-{
-}
+{}
 
 QStringList BadgeCommand::storable(const QStringList &paths, bool mustExist, Outcome &outcome)
 {
@@ -91,7 +90,8 @@ BadgeCommand::Outcome BadgeCommand::show(const QStringList &paths)
     const QHash<QString, QString> records = BadgeBook(m_folder).records();
     for (const QString &path : paths) {
         const auto found = records.constFind(path);
-        outcome.lines.append(QStringLiteral("%1\t%2").arg(found == records.cend() ? QStringLiteral("-") : *found, path));
+        outcome.lines.append(
+            QStringLiteral("%1\t%2").arg(found == records.cend() ? QStringLiteral("-") : *found, path));
     }
     return outcome;
 }

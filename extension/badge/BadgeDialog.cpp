@@ -6,8 +6,8 @@
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QLabel>
-#include <QPushButton>
 #include <QListWidget>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -22,9 +22,10 @@ BadgeDialog::BadgeDialog(const ProgramFolder &folder, Translator &translator, co
 {
     setWindowTitle(translator.Translate(QStringLiteral("Badge properties")));
     auto *layout = new QVBoxLayout(this);
-    const QString subject = paths.size() == 1
-                                ? QFileInfo(paths.front()).fileName()
-                                : QStringLiteral("%1 %2").arg(paths.size()).arg(translator.Translate(QStringLiteral("items")));
+    const QString subject =
+        paths.size() == 1
+            ? QFileInfo(paths.front()).fileName()
+            : QStringLiteral("%1 %2").arg(paths.size()).arg(translator.Translate(QStringLiteral("items")));
     auto *title = new QLabel(subject, this);
     title->setTextFormat(Qt::PlainText);
     title->setToolTip(paths.join(u'\n'));
@@ -34,9 +35,9 @@ BadgeDialog::BadgeDialog(const ProgramFolder &folder, Translator &translator, co
     m_list->setIconSize(QSize(kIconSize, kIconSize));
     m_list->setObjectName(QStringLiteral("badges"));
     for (int badge = 1; badge <= 10; ++badge) {
-        auto *item = new QListWidgetItem(
-            QIcon(IconImages::load(folder.file(QStringLiteral("icons/%1.ico").arg(badge)), QSize(kIconSize, kIconSize))),
-            translator.Translate(QStringLiteral("Badge %1")).arg(badge), m_list);
+        auto *item = new QListWidgetItem(QIcon(IconImages::load(folder.file(QStringLiteral("icons/%1.ico").arg(badge)),
+                                                                QSize(kIconSize, kIconSize))),
+                                         translator.Translate(QStringLiteral("Badge %1")).arg(badge), m_list);
         item->setData(Qt::UserRole, badge);
     }
     auto *none = new QListWidgetItem(translator.Translate(QStringLiteral("No badge")), m_list);

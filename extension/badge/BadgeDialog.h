@@ -4,7 +4,6 @@
 
 #include <QDialog>
 
-
 class QListWidget;
 class Translator;
 

@@ -15,19 +15,18 @@
 
 namespace {
 
-const char *const kUsage =
-    "Usage: emblix-badge [--window] COMMAND [--] [PATH...]\n"
-    "  set N PATH...    give each path badge N (1 to 10)\n"
-    "  clear PATH...    take the badge off each path\n"
-    "  show PATH...     print each path's badge, \"-\" for none\n"
-    "  sync             make every file's emblem follow the records\n"
-    "  dialog PATH...   choose the badge of the paths in a window\n"
-    "--window shows problems in a message box instead of on standard error.\n";
+const char *const kUsage = "Usage: emblix-badge [--window] COMMAND [--] [PATH...]\n"
+                           "  set N PATH...    give each path badge N (1 to 10)\n"
+                           "  clear PATH...    take the badge off each path\n"
+                           "  show PATH...     print each path's badge, \"-\" for none\n"
+                           "  sync             make every file's emblem follow the records\n"
+                           "  dialog PATH...   choose the badge of the paths in a window\n"
+                           "--window shows problems in a message box instead of on standard error.\n";
 
 struct Arguments {
     bool window = false;
     QString command;
-    QStringList words;  // before "--" and the paths: the badge number
+    QStringList words; // before "--" and the paths: the badge number
     QList<QByteArray> paths;
 };
 
@@ -69,9 +68,9 @@ int main(int argc, char *argv[])
         windows ? std::make_unique<QApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
 
     const ProgramFolder folder = ProgramFolder::ofExecutable();
-    Translator translator(folder, TTntIniFile(folder.file(u"settings.ini"))
-                                      .ReadString(QStringLiteral("Translate"), QStringLiteral("CurLang"),
-                                                  QStringLiteral("English")));
+    Translator translator(
+        folder, TTntIniFile(folder.file(u"settings.ini"))
+                    .ReadString(QStringLiteral("Translate"), QStringLiteral("CurLang"), QStringLiteral("English")));
     const auto report = [&](const QStringList &messages) {
         if (messages.isEmpty())
             return;

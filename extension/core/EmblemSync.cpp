@@ -8,9 +8,7 @@
 #include <QList>
 #include <QStringList>
 
-EmblemSync::EmblemSync(EmblemLedger &ledger, QHash<QString, int> shown) : m_ledger(ledger), m_shown(std::move(shown))
-{
-}
+EmblemSync::EmblemSync(EmblemLedger &ledger, QHash<QString, int> shown) : m_ledger(ledger), m_shown(std::move(shown)) {}
 
 EmblemSync::Report EmblemSync::follow(const QHash<QString, QString> &records)
 {

@@ -40,9 +40,9 @@ void install(const MenuSet &set)
         text += QStringLiteral("Name=%1\n").arg(item.label);
         if (!item.icon.isEmpty())
             text += QStringLiteral("Icon=%1\n").arg(item.icon);
-        text += QStringLiteral("Exec=%1 %F\n")
-                    .arg(CommandText::forDesktopExec(set.badgeCommand,
-                                                     item.arguments + QStringList{QStringLiteral("--")}));
+        text +=
+            QStringLiteral("Exec=%1 %F\n")
+                .arg(CommandText::forDesktopExec(set.badgeCommand, item.arguments + QStringList{QStringLiteral("--")}));
     }
     UserFiles::write(fileName(set.owner), text.toUtf8(), true);
 }

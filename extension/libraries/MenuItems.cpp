@@ -9,9 +9,9 @@ namespace {
 // The menus speak the language the user chose in the manager.
 Translator translatorOf(const ProgramFolder &folder)
 {
-    return Translator(folder, TTntIniFile(folder.file(u"settings.ini"))
-                                  .ReadString(QStringLiteral("Translate"), QStringLiteral("CurLang"),
-                                              QStringLiteral("English")));
+    return Translator(
+        folder, TTntIniFile(folder.file(u"settings.ini"))
+                    .ReadString(QStringLiteral("Translate"), QStringLiteral("CurLang"), QStringLiteral("English")));
 }
 
 } // namespace
@@ -26,11 +26,14 @@ MenuSet badgeMenu(const ProgramFolder &folder)
     set.submenu = translator.Translate(QStringLiteral("Badge"));
     set.badgeCommand = folder.file(u"emblix-badge");
     for (int badge = 1; badge <= 10; ++badge) {
-        set.items.append({QString::number(badge), translator.Translate(QStringLiteral("Badge %1")).arg(badge),
+        set.items.append({QString::number(badge),
+                          translator.Translate(QStringLiteral("Badge %1")).arg(badge),
                           UserFolders::emblemName(badge),
                           {QStringLiteral("--window"), QStringLiteral("set"), QString::number(badge)}});
     }
-    set.items.append({QStringLiteral("none"), translator.Translate(QStringLiteral("No badge")), QString(),
+    set.items.append({QStringLiteral("none"),
+                      translator.Translate(QStringLiteral("No badge")),
+                      QString(),
                       {QStringLiteral("--window"), QStringLiteral("clear")}});
     return set;
 }
@@ -42,8 +45,10 @@ MenuSet propertiesEntry(const ProgramFolder &folder)
     set.owner = QStringLiteral("emblix-badge-sheet");
     set.forFolders = false;
     set.badgeCommand = folder.file(u"emblix-badge");
-    set.items.append({QStringLiteral("properties"), translator.Translate(QStringLiteral("Badge properties...")),
-                      UserFolders::emblemName(1), {QStringLiteral("dialog")}});
+    set.items.append({QStringLiteral("properties"),
+                      translator.Translate(QStringLiteral("Badge properties...")),
+                      UserFolders::emblemName(1),
+                      {QStringLiteral("dialog")}});
     return set;
 }
 

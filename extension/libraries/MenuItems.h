@@ -9,9 +9,9 @@
 // One entry a file manager's context menu offers, and the badge command it
 // runs on the selection.
 struct MenuItem {
-    QString id;        // unique within its owner: "1" ... "10", "none", "properties"
-    QString label;     // shown, in the user's language
-    QString icon;      // icon name, or empty
+    QString id;            // unique within its owner: "1" ... "10", "none", "properties"
+    QString label;         // shown, in the user's language
+    QString icon;          // icon name, or empty
     QStringList arguments; // of the badge command, before the selected paths
 };
 
@@ -19,8 +19,8 @@ struct MenuItem {
 // marks every file and action it writes, so unregistering removes exactly
 // those and nothing of the user's own.
 struct MenuSet {
-    QString owner;        // "emblix-badge-menu" or "emblix-badge-sheet"
-    QString submenu;      // label of the submenu holding the items, or empty
+    QString owner;   // "emblix-badge-menu" or "emblix-badge-sheet"
+    QString submenu; // label of the submenu holding the items, or empty
     bool forFolders = true;
     QString badgeCommand; // full path of the badge command
     QList<MenuItem> items;

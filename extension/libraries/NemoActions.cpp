@@ -28,9 +28,9 @@ void install(const MenuSet &set)
         QString text = QStringLiteral("[Nemo Action]\n");
         text += QStringLiteral("Name=%1\n").arg(item.label);
         text += QStringLiteral("Comment=%1\n").arg(item.label);
-        text += QStringLiteral("Exec=%1 %F\n")
-                    .arg(CommandText::forShell(set.badgeCommand, item.arguments + QStringList{QStringLiteral("--")},
-                                               true));
+        text +=
+            QStringLiteral("Exec=%1 %F\n")
+                .arg(CommandText::forShell(set.badgeCommand, item.arguments + QStringList{QStringLiteral("--")}, true));
         if (!item.icon.isEmpty())
             text += QStringLiteral("Icon-Name=%1\n").arg(item.icon);
         text += QStringLiteral("Selection=notnone\n");

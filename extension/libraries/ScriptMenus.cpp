@@ -52,11 +52,11 @@ void install(const MenuSet &set)
                 continue;
             // The file manager passes the selection as arguments, relative
             // to the folder it runs the script in.
-            const QByteArray text = "#!/bin/sh\n" + markOf(set.owner) + "exec "
-                                    + CommandText::forShell(set.badgeCommand,
-                                                            item.arguments + QStringList{QStringLiteral("--")}, false)
-                                          .toUtf8()
-                                    + " \"$@\"\n";
+            const QByteArray text =
+                "#!/bin/sh\n" + markOf(set.owner) + "exec "
+                + CommandText::forShell(set.badgeCommand, item.arguments + QStringList{QStringLiteral("--")}, false)
+                      .toUtf8()
+                + " \"$@\"\n";
             UserFiles::write(path, text, true);
         }
     }

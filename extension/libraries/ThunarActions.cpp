@@ -50,7 +50,8 @@ Layout layoutOf(const QString &text, const QString &owner)
         }
     }
     if (reader.hasError() || layout.rootEnd < 0)
-        throw AppError(QStringLiteral("%1 is not a Thunar action file; it was left as it is").arg(ThunarActions::fileName()));
+        throw AppError(
+            QStringLiteral("%1 is not a Thunar action file; it was left as it is").arg(ThunarActions::fileName()));
     return layout;
 }
 
@@ -100,8 +101,7 @@ QString actionsOf(const MenuSet &set)
             xml += element(QStringLiteral("submenu"), set.submenu);
         xml += element(QStringLiteral("unique-id"), set.owner + u'-' + item.id);
         xml += element(QStringLiteral("command"),
-                       CommandText::forShell(set.badgeCommand, item.arguments + QStringList{QStringLiteral("--")},
-                                             true)
+                       CommandText::forShell(set.badgeCommand, item.arguments + QStringList{QStringLiteral("--")}, true)
                            + QStringLiteral(" %F"));
         xml += element(QStringLiteral("description"), item.label);
         xml += element(QStringLiteral("range"), QString());

@@ -94,7 +94,8 @@ void TestRegistration::registerAndUnregister()
     const QString thunar = QString::fromUtf8(readFile(uca));
     QVERIFY(thunar.contains("<name>Öffne Terminal</name>"));
     QCOMPARE(thunar.count("<unique-id>emblix-badge-"), 12);
-    QVERIFY(thunar.contains("<command>'" + fx.folder.path("emblix-badge") + "' '--window' 'set' '3' '--' %F</command>"));
+    QVERIFY(
+        thunar.contains("<command>'" + fx.folder.path("emblix-badge") + "' '--window' 'set' '3' '--' %F</command>"));
     const QString autostart = fx.config("autostart/emblix-keeper.desktop");
     QVERIFY2(run("desktop-file-validate", {autostart}, &said) == 0, qPrintable(said));
     QCOMPARE(QDir(fx.data("nemo/actions")).entryList(QDir::Files).size(), 12);

@@ -111,8 +111,9 @@ void TestThunarBadges::badgeFollowsStoreAndTheme()
 
     // The manager applies another theme; icoswap.exe redraws the emblems.
     int icoswapExit = -1;
-    ThemeApplier(fx.folder.folder(), [&](const QString &program) { icoswapExit = QProcess::execute(program, {}); })
-        .ApplyTheme(fx.folder.path("themes/Pink") + u'/');
+    ThemeApplier(fx.folder.folder(), [&](const QString &program) {
+        icoswapExit = QProcess::execute(program, {});
+    }).ApplyTheme(fx.folder.path("themes/Pink") + u'/');
     QCOMPARE(icoswapExit, 0);
     QTRY_COMPARE(QColor(QImage(fx.data("icons/hicolor/48x48/emblems/emblix-badge-5.png")).pixel(24, 24)).rgb(),
                  magenta.rgb());
