@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
+#include <QPixmap>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -40,7 +41,10 @@ BadgeDialog::BadgeDialog(const ProgramFolder &folder, Translator &translator, co
                                          translator.Translate(QStringLiteral("Badge %1")).arg(badge), m_list);
         item->setData(Qt::UserRole, badge);
     }
-    auto *none = new QListWidgetItem(translator.Translate(QStringLiteral("No badge")), m_list);
+    // An empty icon keeps the row as tall as the others.
+    QPixmap blank(kIconSize, kIconSize);
+    blank.fill(Qt::transparent);
+    auto *none = new QListWidgetItem(QIcon(blank), translator.Translate(QStringLiteral("No badge")), m_list);
     none->setData(Qt::UserRole, 0);
     if (current >= 0 && current <= 10)
         m_list->setCurrentRow(current == 0 ? 10 : current - 1);

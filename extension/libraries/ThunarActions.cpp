@@ -143,7 +143,12 @@ void remove(const QString &owner)
     if (layout.ownActions.isEmpty())
         return;
     qsizetype rootEnd = 0;
-    UserFiles::write(fileName(), withoutOwnActions(text, layout, rootEnd).toUtf8());
+    const QString rest = withoutOwnActions(text, layout, rootEnd);
+    // The file registering made, with no action left, goes with them.
+    if (rest == kEmptyFile)
+        UserFiles::removeFile(fileName(), UserFolders::configHome());
+    else
+        UserFiles::write(fileName(), rest.toUtf8());
 }
 
 } // namespace ThunarActions
