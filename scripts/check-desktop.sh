@@ -14,6 +14,8 @@ cmake --install "$root/build" --prefix "$prefix" > /dev/null
 program="$prefix/lib/emblix-manager/EmblixManager"
 for needed in "$program" "$prefix/bin/emblix-manager" "$prefix/lib/emblix-manager/settings.ini" \
     "$prefix/lib/emblix-manager/themes/Pastel/1.ico" "$prefix/lib/emblix-manager/SheetExt.dll" \
+    "$prefix/lib/emblix-manager/emblixmenu.dll" "$prefix/lib/emblix-manager/emblix-badge" \
+    "$prefix/lib/emblix-manager/emblix-keeper" "$prefix/lib/emblix-manager/icoswap.exe" \
     "$prefix/share/applications/emblix-manager.desktop" "$prefix/share/mime/packages/emblix-manager.xml" \
     "$prefix/share/icons/hicolor/128x128/apps/emblix-manager.png"; do
     [ -e "$needed" ] || { echo "not installed: $needed"; exit 1; }
