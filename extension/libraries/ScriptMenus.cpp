@@ -13,6 +13,12 @@ QByteArray markOf(const QString &owner)
     return "# emblix-owner: " + owner.toUtf8() + '\n';
 }
 
+// The base folder a scripts folder lies in: removing stops there.
+QString baseOf(const QString &scripts)
+{
+    return scripts.startsWith(UserFolders::dataHome() + u'/') ? UserFolders::dataHome() : UserFolders::configHome();
+}
+
 // A label as a file name: the menu shows the name as it is.
 QString scriptName(const QString &label)
 {
@@ -30,15 +36,6 @@ QStringList folders()
     return {UserFolders::dataHome() + QStringLiteral("/nautilus/scripts"),
             UserFolders::configHome() + QStringLiteral("/caja/scripts")};
 }
-
-namespace {
-
-QString baseOf(const QString &scripts)
-{
-    return scripts.startsWith(UserFolders::dataHome() + u'/') ? UserFolders::dataHome() : UserFolders::configHome();
-}
-
-} // namespace
 
 void install(const MenuSet &set)
 {
