@@ -1,11 +1,10 @@
-// A stand-in for one of the shell extension libraries, for machines without
-// Windows: DllRegisterServer creates the library's handler keys in the
-// folder tree that stands for HKEY_CLASSES_ROOT (registry/HKEY_CLASSES_ROOT
-// beside the library), DllUnregisterServer removes them.
-//
-// Built with STANDIN_KEYS, a "|"-separated list of keys; test variants with
-// STANDIN_NO_ENTRY_POINTS (exports nothing) or STANDIN_FAILS (returns a
-// negative status).
+// A library that breaks the self-registration contract, for the tests of
+// the manager's failure reports (the real libraries are in extension/):
+// built with STANDIN_NO_ENTRY_POINTS it exports nothing, with STANDIN_FAILS
+// its entry points return a negative status. Otherwise DllRegisterServer
+// creates the keys of STANDIN_KEYS (a "|"-separated list) under
+// registry/HKEY_CLASSES_ROOT beside the library and DllUnregisterServer
+// removes them.
 
 #include <cstdint>
 #include <dlfcn.h>
