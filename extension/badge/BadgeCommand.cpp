@@ -23,7 +23,8 @@ QStringList BadgeCommand::storable(const QStringList &paths, bool mustExist, Out
         if (problem.isEmpty()) {
             result.append(path);
         } else {
-            outcome.messages.append(QStringLiteral("%1: %2").arg(path, m_translator.Translate(problem)));
+            // Quoted, so a blank at the end of the name shows.
+            outcome.messages.append(QStringLiteral("\"%1\": %2").arg(path, m_translator.Translate(problem)));
             outcome.ok = false;
         }
     }

@@ -86,7 +86,7 @@ void TestBadgeCommand::oddPathsAreRefusedAlone()
     QCOMPARE(fx.badge(QStringList{"set", "4", "--"} + odd + QStringList{good}), 1);
     QCOMPARE(record(fx, good), "4");
     for (const QString &path : odd)
-        QVERIFY2(fx.stderrText.contains(path + ": "), qPrintable(fx.stderrText));
+        QVERIFY2(fx.stderrText.contains(u'"' + path + "\": "), qPrintable(fx.stderrText));
     QCOMPARE(fx.stderrText.count("cannot be marked"), 3);
     QStringList keys;
     TTntIniFile(fx.folder.path("base.ini")).ReadSection("Files", keys);
