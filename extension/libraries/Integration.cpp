@@ -12,7 +12,6 @@
 #include "ThunarActions.h"
 #include "UserFiles.h"
 #include "UserFolders.h"
-#include "platform/AppError.h"
 
 #include <QDir>
 #include <QFile>
@@ -120,10 +119,11 @@ int asEntryPoint(void (*step)(const ProgramFolder &))
     try {
         step(libraryFolder());
         return 0;
-    } catch (const AppError &error) {
-        std::fprintf(stderr, "%s\n", error.what());
     } catch (const std::exception &error) {
+        // AppError among them: its text says which file stopped the work.
         std::fprintf(stderr, "%s\n", error.what());
+    } catch (...) {
+        // Nothing may cross the entry point into the caller.
     }
     return kFail;
 }
