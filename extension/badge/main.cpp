@@ -85,8 +85,9 @@ int main(int argc, char *argv[])
     for (const QByteArray &raw : arguments.paths) {
         const QString path = BadgePath::fromArgument(raw);
         if (path.isNull())
-            unreadable.append(QFile::decodeName(raw) + QStringLiteral(": ")
-                              + translator.Translate(QStringLiteral("the name is no text this system can spell")));
+            unreadable.append(QStringLiteral("\"%1\": %2")
+                                  .arg(QFile::decodeName(raw), translator.Translate(QStringLiteral(
+                                                                   "the name is no text this system can spell"))));
         else
             paths.append(path);
     }
