@@ -10,7 +10,7 @@
 // Where there is no Windows registry, a folder tree stands for it: the key
 // "A\B\C" exists when the folder <classes root>/A/B/C exists, and opens for
 // full access when that folder is writable. The classes root is
-// registry/HKEY_CLASSES_ROOT in the program folder, where the stand-in
+// registry/HKEY_CLASSES_ROOT in the program folder, where the extension
 // libraries beside the executable keep their keys too.
 namespace Registry {
 

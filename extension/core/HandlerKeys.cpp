@@ -2,20 +2,16 @@
 
 #include "UserFiles.h"
 #include "platform/AppError.h"
+#include "platform/Registry.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 namespace {
 
-QString rootOf(const ProgramFolder &folder)
-{
-    return folder.file(u"registry/HKEY_CLASSES_ROOT");
-}
-
+// Where the manager looks for the key.
 QString folderOf(const ProgramFolder &folder, const QString &key)
 {
-    return rootOf(folder) + u'/' + QString(key).replace(u'\\', u'/');
+    return Registry::classesRootFolder(folder) + u'/' + QString(key).replace(u'\\', u'/');
 }
 
 } // namespace
@@ -38,7 +34,7 @@ void remove(const ProgramFolder &folder, const QStringList &keys)
 
 bool exists(const ProgramFolder &folder, const QString &key)
 {
-    return QFileInfo(folderOf(folder, key)).isDir();
+    return Registry::canOpenClassesRootKey(folder, key);
 }
 
 } // namespace HandlerKeys

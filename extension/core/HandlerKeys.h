@@ -5,8 +5,8 @@
 #include <QStringList>
 
 // The handler keys the manager reads to show whether a library is
-// registered. Off Windows they are folders under registry/HKEY_CLASSES_ROOT
-// in the program folder, the stand-in the manager looks in.
+// registered: off Windows, folders under the classes root the manager's
+// Registry service looks in.
 namespace HandlerKeys {
 
 inline const QString kFolderMenu = QStringLiteral("Directory\\shellex\\ContextMenuHandlers\\Varnick.EmblixContextMenu");
@@ -17,6 +17,7 @@ inline const QString kPropertySheet = QStringLiteral("*\\shellex\\PropertySheetH
 void create(const ProgramFolder &folder, const QStringList &keys);
 // Removes the keys and the parents they leave empty.
 void remove(const ProgramFolder &folder, const QStringList &keys);
+// As the manager sees it.
 bool exists(const ProgramFolder &folder, const QString &key);
 
 } // namespace HandlerKeys
