@@ -17,12 +17,14 @@ EmblemSync::Report EmblemSync::follow(const QHash<QString, QString> &records)
     QStringList cleared;
     const auto show = [&](const QString &path, int badge) {
         const bool ok = Emblems::setBadge(path, badge).isEmpty();
-        if (!ok)
+        if (!ok) {
             ++report.failed;
-        else if (badge > 0)
-            ++report.set, noted.append({path, badge});
-        else
+        } else if (badge > 0) {
+            ++report.set;
+            noted.append({path, badge});
+        } else {
             ++report.cleared;
+        }
         // A file that is gone has no emblem left to look after.
         if (badge == 0 && (ok || !FileSystem::pathExists(path)))
             cleared.append(path);
