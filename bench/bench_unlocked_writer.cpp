@@ -1,13 +1,12 @@
-// Records lost to a writer that takes no lock: a store of 50 000 records,
-// another process appending a record every 1 ms or 20 ms while this one
-// deletes the original records in batches of 10, each deletion one rewrite.
+// Records lost to another program writing base.ini without any lock: a store
+// of 5 000 records, the store_writer program adding records in each of its
+// modes while this process deletes the store's records one at a time.
 //
-//   bench_unlocked_writer [appended at 1 ms] [appended at 20 ms]
+//   bench_unlocked_writer [records added per mode]
 
 #include "UnlockedWriter.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -16,17 +15,26 @@
 int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
-    const int fast = argc > 1 ? std::atoi(argv[1]) : 20000;
-    const int slow = argc > 2 ? std::atoi(argv[2]) : 1000;
-    for (const auto &[pause, appended] : {std::pair{1, fast}, std::pair{20, slow}}) {
+    const int added = argc > 1 ? std::atoi(argv[1]) : 400;
+    struct Mode {
+        const char *name;
+        int pauseMs;
+        int longestHoldMs;
+    };
+    std::printf("%-10s %8s %8s %10s %10s %9s %9s %8s %12s\n", "mode", "written", "found", "untouched", "deleted",
+                "refused", "revived", "lost", "longest ms");
+    for (const Mode &mode :
+         {Mode{"append", 1, 0}, Mode{"slow", 1, 3}, Mode{"slow", 1, 20}, Mode{"held", 2, 0}, Mode{"rewrite", 1, 0}}) {
         QTemporaryDir folder;
-        QElapsedTimer timer;
-        timer.start();
-        const UnlockedWriterOutcome outcome =
-            runUnlockedWriter(folder.path(), QStringLiteral(EMBLIX_INI_CHILD), {50000, appended, pause, 10});
-        std::printf("every %2d ms: %d records appended, %d lost, %d deleted records back, %d deletions, %.1f s\n",
-                    pause, outcome.appended, outcome.lost, outcome.revived, outcome.deletions,
-                    double(timer.elapsed()) / 1000.0);
+        const UnlockedWriterOutcome outcome = runUnlockedWriter(
+            folder.path(), QStringLiteral(EMBLIX_STORE_WRITER),
+            {QString::fromLatin1(mode.name), 5000, added, mode.pauseMs, std::max(mode.longestHoldMs, 3)});
+        const QString name = mode.longestHoldMs ? QStringLiteral("%1 %2").arg(mode.name).arg(mode.longestHoldMs)
+                                                : QString::fromLatin1(mode.name);
+        std::printf("%-10s %8d %8d %10d %10d %9d %9d %8d %12lld\n", qPrintable(name), outcome.appended,
+                    outcome.appended - outcome.writerLost, outcome.untouchedLost, outcome.deletionsMade,
+                    outcome.deletionsRefused, outcome.revived, outcome.writerLost,
+                    static_cast<long long>(outcome.longestDeletionMs));
     }
     return 0;
 }

@@ -56,14 +56,15 @@ bool BadgeRecordStore::survivesCleanUp(const QString &path)
     return exactlyThreeCharacters(path) || FileSystem::pathExists(path);
 }
 
-void BadgeRecordStore::deleteRecords(const QStringList &paths) const
+bool BadgeRecordStore::deleteRecords(const QStringList &paths) const
 {
     TTntIniFile store(fileName());
     for (const QString &path : paths)
         store.DeleteKey(kSection, path);
+    return store.UpdateFile();
 }
 
-void BadgeRecordStore::removeInvalid(QStringList &recordPaths) const
+bool BadgeRecordStore::removeInvalid(QStringList &recordPaths) const
 {
     TTntIniFile store(fileName());
     store.ReadSection(kSection, recordPaths);
@@ -72,4 +73,5 @@ void BadgeRecordStore::removeInvalid(QStringList &recordPaths) const
         if (!exists[i] && !exactlyThreeCharacters(recordPaths[i]))
             store.DeleteKey(kSection, recordPaths[i]);
     }
+    return store.UpdateFile();
 }

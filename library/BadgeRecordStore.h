@@ -32,10 +32,12 @@ public:
 
     // Deletes the records of paths in one rewrite of the file as it is now:
     // records added meanwhile survive; a path already gone is no error.
-    void deleteRecords(const QStringList &paths) const;
+    // Returns false when the deletion could not be made (the window does not
+    // say so: the reload shows the records again).
+    bool deleteRecords(const QStringList &paths) const;
     // Deletes every record that does not survive the clean-up rule, examining
     // the file as it is now (records added since the last load included).
-    void removeInvalid(QStringList &recordPaths) const;
+    bool removeInvalid(QStringList &recordPaths) const;
 
     // Shown as valid: three characters or fewer, or an existing file or folder.
     static bool IsRecordPathValid(const QString &path);

@@ -3,7 +3,10 @@
 #include <QFileInfo>
 
 #ifdef Q_OS_WIN
-#include <QSaveFile>
+#include <QDir>
+#include <QFile>
+
+#include <windows.h>
 #else
 #include <QFile>
 
@@ -13,35 +16,94 @@
 #include <unistd.h>
 #endif
 
+namespace {
+
+// A hidden name beside the file, with a tag telling what it holds.
+QString besideName(const QString &path, QStringView tag)
+{
+    const QFileInfo info(path);
+    return info.absolutePath() + QStringLiteral("/.") + info.fileName() + tag.toString();
+}
+
+} // namespace
+
 #ifdef Q_OS_WIN
 
-AtomicFile::AtomicFile(QString path) : m_path(std::move(path)) {}
+namespace {
+
+std::wstring native(const QString &path)
+{
+    return QDir::toNativeSeparators(path).toStdWString();
+}
+
+} // namespace
+
+AtomicFile::AtomicFile(QString path)
+    : m_path(std::move(path)),
+      m_temporaryName(besideName(m_path, u".~rewrite")),
+      m_replacedName(besideName(m_path, u".~replaced"))
+{}
 
 AtomicFile::~AtomicFile()
 {
-    delete m_file;
+    if (m_written && !m_replaced)
+        ::DeleteFileW(native(m_temporaryName).c_str());
+    ::DeleteFileW(native(m_replacedName).c_str());
 }
 
 bool AtomicFile::write(const QByteArray &bytes)
 {
-    m_file = new QSaveFile(m_path);
-    m_file->setDirectWriteFallback(false);
-    return m_file->open(QIODevice::WriteOnly) && m_file->write(bytes) == bytes.size() && m_file->flush();
+    // A copy left by a rewrite that was killed is stale: the folder's lock
+    // is not taken on Windows, but the names are this object's alone until
+    // it goes.
+    ::DeleteFileW(native(m_replacedName).c_str());
+    const HANDLE file = ::CreateFileW(native(m_temporaryName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_HIDDEN, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    m_written = true;
+    qsizetype written = 0;
+    bool ok = true;
+    while (ok && written < bytes.size()) {
+        DWORD n = 0;
+        const DWORD chunk = DWORD(std::min<qsizetype>(bytes.size() - written, 1 << 30));
+        ok = ::WriteFile(file, bytes.constData() + written, chunk, &n, nullptr) && n > 0;
+        written += n;
+    }
+    ok = ok && ::FlushFileBuffers(file);
+    ::CloseHandle(file);
+    return ok;
 }
 
 bool AtomicFile::commit()
 {
-    return m_file && m_file->commit();
+    if (!m_written)
+        return false;
+    // ReplaceFile keeps the old file's attributes, owner and security and
+    // keeps the old file itself under a second name, where a writer that
+    // still wrote to it is seen.
+    if (::GetFileAttributesW(native(m_path).c_str()) != INVALID_FILE_ATTRIBUTES) {
+        m_replaced = ::ReplaceFileW(native(m_path).c_str(), native(m_temporaryName).c_str(),
+                                    native(m_replacedName).c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
+    } else {
+        m_replaced = ::MoveFileExW(native(m_temporaryName).c_str(), native(m_path).c_str(), MOVEFILE_WRITE_THROUGH);
+    }
+    if (m_replaced)
+        ::SetFileAttributesW(native(m_path).c_str(),
+                             ::GetFileAttributesW(native(m_path).c_str()) & ~FILE_ATTRIBUTE_HIDDEN);
+    return m_replaced;
+}
+
+QString AtomicFile::replacedName() const
+{
+    return m_replaced ? m_replacedName : QString();
 }
 
 #else
 
-AtomicFile::AtomicFile(QString path) : m_path(std::move(path))
-{
-    const QFileInfo info(m_path);
-    m_temporaryName =
-        QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".~rewrite"));
-}
+AtomicFile::AtomicFile(QString path)
+    : m_path(std::move(path)), m_temporaryName(QFile::encodeName(besideName(m_path, u".~rewrite")))
+{}
 
 AtomicFile::~AtomicFile()
 {
@@ -62,8 +124,19 @@ bool AtomicFile::write(const QByteArray &bytes)
     if (m_fd < 0)
         return false;
     struct stat old {};
-    if (::stat(QFile::encodeName(m_path).constData(), &old) == 0)
-        ::fchmod(m_fd, old.st_mode & 07777);
+    if (::stat(QFile::encodeName(m_path).constData(), &old) == 0) {
+        // The file stays its owner's: another user's file (a group member
+        // deleting in a shared folder) cannot be handed back, so it is not
+        // replaced at all.
+        struct stat created {};
+        if (::fstat(m_fd, &created) != 0)
+            return false;
+        if ((created.st_uid != old.st_uid || created.st_gid != old.st_gid)
+            && ::fchown(m_fd, old.st_uid, old.st_gid) != 0)
+            return false;
+        if (::fchmod(m_fd, old.st_mode & 07777) != 0)
+            return false;
+    }
     qsizetype written = 0;
     while (written < bytes.size()) {
         const ssize_t n = ::write(m_fd, bytes.constData() + written, size_t(bytes.size() - written));
@@ -94,6 +167,11 @@ bool AtomicFile::commit()
     ::close(m_fd);
     m_fd = -1;
     return true;
+}
+
+QString AtomicFile::replacedName() const
+{
+    return QString();
 }
 
 #endif

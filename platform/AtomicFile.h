@@ -6,7 +6,8 @@
 // Replaces a file whole: the new bytes go to a file nobody sees, are flushed
 // to disk, and then take the file's name in one rename, so a crash, a kill
 // or a full disk leaves the old file or the new one, never a mix. The new
-// file keeps the old one's permissions.
+// file keeps the old one's owner, group and permissions; where it cannot
+// (another user's file) nothing is written.
 //
 // Off Windows the new file has no name until the rename; a writer killed
 // between naming it and the rename leaves a hidden ".<name>.~rewrite"
@@ -16,7 +17,7 @@ class AtomicFile final
 {
 public:
     explicit AtomicFile(QString path);
-    ~AtomicFile(); // an uncommitted file is thrown away
+    ~AtomicFile(); // an uncommitted file is thrown away, so is the old file's copy
     AtomicFile(const AtomicFile &) = delete;
     AtomicFile &operator=(const AtomicFile &) = delete;
 
@@ -24,11 +25,18 @@ public:
     bool write(const QByteArray &bytes);
     // Gives the written file the path's name.
     bool commit();
+    // Where the replaced file can still be read once committed, until this
+    // object goes: on Windows its copy beside the file; empty elsewhere,
+    // where an open handle follows the replaced file.
+    QString replacedName() const;
 
 private:
     QString m_path;
 #ifdef Q_OS_WIN
-    class QSaveFile *m_file = nullptr;
+    QString m_temporaryName;
+    QString m_replacedName;
+    bool m_written = false;
+    bool m_replaced = false;
 #else
     QByteArray m_temporaryName; // the name the file takes just before the rename
     int m_fd = -1;

@@ -3,19 +3,35 @@
 #include "FileStamp.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QString>
 
-// A file read whole and kept open. A writer that takes no lock may still add
-// to the file after it was replaced by a rewrite; the open handle still
-// reaches the replaced file, so the rewrite can tell and merge again.
+#include <memory>
+#include <optional>
+
+// A file read whole and kept open. Other programs write base.ini without
+// any lock (the Windows profile functions open, rewrite in place and close),
+// so a file may be caught in the middle of such a write: shorter, empty or
+// ending in half a line. A read that becomes the base of a rewrite must be
+// settled: taken while no other program is writing the file.
+//
+// On Linux the file is held under a write lease, which the kernel grants
+// only while no other process has the file open, and which makes any other
+// open of it wait until the lease is let go. Where no lease can be had (other
+// file systems, Windows) a read is settled when the file's stamp held still
+// across the read and a short time after it.
 class HeldFile final
 {
 public:
-    enum class Status { Missing, NotAFile, Unreadable, Read };
+    enum class Status { Missing, NotAFile, Unreadable, Busy, Read };
 
-    // Files larger than maxBytes are not read (Unreadable). Only regular
-    // files are opened: a named pipe would block the reader for good.
+    // Reads the file as it is now, settled or not (lookups). Files larger
+    // than maxBytes are not read (Unreadable). Only regular files are opened:
+    // a named pipe would block the reader for good.
     HeldFile(const QString &path, qint64 maxBytes);
+    // Reads the file once no other program writes it, waiting until
+    // deadline at most (then Busy).
+    static std::unique_ptr<HeldFile> settled(const QString &path, qint64 maxBytes, const QDeadlineTimer &deadline);
     ~HeldFile();
     HeldFile(const HeldFile &) = delete;
     HeldFile &operator=(const HeldFile &) = delete;
@@ -23,20 +39,39 @@ public:
     Status status() const { return m_status; }
     const FileStamp &stamp() const { return m_stamp; }
     const QByteArray &bytes() const { return m_bytes; }
+    // Held under a lease: nobody else has the file open.
+    bool isLeased() const { return m_leased; }
 
-    // Whether the file read has changed since, even if it no longer has its
-    // name; false where the platform cannot tell.
-    bool changedSinceRead() const;
-    // The whole file as it is now, through the open handle.
-    QByteArray readAgain() const;
+    // Whether another program opened or changed the file read, even once it
+    // no longer has its name, within waitMs from now (false where the
+    // platform cannot tell). Under a lease such an opener waits for release().
+    bool touchedWithin(int waitMs) const;
+    // Lets an opener waiting for the lease go on.
+    void release();
+    // The held file once it is settled again, even if it no longer has its
+    // name; nullopt when it does not settle before deadline.
+    std::optional<QByteArray> readSettledAgain(const QDeadlineTimer &deadline);
+    // The held file lost its name to a rewrite and now has this one (on
+    // Windows, where the replacement keeps the old file under a new name).
+    void renamedTo(const QString &path);
+    // Adds bytes at the end of the file in place. Only under a lease, where
+    // nobody else can be writing meanwhile; flushed to disk.
+    bool appendInPlace(const QByteArray &bytes);
 
 private:
-    // Opens and reads a path that names a regular file.
-    void read(const QString &path, qint64 maxBytes);
+    HeldFile() = default;
+    void open(const QString &path, qint64 maxBytes, bool forRewrite);
+    bool readWhole();
+    bool takeLease();
+    // Reads again until the stamp holds still across the read and a settle
+    // time, or the deadline passes.
+    bool readUntilStill(const QDeadlineTimer &deadline);
 
     Status m_status = Status::Missing;
     FileStamp m_stamp;
     QByteArray m_bytes;
+    QString m_path; // where the platform cannot read through a handle
     qint64 m_maxBytes = 0;
     int m_fd = -1;
+    bool m_leased = false;
 };

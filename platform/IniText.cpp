@@ -213,6 +213,25 @@ QByteArray encodeIniText(const IniText &text)
     return result + text.trailingBytes;
 }
 
+std::optional<QByteArray> encodeIniContinuation(const IniText &form, QStringView suffix)
+{
+    if (!form.trailingBytes.isEmpty() || !canEncode(form.encoding, suffix))
+        return std::nullopt;
+    IniText text;
+    text.encoding = form.encoding;
+    text.text = suffix.toString();
+    QByteArray bytes = encodeIniText(text);
+    switch (form.encoding) {
+    case IniEncoding::Utf8Bom:
+        return bytes.sliced(3);
+    case IniEncoding::Utf16LE:
+    case IniEncoding::Utf16BE:
+        return bytes.sliced(2);
+    default:
+        return bytes;
+    }
+}
+
 bool canEncode(IniEncoding encoding, QStringView text)
 {
     if (encoding != IniEncoding::EightBit)

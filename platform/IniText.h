@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 // How the bytes of an INI file map to text. Other programs write these files
 // through the Windows profile functions, so every encoding they produce must
 // survive a rewrite unchanged.
@@ -34,6 +36,11 @@ struct IniText {
 // bytes, lone surrogates, bytes that are no valid UTF-8).
 IniText decodeIniBytes(const QByteArray &bytes);
 QByteArray encodeIniText(const IniText &text);
+
+// The bytes that add suffix to the end of a file stored as form (no mark);
+// nullopt where the file's bytes cannot simply be continued (a lone
+// trailing byte, a character the 8-bit encoding cannot store).
+std::optional<QByteArray> encodeIniContinuation(const IniText &form, QStringView suffix);
 
 // True when every character of text can be stored in the given encoding.
 bool canEncode(IniEncoding encoding, QStringView text);

@@ -6,10 +6,10 @@
 #include "HeldFile.h"
 #include "IniNameTable.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QThread>
 
 namespace {
 
@@ -17,6 +17,16 @@ namespace {
 // system, so 100 000 lookups do not cost 100 000 stat calls. A change made by
 // another program is still seen by every call made this long after it.
 constexpr qint64 kRecheckNs = 2'000'000;
+
+// The longest a rewrite waits for the folder's lock and for other programs
+// to let go of the file, so the window is never held longer; a change not
+// made by then is not made.
+constexpr int kRewriteWaitMs = 2000;
+
+// How long after a rename an open of the old file, begun before it, may
+// still be on its way. An open finds the file by name first and reaches the
+// lease a few microseconds later.
+constexpr int kLateOpenerMs = 3;
 
 // The caller's section and key lose leading and trailing spaces only.
 QString trimSpaces(const QString &name)
@@ -30,32 +40,70 @@ QString trimSpaces(const QString &name)
     return (start == 0 && end == name.size()) ? name : name.sliced(start, end - start);
 }
 
-// The text of onto with the changes that made `after` from `before`: keys
-// added, changed or removed, one by one.
-QString withChangesOf(const IniDocument &onto, const IniDocument &before, const IniDocument &after,
-                      IniDocument::KeySpelling spelling)
+// The keys another writer added to a file, or gave another value, between
+// `before` and `after`. Keys missing from `after` are not taken as removed:
+// a record is never lost through this program's rewrite, even if another
+// writer removed it meanwhile.
+struct KeyChange {
+    QString section;
+    QString key;
+    QString value;
+    std::optional<QString> valueBefore;
+};
+
+std::vector<KeyChange> keysAddedOrChanged(const IniDocument &before, const IniDocument &after)
 {
-    QString text = onto.text();
+    std::vector<KeyChange> changes;
     for (const QString &section : after.sectionNames()) {
-        QList<std::pair<QString, QString>> changed;
         for (const QString &key : after.keyNames(section)) {
-            const std::optional<QString> value = after.value(section, key);
-            if (value && before.value(section, key) != value)
-                changed.append({key, *value});
+            std::optional<QString> value = after.value(section, key);
+            std::optional<QString> valueBefore = before.value(section, key);
+            if (value && valueBefore != value)
+                changes.push_back({section, key, std::move(*value), std::move(valueBefore)});
         }
-        if (!changed.isEmpty())
-            text = IniDocument(text, spelling).withValues(section, changed);
     }
-    for (const QString &section : before.sectionNames()) {
-        QStringList removed;
-        for (const QString &key : before.keyNames(section)) {
-            if (!after.value(section, key))
-                removed.append(key);
-        }
-        if (std::optional<QString> shorter = IniDocument(text, spelling).withoutKeys(section, removed))
-            text = std::move(*shorter);
+    return changes;
+}
+
+// The text of onto with those changes made where onto does not hold them
+// yet; a value another writer changed stays as onto has it when onto
+// changed it too. nullopt when nothing is left to make.
+std::optional<QString> withChanges(const IniDocument &onto, const std::vector<KeyChange> &changes,
+                                   IniDocument::KeySpelling spelling)
+{
+    std::vector<std::pair<QString, QList<std::pair<QString, QString>>>> bySection;
+    for (const KeyChange &change : changes) {
+        const std::optional<QString> now = onto.value(change.section, change.key);
+        if (now == change.value || (now && now != change.valueBefore))
+            continue;
+        auto it = std::find_if(bySection.begin(), bySection.end(), [&](const auto &group) {
+            return IniNameTable::namesEqual(group.first, change.section);
+        });
+        if (it == bySection.end())
+            bySection.push_back({change.section, {{change.key, change.value}}});
+        else
+            it->second.append({change.key, change.value});
     }
+    if (bySection.empty())
+        return std::nullopt;
+    QString text = onto.text();
+    for (const auto &[section, values] : bySection)
+        text = IniDocument(text, spelling).withValues(section, values);
     return text;
+}
+
+// The file a rewrite replaces: a symbolic link stays a link, and its target
+// is rewritten in its own folder.
+QString linkTarget(const QString &path)
+{
+    QString target = path;
+    for (int depth = 0; depth < 40; ++depth) {
+        const QFileInfo info(target);
+        if (!info.isSymLink())
+            break;
+        target = info.symLinkTarget();
+    }
+    return target;
 }
 
 bool holdsLineBreak(QStringView text)
@@ -78,21 +126,9 @@ TTntIniFile::~TTntIniFile()
     }
 }
 
-std::unique_ptr<HeldFile> TTntIniFile::reload()
+void TTntIniFile::reload()
 {
-    auto held = std::make_unique<HeldFile>(m_fileName, kMaxFileBytes);
-    m_stamp = held->stamp();
-    m_sinceCheck.start();
-    m_loaded = true;
-    m_unreadable = held->status() == HeldFile::Status::Unreadable;
-    IniText text;
-    if (held->status() == HeldFile::Status::Read)
-        text = decodeIniBytes(held->bytes());
-    else if (!m_stamp.exists)
-        text.encoding = newFileEncoding();
-    m_document = IniDocument(std::move(text.text), m_spelling);
-    m_form = std::move(text);
-    return held;
+    load(HeldFile(m_fileName, kMaxFileBytes));
 }
 
 const IniDocument &TTntIniFile::current()
@@ -202,51 +238,84 @@ bool TTntIniFile::UpdateFile()
 
 void TTntIniFile::rewrite(const std::function<std::optional<QString>()> &change)
 {
-    // Rounds in which a change of the file before the rename makes the
-    // rewrite start again; after that it is written all the same, and what
-    // another writer added meanwhile is merged in by the next round.
-    constexpr int kCleanAttempts = 3;
-    // A writer that never pauses is merged for this long at most; each round
-    // merges what it added during the last one, so a pause ends the rewrite.
-    constexpr qint64 kMergeMs = 60000;
-    const FolderLock lock(QFileInfo(m_fileName).absolutePath());
+    const QDeadlineTimer deadline(kRewriteWaitMs);
+    const FolderLock lock(QFileInfo(m_fileName).absolutePath(), int(deadline.remainingTime()));
     if (!lock.isHeld())
         failWrite();
-    QElapsedTimer merging;
-    // Changes another writer made to a file this rewrite then replaced:
-    // the file as it was read, and as that writer left it.
-    std::optional<std::pair<IniDocument, IniDocument>> missed;
-    for (int attempt = 1;; ++attempt) {
-        const std::unique_ptr<HeldFile> held = reload();
+    const QString target = linkTarget(m_fileName);
+    // What other writers put into a file this rewrite replaced, to be
+    // brought into the new one; empty until the change itself is made.
+    std::vector<KeyChange> missed;
+    bool changeMade = false;
+    for (;;) {
+        const std::unique_ptr<HeldFile> held = HeldFile::settled(target, kMaxFileBytes, deadline);
+        if (held->status() == HeldFile::Status::Busy) {
+            // Another program kept the file open for the whole wait. The
+            // change was made; what that program writes to a file it still
+            // holds is beyond reach.
+            if (changeMade)
+                return;
+            failWrite();
+        }
+        load(*held);
         // Never rewritten from an empty state: that would lose what it holds.
         if ((m_stamp.exists && !m_stamp.isFile) || m_unreadable)
             failWrite();
-        const QString asRead = m_document.text();
-        // After a missed change the file already holds this change; only the
-        // other writer's changes are brought in.
-        const std::optional<QString> text =
-            missed ? withChangesOf(m_document, missed->first, missed->second, m_spelling) : change();
+        const std::optional<QString> text = changeMade ? withChanges(m_document, missed, m_spelling) : change();
         if (!text)
             return;
-        if (!commitText(*text, attempt > kCleanAttempts))
-            continue;
-        // A writer that opened the old file just before the rename may write
-        // to it a moment later: look again once it had the time to.
-        if (!held->changedSinceRead()) {
-            QThread::msleep(1);
-            if (!held->changedSinceRead())
-                return;
-        }
-        if (!merging.isValid())
-            merging.start();
-        else if (merging.elapsed() > kMergeMs)
+        // What others missed is only added: under the lease it goes at the
+        // end of the same file when it can, so no opener can miss it again.
+        if (changeMade && appendInPlace(*held, *text))
             return;
-        missed.emplace(IniDocument(asRead, m_spelling),
-                       IniDocument(decodeIniBytes(held->readAgain()).text, m_spelling));
+        IniDocument asRead(m_document.text(), m_spelling);
+        AtomicFile file(target);
+        if (!commitText(file, target, *text, *held))
+            continue; // replaced by another program's rename meanwhile
+        changeMade = true;
+        // A writer that opened the old file just before the rename, and one
+        // whose open waited for the lease, write to the file just replaced.
+        held->renamedTo(file.replacedName());
+        if (!held->touchedWithin(kLateOpenerMs))
+            return;
+        held->release();
+        const std::optional<QByteArray> after = held->readSettledAgain(deadline);
+        if (!after)
+            return;
+        missed = keysAddedOrChanged(asRead, IniDocument(decodeIniBytes(*after).text, m_spelling));
+        if (missed.empty())
+            return;
     }
 }
 
-bool TTntIniFile::commitText(const QString &newText, bool evenIfChanged)
+void TTntIniFile::load(const HeldFile &held)
+{
+    m_stamp = held.stamp();
+    m_sinceCheck.start();
+    m_loaded = true;
+    m_unreadable = held.status() == HeldFile::Status::Unreadable;
+    IniText text;
+    if (held.status() == HeldFile::Status::Read)
+        text = decodeIniBytes(held.bytes());
+    else if (!m_stamp.exists)
+        text.encoding = newFileEncoding();
+    m_document = IniDocument(std::move(text.text), m_spelling);
+    m_form = std::move(text);
+}
+
+bool TTntIniFile::appendInPlace(HeldFile &held, const QString &newText)
+{
+    const QString &oldText = m_document.text();
+    if (!held.isLeased() || !newText.startsWith(oldText))
+        return false;
+    const std::optional<QByteArray> bytes = encodeIniContinuation(m_form, QStringView(newText).sliced(oldText.size()));
+    if (!bytes || !held.appendInPlace(*bytes))
+        return false;
+    m_loaded = false;
+    return true;
+}
+
+bool TTntIniFile::commitText(AtomicFile &file, const QString &target, const QString &newText, const HeldFile &held)
 {
     IniText text = m_form;
     text.text = newText;
@@ -254,14 +323,15 @@ bool TTntIniFile::commitText(const QString &newText, bool evenIfChanged)
         text.encoding = IniEncoding::Utf8;
     // A read-only file must stay as it is, even where the folder would allow
     // the rename (and even for root, whom the access check always lets pass).
-    if (m_stamp.isFile && !(QFile::permissions(m_fileName) & QFileDevice::WriteOwner))
+    if (m_stamp.isFile && !(QFile::permissions(target) & QFileDevice::WriteOwner))
         failWrite();
-    // On disk before the last look at the old file, so that the time between
-    // that look and the rename is as short as it can be.
-    AtomicFile file(m_fileName);
     if (!file.write(encodeIniText(text)))
         failWrite();
-    if (!evenIfChanged && FileStamp::of(m_fileName) != m_stamp)
+    // The lease keeps writers that open the file out, not one that puts
+    // another file in its place.
+    const FileStamp now = FileStamp::of(target);
+    if (now.fileId != held.stamp().fileId || now.size != held.stamp().size || now.modifiedNs != held.stamp().modifiedNs
+        || now.exists != held.stamp().exists)
         return false;
     if (!file.commit())
         failWrite();

@@ -4,7 +4,6 @@
 #include "IniDocument.h"
 #include "IniText.h"
 
-class HeldFile;
 #include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
@@ -14,6 +13,9 @@ class HeldFile;
 #include <optional>
 #include <utility>
 #include <vector>
+
+class AtomicFile;
+class HeldFile;
 
 // The one way to INI files. Opened by full path; every call sees the file as
 // it is on disk, so changes by other programs (the shell extension writes
@@ -62,18 +64,22 @@ public:
 
 private:
     const IniDocument &current();
-    // Reads the file; the returned handle keeps it open for a rewrite.
-    std::unique_ptr<HeldFile> reload();
-    // One read-modify-write under the folder's lock: `change` makes the new
-    // text from m_document, the file as it is now (nullopt: nothing to
-    // write). When the file changes between the read and the rename, the
-    // change is made again on the newer file; when a writer that takes no
-    // lock added to the old file after the last look, its changes are merged
-    // into the new one.
+    // Reads the file as it is now.
+    void reload();
+    void load(const HeldFile &held);
+    // One read-modify-write under the folder's lock, within a bounded wait:
+    // `change` makes the new text from m_document, the file as it is now and
+    // settled (nullopt: nothing to write). Keys that a writer taking no lock
+    // added or changed in the replaced file meanwhile are brought into the
+    // new one; no key is ever taken as removed by another writer.
     void rewrite(const std::function<std::optional<QString>()> &change);
-    // Writes text to a temporary file and renames it over the file, unless
-    // the file changed since it was read; returns whether it was written.
-    bool commitText(const QString &text, bool evenIfChanged);
+    // Writes text to file and renames it over target, unless another
+    // program put another file there since held was read; returns whether
+    // it was written.
+    bool commitText(AtomicFile &file, const QString &target, const QString &text, const HeldFile &held);
+    // Makes newText by adding to the held file in place, where newText only
+    // adds to its end and the file is leased; returns whether it did.
+    bool appendInPlace(HeldFile &held, const QString &newText);
     [[noreturn]] void failWrite() const;
 
     QString m_fileName;

@@ -66,25 +66,39 @@ void TestRecordStoreWriters::lockingWriterKeepsEveryRecord()
 
 void TestRecordStoreWriters::unlockedWriterKeepsEveryRecord_data()
 {
+    QTest::addColumn<QString>("mode");
     QTest::addColumn<int>("pauseMs");
-    QTest::newRow("every millisecond") << 1;
-    QTest::newRow("every 20 ms") << 20;
+    QTest::newRow("append every millisecond") << "append" << 1;
+    QTest::newRow("slow: each append held open 3 to 20 ms") << "slow" << 1;
+    QTest::newRow("held: one handle, every 2 ms") << "held" << 2;
+    QTest::newRow("rewrite in place every millisecond") << "rewrite" << 1;
 }
 
 void TestRecordStoreWriters::unlockedWriterKeepsEveryRecord()
 {
+    QFETCH(QString, mode);
     QFETCH(int, pauseMs);
-    TestFolder folder;
-    const UnlockedWriterOutcome outcome = runUnlockedWriter(folder.path("."), QStringLiteral(EMBLIX_INI_CHILD),
-                                                            {5000, pauseMs == 1 ? 500 : 100, pauseMs, 10});
-    QCOMPARE(outcome.writerExit, 0);
-    qInfo("%d deletions while %d records were appended without a lock: %d lost, %d deleted records back",
-          outcome.deletions, outcome.appended, outcome.lost, outcome.revived);
-    // A writer faster than a rewrite (on a slow machine, every writer) keeps
-    // one deletion merging until it pauses: how many run depends on the machine.
-    QVERIFY(outcome.deletions >= 1);
-    QCOMPARE(outcome.lost, 0);
-    QCOMPARE(outcome.revived, 0);
+    // A held writer runs longer than a deletion may wait.
+    const int written = mode == u"slow" ? 40 : mode == u"held" ? 1100 : 150;
+    for (int round = 1; round <= 3; ++round) {
+        TestFolder folder;
+        const UnlockedWriterOutcome outcome = runUnlockedWriter(folder.path("."), QStringLiteral(EMBLIX_STORE_WRITER),
+                                                                {mode, 1000, written, pauseMs, 20});
+        qInfo("round %d: %d deletions made, %d refused, longest %lld ms, while %d records were written", round,
+              outcome.deletionsMade, outcome.deletionsRefused, static_cast<long long>(outcome.longestDeletionMs),
+              outcome.appended);
+        QCOMPARE(outcome.writerExit, 0);
+        QCOMPARE(outcome.untouchedLost, 0);
+        QCOMPARE(outcome.writerLost, 0);
+        QCOMPARE(outcome.revived, 0);
+        // A writer that keeps the file open leaves no moment to delete in:
+        // the deletion ends as one that could not be made. The others close
+        // the file between their writes.
+        if (mode == u"held")
+            QVERIFY(outcome.deletionsRefused >= 1);
+        else
+            QVERIFY(outcome.deletionsMade >= 1);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestRecordStoreWriters)

@@ -5,6 +5,7 @@
 //   ini_child append <file> <prefix> <n> <ms>
 //                                        appends "<prefix><i>=1" lines without any lock, one every
 //                                        <ms> milliseconds, as a writer that ignores the lock does
+//   ini_child delete <file> <key>        deletes <key> from [Files]; exits 3 when that could not be made
 
 #include "platform/TntIniFile.h"
 
@@ -40,6 +41,11 @@ int main(int argc, char *argv[])
                                           QStringLiteral("1"));
         return 0;
     }
+    if (mode == u"delete" && argc == 4) {
+        TTntIniFile ini(QString::fromLocal8Bit(argv[2]));
+        ini.DeleteKey(QStringLiteral("Files"), QString::fromLocal8Bit(argv[3]));
+        return ini.UpdateFile() ? 0 : 3;
+    }
     if (mode == u"append" && argc == 6) {
         const QByteArray file = argv[2];
         const int count = std::atoi(argv[4]);
@@ -55,6 +61,6 @@ int main(int argc, char *argv[])
         return 0;
     }
     std::fprintf(stderr, "usage: ini_child rewrite <file> <key> | add <file> <folder> <count>"
-                         " | append <file> <prefix> <count> <ms>\n");
+                         " | append <file> <prefix> <count> <ms> | delete <file> <key>\n");
     return 2;
 }

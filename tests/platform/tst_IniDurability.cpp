@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
@@ -12,6 +13,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // What the files on disk survive: a writer killed at any moment, a full
@@ -24,6 +26,8 @@ private slots:
     void killedRewriteLeavesOldOrNewFile();
     void fullDiskKeepsTheOldFile();
     void readOnlyFolderKeepsTheOldFile();
+    void rewriteKeepsLinkOwnerAndMode();
+    void anotherUsersFileIsNotTakenOver();
 };
 
 void TestIniDurability::killedRewriteLeavesOldOrNewFile()
@@ -131,6 +135,65 @@ void TestIniDurability::readOnlyFolderKeepsTheOldFile()
     QVERIFY_THROWS_EXCEPTION(AppError, TTntIniFile(settings).WriteInteger("position", "width", 800));
     QFile::setPermissions(folder.path("ro"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QCOMPARE(folder.read("ro/settings.ini"), QByteArray("[position]\nwidth=700\n"));
+}
+
+namespace {
+
+struct stat statOf(const QString &path)
+{
+    struct stat st {};
+    ::lstat(QFile::encodeName(path).constData(), &st);
+    return st;
+}
+
+} // namespace
+
+void TestIniDurability::rewriteKeepsLinkOwnerAndMode()
+{
+    TestFolder folder;
+    const QString target = folder.write("elsewhere/base.ini", "[Files]\n/a=1\n/b=2\n");
+    const QString link = folder.path("base.ini");
+    QVERIFY(QFile::link("elsewhere/base.ini", link));
+    ::chmod(QFile::encodeName(target).constData(), 0640);
+    // Root can hand the new file to the old one's owner; anyone else meets
+    // only files that are their own.
+    if (geteuid() == 0)
+        QCOMPARE(::chown(QFile::encodeName(target).constData(), 65534, 65534), 0);
+    const struct stat before = statOf(target);
+
+    TTntIniFile ini(link);
+    ini.DeleteKey("Files", "/a");
+    QVERIFY(ini.UpdateFile());
+
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(folder.read("elsewhere/base.ini"), QByteArray("[Files]\n/b=2\n"));
+    const struct stat after = statOf(target);
+    QCOMPARE(after.st_uid, before.st_uid);
+    QCOMPARE(after.st_gid, before.st_gid);
+    QCOMPARE(after.st_mode, before.st_mode);
+    QCOMPARE(QDir(folder.path("elsewhere")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{"base.ini"});
+}
+
+void TestIniDurability::anotherUsersFileIsNotTakenOver()
+{
+    if (geteuid() != 0)
+        QSKIP("needs root to run the deletion as another user");
+    // A shared folder: anyone may write the folder and the file, but the
+    // file is root's. A rename by another user would make it theirs.
+    TestFolder folder;
+    const QByteArray text = "[Files]\n/a=1\n/b=2\n";
+    const QString path = folder.write("base.ini", text);
+    ::chmod(QFile::encodeName(folder.rootPath("")).constData(), 0755);
+    ::chmod(QFile::encodeName(folder.path(".")).constData(), 0777);
+    ::chmod(QFile::encodeName(path).constData(), 0666);
+    QProcess child;
+    child.start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", QStringLiteral(EMBLIX_INI_CHILD),
+                            "delete", path, "/a"});
+    QVERIFY(child.waitForFinished());
+    QCOMPARE(child.exitCode(), 3);
+    QCOMPARE(folder.read("base.ini"), text);
+    QCOMPARE(statOf(path).st_uid, uid_t(0));
 }
 
 QTEST_GUILESS_MAIN(TestIniDurability)
