@@ -1,5 +1,7 @@
 #include "IniText.h"
 
+#include "AnsiCodePage.h"
+
 #include <QSet>
 #include <QStringDecoder>
 #include <QtEndian>
@@ -113,10 +115,10 @@ bool decodeLineByLine(QByteArrayView bytes, IniText &result)
             result.text.append(*text);
             nonAscii.push_back({std::move(*text), false});
         } else {
-            const QString latin = QString::fromLatin1(line);
-            result.text.append(latin);
-            eightBitTexts.insert(latin);
-            nonAscii.push_back({latin, true});
+            const QString eightBit = AnsiCodePage::decode(line);
+            result.text.append(eightBit);
+            eightBitTexts.insert(eightBit);
+            nonAscii.push_back({eightBit, true});
         }
         result.text.append(QLatin1StringView(lineBreak));
     });
@@ -147,7 +149,7 @@ QByteArray encodeLineByLine(const QString &text, const QHash<QString, QList<bool
             eightBit = next < found->size() && found->at(next);
             ++next;
         }
-        result.append(eightBit ? line.toLatin1() : line.toUtf8());
+        result.append(eightBit ? AnsiCodePage::encode(line) : line.toUtf8());
         qsizetype next = end;
         if (next < all.size())
             next += (all[next] == u'\r' && next + 1 < all.size() && all[next + 1] == u'\n') ? 2 : 1;
@@ -182,11 +184,10 @@ IniText decodeIniBytes(const QByteArray &bytes)
     // A few stray bytes must not turn every other line into the code page.
     if (decodeLineByLine(body, result) || marked)
         return result;
-    // The 8-bit code page. Latin-1 maps every byte to one character and back,
-    // so even bytes no code page defines survive a rewrite.
+    // The 8-bit code page; even bytes it does not define survive a rewrite.
     result.encoding = IniEncoding::EightBit;
     result.eightBitLines.clear();
-    result.text = QString::fromLatin1(bytes);
+    result.text = AnsiCodePage::decode(bytes);
     return result;
 }
 
@@ -207,7 +208,7 @@ QByteArray encodeIniText(const IniText &text)
         result = QByteArray("\xFE\xFF") + toUtf16Units(text.text, true);
         break;
     case IniEncoding::EightBit:
-        result = text.text.toLatin1();
+        result = AnsiCodePage::encode(text.text);
         break;
     }
     return result + text.trailingBytes;
@@ -234,13 +235,7 @@ std::optional<QByteArray> encodeIniContinuation(const IniText &form, QStringView
 
 bool canEncode(IniEncoding encoding, QStringView text)
 {
-    if (encoding != IniEncoding::EightBit)
-        return true;
-    for (QChar c : text) {
-        if (c.unicode() > 0xFF)
-            return false;
-    }
-    return true;
+    return encoding != IniEncoding::EightBit || AnsiCodePage::canEncode(text);
 }
 
 IniEncoding newFileEncoding()

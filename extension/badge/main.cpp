@@ -21,10 +21,13 @@ const char *const kUsage = "Usage: emblix-badge [--window] COMMAND [--] [PATH...
                            "  show PATH...     print each path's badge, \"-\" for none\n"
                            "  sync             make every file's emblem follow the records\n"
                            "  dialog PATH...   choose the badge of the paths in a window\n"
-                           "--window shows problems in a message box instead of on standard error.\n";
+                           "--window shows problems in a message box instead of on standard error.\n"
+                           "--selection-from VARIABLE takes the paths from that environment variable\n"
+                           "  (one absolute path a line, as Caja and Nautilus pass a script's selection).\n";
 
 struct Arguments {
     bool window = false;
+    QByteArray selectionVariable;
     QString command;
     QStringList words; // before "--" and the paths: the badge number
     QList<QByteArray> paths;
@@ -42,6 +45,8 @@ Arguments parse(int argc, char *argv[])
             pathsOnly = true;
         else if (word == "--window" && parsed.command.isEmpty())
             parsed.window = true;
+        else if (word == "--selection-from" && parsed.command.isEmpty() && i + 1 < argc)
+            parsed.selectionVariable = argv[++i];
         else if (parsed.command.isEmpty())
             parsed.command = QString::fromLocal8Bit(word);
         else if (parsed.command == u"set" && parsed.words.isEmpty())
@@ -50,6 +55,24 @@ Arguments parse(int argc, char *argv[])
             parsed.paths.append(word);
     }
     return parsed;
+}
+
+// Caja and Nautilus start a script through GLib, which expands "%" sequences
+// in the names it passes ("50%off.txt" arrives as "50ff.txt"); their
+// variable lists the same selection exactly, one path a line. A name with a
+// line break would split into other paths there, so then nothing is taken.
+QList<QByteArray> selectedPaths(const Arguments &arguments, QStringList &problems, Translator &translator)
+{
+    if (arguments.selectionVariable.isEmpty() || !qEnvironmentVariableIsSet(arguments.selectionVariable.constData()))
+        return arguments.paths;
+    QList<QByteArray> lines = qgetenv(arguments.selectionVariable.constData()).split('\n');
+    if (!lines.isEmpty() && lines.back().isEmpty())
+        lines.removeLast();
+    if (lines.size() != arguments.paths.size()) {
+        problems.append(translator.Translate(QStringLiteral("a name that holds a line break cannot be marked")));
+        return {};
+    }
+    return lines;
 }
 
 bool hasDisplay()
@@ -64,8 +87,13 @@ int main(int argc, char *argv[])
     const Arguments arguments = parse(argc, argv);
     const bool dialog = arguments.command == u"dialog";
     const bool windows = (dialog || arguments.window) && hasDisplay();
+    // Qt reads options such as -platformpluginpath anywhere in what it is
+    // given, and the paths are file names anyone can choose: Qt gets the
+    // program's name alone.
+    int qtArgc = 1;
+    char *qtArgv[] = {argv[0], nullptr};
     std::unique_ptr<QCoreApplication> app =
-        windows ? std::make_unique<QApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
+        windows ? std::make_unique<QApplication>(qtArgc, qtArgv) : std::make_unique<QCoreApplication>(qtArgc, qtArgv);
 
     const ProgramFolder folder = ProgramFolder::ofExecutable();
     Translator translator(
@@ -82,7 +110,7 @@ int main(int argc, char *argv[])
 
     QStringList paths;
     QStringList unreadable;
-    for (const QByteArray &raw : arguments.paths) {
+    for (const QByteArray &raw : selectedPaths(arguments, unreadable, translator)) {
         const QString path = BadgePath::fromArgument(raw);
         if (path.isNull())
             unreadable.append(QStringLiteral("\"%1\": %2")

@@ -40,20 +40,25 @@ QStringList folders()
 void install(const MenuSet &set)
 {
     remove(set.owner);
-    for (const QString &scripts : folders()) {
+    const QStringList scriptFolders = folders();
+    for (qsizetype f = 0; f < scriptFolders.size(); ++f) {
+        const QString &scripts = scriptFolders[f];
+        // The file manager's own list of the selection, exact where the
+        // arguments it passes are not (see the badge command).
+        const QString selection = f == 0 ? QStringLiteral("NAUTILUS_SCRIPT_SELECTED_FILE_PATHS")
+                                         : QStringLiteral("CAJA_SCRIPT_SELECTED_FILE_PATHS");
         const QString folder = set.submenu.isEmpty() ? scripts : scripts + u'/' + scriptName(set.submenu);
         for (const MenuItem &item : set.items) {
             const QString path = folder + u'/' + scriptName(item.label);
             // A script of the user's by that name stays.
             if (FileSystem::pathExists(path))
                 continue;
-            // The file manager passes the selection as arguments, relative
-            // to the folder it runs the script in.
-            const QByteArray text =
-                "#!/bin/sh\n" + markOf(set.owner) + "exec "
-                + CommandText::forShell(set.badgeCommand, item.arguments + QStringList{QStringLiteral("--")}, false)
-                      .toUtf8()
-                + " \"$@\"\n";
+            // The arguments, relative to the folder the script runs in, only
+            // tell how many paths there are.
+            const QStringList arguments = QStringList{QStringLiteral("--selection-from"), selection} + item.arguments
+                                          + QStringList{QStringLiteral("--")};
+            const QByteArray text = "#!/bin/sh\n" + markOf(set.owner) + "exec "
+                                    + CommandText::forShell(set.badgeCommand, arguments, false).toUtf8() + " \"$@\"\n";
             UserFiles::write(path, text, true);
         }
     }

@@ -16,6 +16,7 @@ private slots:
     void spellingsAreSeparateFiles();
     void oddPathsAreRefusedAlone();
     void manyPathsWithAWriterAlongside();
+    void namesAreNeverOptions();
 
 private:
     static QString record(const ExtensionFixture &fx, const QString &path)
@@ -95,6 +96,52 @@ void TestBadgeCommand::oddPathsAreRefusedAlone()
     QCOMPARE(fx.badge({"set", "11", good}), 2);
     QCOMPARE(fx.badge({"set", "4", fx.folder.rootPath("files/missing.txt")}), 1);
     QVERIFY(fx.stderrText.contains("no such file or folder"));
+}
+
+void TestBadgeCommand::namesAreNeverOptions()
+{
+    // Caja and Nautilus pass names relative to the folder shown, as typed:
+    // a file named like a Qt option must reach the command as a name.
+    ExtensionFixture fx;
+    const QString option = fx.item("-platform");
+    const QString value = fx.item("xyz");
+    const QString pluginPath = fx.item("--platformpluginpath/");
+    QProcess command;
+    command.setWorkingDirectory(fx.folder.rootPath("files"));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("DISPLAY", ":0");
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    command.setProcessEnvironment(environment);
+    command.start(fx.folder.path("emblix-badge"),
+                  {"--window", "set", "1", "--", "-platform", "xyz", "--platformpluginpath"});
+    QVERIFY(command.waitForFinished(60000));
+    QCOMPARE(command.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(command.exitCode(), 0);
+    for (const QString &path : {option, value, pluginPath})
+        QCOMPARE(record(fx, path), "1");
+
+    // Their own list of the selection is exact where the arguments are not
+    // (GLib expanded "%o" in "50%off.txt"); a name holding a line break
+    // would split into other paths there, so then nothing is marked.
+    const QStringList exact{fx.item("50%off.txt"), fx.item("report%20final.txt"), fx.item("x%cy")};
+    for (const QString &path : exact)
+        fx.item(QFileInfo(path).fileName().remove(u'%').remove("20").remove("o"));
+    environment.insert("CAJA_SCRIPT_SELECTED_FILE_PATHS", exact.join(u'\n') + u'\n');
+    command.setProcessEnvironment(environment);
+    command.start(fx.folder.path("emblix-badge"), {"--selection-from", "CAJA_SCRIPT_SELECTED_FILE_PATHS", "set", "5",
+                                                   "--", "50ff.txt", "report0final.txt", "xBadgey"});
+    QVERIFY(command.waitForFinished(60000));
+    QCOMPARE(command.exitCode(), 0);
+    QStringList keys;
+    TTntIniFile(fx.folder.path("base.ini")).ReadSection("Files", keys);
+    QCOMPARE(keys, (QStringList{option, value, pluginPath} + exact));
+    environment.insert("CAJA_SCRIPT_SELECTED_FILE_PATHS", exact.join(u'\n') + u'\n');
+    command.setProcessEnvironment(environment);
+    command.start(fx.folder.path("emblix-badge"),
+                  {"--selection-from", "CAJA_SCRIPT_SELECTED_FILE_PATHS", "clear", "--", "one", "two"});
+    QVERIFY(command.waitForFinished(60000));
+    QCOMPARE(command.exitCode(), 1);
+    QCOMPARE(record(fx, exact[0]), "5");
 }
 
 void TestBadgeCommand::manyPathsWithAWriterAlongside()
