@@ -29,6 +29,12 @@ QString besideName(const QString &path, QStringView tag)
 
 #ifdef Q_OS_WIN
 
+bool AtomicFile::fail()
+{
+    m_error = qt_error_string(int(::GetLastError()));
+    return false;
+}
+
 namespace {
 
 std::wstring native(const QString &path)
@@ -60,7 +66,7 @@ bool AtomicFile::write(const QByteArray &bytes)
     const HANDLE file = ::CreateFileW(native(m_temporaryName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_HIDDEN, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return false;
+        return fail();
     m_written = true;
     qsizetype written = 0;
     bool ok = true;
@@ -71,6 +77,8 @@ bool AtomicFile::write(const QByteArray &bytes)
         written += n;
     }
     ok = ok && ::FlushFileBuffers(file);
+    if (!ok)
+        fail();
     ::CloseHandle(file);
     return ok;
 }
@@ -78,7 +86,7 @@ bool AtomicFile::write(const QByteArray &bytes)
 bool AtomicFile::commit()
 {
     if (!m_written)
-        return false;
+        return fail();
     // ReplaceFile keeps the old file's attributes, owner and security and
     // keeps the old file itself under a second name, where a writer that
     // still wrote to it is seen.
@@ -88,10 +96,10 @@ bool AtomicFile::commit()
     } else {
         m_replaced = ::MoveFileExW(native(m_temporaryName).c_str(), native(m_path).c_str(), MOVEFILE_WRITE_THROUGH);
     }
-    if (m_replaced)
-        ::SetFileAttributesW(native(m_path).c_str(),
-                             ::GetFileAttributesW(native(m_path).c_str()) & ~FILE_ATTRIBUTE_HIDDEN);
-    return m_replaced;
+    if (!m_replaced)
+        return fail();
+    ::SetFileAttributesW(native(m_path).c_str(), ::GetFileAttributesW(native(m_path).c_str()) & ~FILE_ATTRIBUTE_HIDDEN);
+    return true;
 }
 
 QString AtomicFile::replacedName() const
@@ -104,6 +112,12 @@ QString AtomicFile::replacedName() const
 AtomicFile::AtomicFile(QString path)
     : m_path(std::move(path)), m_temporaryName(QFile::encodeName(besideName(m_path, u".~rewrite")))
 {}
+
+bool AtomicFile::fail()
+{
+    m_error = qt_error_string(errno);
+    return false;
+}
 
 AtomicFile::~AtomicFile()
 {
@@ -122,20 +136,25 @@ bool AtomicFile::write(const QByteArray &bytes)
     if (!m_unnamed) // a file system without unnamed files
         m_fd = ::open(m_temporaryName.constData(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0666);
     if (m_fd < 0)
-        return false;
+        return fail();
+    struct stat created {};
+    if (::fstat(m_fd, &created) != 0)
+        return fail();
     struct stat old {};
-    if (::stat(QFile::encodeName(m_path).constData(), &old) == 0) {
+    if (::stat(QFile::encodeName(m_path).constData(), &old) != 0) {
+        // A new file is never writable by others, whatever the umask says:
+        // another user could otherwise plant records or settings.
+        if ((created.st_mode & 022) && ::fchmod(m_fd, created.st_mode & 0755) != 0)
+            return fail();
+    } else {
         // The file stays its owner's: another user's file (a group member
         // deleting in a shared folder) cannot be handed back, so it is not
         // replaced at all.
-        struct stat created {};
-        if (::fstat(m_fd, &created) != 0)
-            return false;
         if ((created.st_uid != old.st_uid || created.st_gid != old.st_gid)
             && ::fchown(m_fd, old.st_uid, old.st_gid) != 0)
-            return false;
+            return fail();
         if (::fchmod(m_fd, old.st_mode & 07777) != 0)
-            return false;
+            return fail();
     }
     qsizetype written = 0;
     while (written < bytes.size()) {
@@ -143,27 +162,27 @@ bool AtomicFile::write(const QByteArray &bytes)
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            return false;
+            return fail();
         written += n;
     }
-    return ::fsync(m_fd) == 0;
+    return ::fsync(m_fd) == 0 || fail();
 }
 
 bool AtomicFile::commit()
 {
     if (m_fd < 0)
-        return false;
+        return fail();
     if (m_unnamed) {
         // A name left by a writer killed at this point is stale: the folder's
         // lock lets one rewrite at a time get here.
         ::unlink(m_temporaryName.constData());
         const QByteArray self = "/proc/self/fd/" + QByteArray::number(m_fd);
         if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, m_temporaryName.constData(), AT_SYMLINK_FOLLOW) != 0)
-            return false;
+            return fail();
         m_unnamed = false; // named now: thrown away by name if the rename fails
     }
     if (::rename(m_temporaryName.constData(), QFile::encodeName(m_path).constData()) != 0)
-        return false;
+        return fail();
     ::close(m_fd);
     m_fd = -1;
     return true;

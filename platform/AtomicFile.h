@@ -29,9 +29,14 @@ public:
     // object goes: on Windows its copy beside the file; empty elsewhere,
     // where an open handle follows the replaced file.
     QString replacedName() const;
+    // Why write() or commit() failed, as the system said.
+    const QString &errorString() const { return m_error; }
 
 private:
+    bool fail();
+
     QString m_path;
+    QString m_error;
 #ifdef Q_OS_WIN
     QString m_temporaryName;
     QString m_replacedName;

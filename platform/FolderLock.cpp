@@ -5,8 +5,6 @@
 #include <QFile>
 #include <QThread>
 
-#include <algorithm>
-
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -21,7 +19,8 @@ FolderLock::FolderLock(const QString &folder, int waitMs)
         return; // a missing folder: the write itself will fail and say so
     QElapsedTimer waited;
     waited.start();
-    int pause = 1;
+    // Looked at often: a writer that rewrites again and again lets go of
+    // the lock only for a moment between two rewrites.
     while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
         if (errno != EWOULDBLOCK && errno != EINTR)
             return; // no locks on this file system: nobody can hold one either
@@ -29,8 +28,7 @@ FolderLock::FolderLock(const QString &folder, int waitMs)
             m_held = false;
             return;
         }
-        QThread::msleep(pause);
-        pause = std::min(pause * 2, 2);
+        QThread::usleep(200);
     }
 #else
     Q_UNUSED(folder);

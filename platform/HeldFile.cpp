@@ -92,7 +92,7 @@ std::unique_ptr<HeldFile> HeldFile::settled(const QString &path, qint64 maxBytes
             // Only the file's owner may lease it, and only the owner could
             // give the new file the old one's owner: another user's file is
             // left as it is.
-            held->m_status = Status::Unreadable;
+            held->m_status = Status::NotOwned;
             return held;
         }
         if (errno != EAGAIN && errno != EBUSY) {

@@ -23,7 +23,9 @@
 class HeldFile final
 {
 public:
-    enum class Status { Missing, NotAFile, Unreadable, Busy, Read };
+    // NotOwned: another user's file, which only its owner may lease (and only
+    // its owner could be given back a replaced file).
+    enum class Status { Missing, NotAFile, Unreadable, Busy, NotOwned, Read };
 
     // Reads the file as it is now, settled or not (lookups). Files larger
     // than maxBytes are not read (Unreadable). Only regular files are opened:

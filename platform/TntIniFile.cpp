@@ -164,6 +164,12 @@ void TTntIniFile::ReadSection(const QString &section, QStringList &list)
     list = current().keyNames(trimSpaces(section));
 }
 
+bool TTntIniFile::IsReadable()
+{
+    current();
+    return !m_unreadable && (!m_stamp.exists || m_stamp.isFile);
+}
+
 void TTntIniFile::WriteString(const QString &section, const QString &key, const QString &value)
 {
     WriteStrings(section, {{key, value}});
@@ -175,13 +181,13 @@ void TTntIniFile::WriteStrings(const QString &section, const QList<std::pair<QSt
     // A line break or "=" in a name, or a line break in a value, would turn
     // one write into other keys or sections of the file.
     if (holdsLineBreak(sectionName) || sectionName.contains(u']'))
-        failWrite();
+        failWrite(QStringLiteral("the section name holds a line break or \"]\""));
     QList<std::pair<QString, QString>> trimmed;
     trimmed.reserve(values.size());
     for (const auto &[key, value] : values) {
         QString keyName = trimSpaces(key);
         if (holdsLineBreak(keyName) || keyName.contains(u'=') || holdsLineBreak(value))
-            failWrite();
+            failWrite(QStringLiteral("a name holds a line break or \"=\", or a value a line break"));
         trimmed.append({std::move(keyName), value});
     }
     if (!m_pendingDeletes.empty())
@@ -239,15 +245,21 @@ bool TTntIniFile::UpdateFile()
 void TTntIniFile::rewrite(const std::function<std::optional<QString>()> &change)
 {
     const QDeadlineTimer deadline(kRewriteWaitMs);
-    const FolderLock lock(QFileInfo(m_fileName).absolutePath(), int(deadline.remainingTime()));
-    if (!lock.isHeld())
-        failWrite();
+    const QString folder = QFileInfo(m_fileName).absolutePath();
     const QString target = linkTarget(m_fileName);
     // What other writers put into a file this rewrite replaced, to be
     // brought into the new one; empty until the change itself is made.
     std::vector<KeyChange> missed;
     bool changeMade = false;
     for (;;) {
+        // Held for one round's read-modify-write, not while looking for
+        // late openers: the program's other writers need not wait for those.
+        std::optional<FolderLock> lock(std::in_place, folder, int(std::max<qint64>(deadline.remainingTime(), 0)));
+        if (!lock->isHeld()) {
+            if (changeMade)
+                return;
+            failWrite(QStringLiteral("another program held the folder's lock"));
+        }
         const std::unique_ptr<HeldFile> held = HeldFile::settled(target, kMaxFileBytes, deadline);
         if (held->status() == HeldFile::Status::Busy) {
             // Another program kept the file open for the whole wait. The
@@ -255,12 +267,16 @@ void TTntIniFile::rewrite(const std::function<std::optional<QString>()> &change)
             // holds is beyond reach.
             if (changeMade)
                 return;
-            failWrite();
+            failWrite(QStringLiteral("another program kept the file open"));
         }
+        if (held->status() == HeldFile::Status::NotOwned)
+            failWrite(QStringLiteral("the file belongs to another user"));
         load(*held);
         // Never rewritten from an empty state: that would lose what it holds.
-        if ((m_stamp.exists && !m_stamp.isFile) || m_unreadable)
-            failWrite();
+        if (m_stamp.exists && !m_stamp.isFile)
+            failWrite(QStringLiteral("it is no regular file"));
+        if (m_unreadable)
+            failWrite(QStringLiteral("it cannot be read whole"));
         const std::optional<QString> text = changeMade ? withChanges(m_document, missed, m_spelling) : change();
         if (!text)
             return;
@@ -273,6 +289,7 @@ void TTntIniFile::rewrite(const std::function<std::optional<QString>()> &change)
         if (!commitText(file, target, *text, *held))
             continue; // replaced by another program's rename meanwhile
         changeMade = true;
+        lock.reset();
         // A writer that opened the old file just before the rename, and one
         // whose open waited for the lease, write to the file just replaced.
         held->renamedTo(file.replacedName());
@@ -324,9 +341,9 @@ bool TTntIniFile::commitText(AtomicFile &file, const QString &target, const QStr
     // A read-only file must stay as it is, even where the folder would allow
     // the rename (and even for root, whom the access check always lets pass).
     if (m_stamp.isFile && !(QFile::permissions(target) & QFileDevice::WriteOwner))
-        failWrite();
+        failWrite(QStringLiteral("the file is read-only"));
     if (!file.write(encodeIniText(text)))
-        failWrite();
+        failWrite(file.errorString());
     // The lease keeps writers that open the file out, not one that puts
     // another file in its place.
     const FileStamp now = FileStamp::of(target);
@@ -334,16 +351,16 @@ bool TTntIniFile::commitText(AtomicFile &file, const QString &target, const QStr
         || now.exists != held.stamp().exists)
         return false;
     if (!file.commit())
-        failWrite();
+        failWrite(file.errorString());
     // The next call reads the file back; a write that ends the object's life
     // (the usual batch of deletions) then costs no second parse.
     m_loaded = false;
     return true;
 }
 
-void TTntIniFile::failWrite() const
+void TTntIniFile::failWrite(const QString &reason) const
 {
-    throw AppError(QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(m_fileName)));
+    throw AppError::unableToWrite(QDir::toNativeSeparators(m_fileName), reason);
 }
 
 std::optional<int> TTntIniFile::parseInteger(QStringView text)

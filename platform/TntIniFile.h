@@ -41,6 +41,11 @@ public:
     int ReadInteger(const QString &section, const QString &key, int defaultValue);
     // Clears list, then fills it with the section's key names in file order.
     void ReadSection(const QString &section, QStringList &list);
+    // False when the file exists but cannot be read whole (no regular file,
+    // larger than kMaxFileBytes, no permission): it then reads as empty,
+    // which a reader that removes what the file no longer holds must not
+    // take for an empty file.
+    bool IsReadable();
 
     // Raise AppError "Unable to write to <path>" when the file cannot be written.
     void WriteString(const QString &section, const QString &key, const QString &value);
@@ -80,7 +85,7 @@ private:
     // Makes newText by adding to the held file in place, where newText only
     // adds to its end and the file is leased; returns whether it did.
     bool appendInPlace(HeldFile &held, const QString &newText);
-    [[noreturn]] void failWrite() const;
+    [[noreturn]] void failWrite(const QString &reason) const;
 
     QString m_fileName;
     IniDocument::KeySpelling m_spelling;

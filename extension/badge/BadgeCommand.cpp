@@ -37,41 +37,56 @@ BadgeCommand::Outcome BadgeCommand::mark(const QStringList &paths, int badge)
     const QStringList targets = storable(paths, badge > 0, outcome);
     if (targets.isEmpty())
         return outcome;
-    const BadgeBook book(m_folder);
-    if (badge > 0) {
-        try {
-            book.setBadge(targets, badge);
-        } catch (const AppError &error) {
-            outcome.messages.append(error.message());
-            outcome.ok = false;
-            return outcome;
-        }
-    } else if (!book.clearBadge(targets)) {
-        outcome.messages.append(m_translator.Translate(QStringLiteral("Unable to write to %1")).arg(book.fileName()));
+    const auto fail = [&](const AppError &error) {
+        outcome.messages.append(error.fullText());
         outcome.ok = false;
+    };
+    const BadgeBook book(m_folder);
+    try {
+        if (badge > 0)
+            book.setBadge(targets, badge);
+        else if (!book.clearBadge(targets))
+            throw AppError::unableToWrite(book.fileName());
+    } catch (const AppError &error) {
+        fail(error);
         return outcome;
     }
 
-    QList<std::pair<QString, int>> set;
-    QStringList cleared;
+    // Every emblem is in the ledger before it is set: an emblem the ledger
+    // does not know could never be taken off again.
+    const EmblemLedger ledger;
+    if (badge > 0) {
+        QList<std::pair<QString, int>> noted;
+        for (const QString &path : targets)
+            noted.append({path, badge});
+        try {
+            ledger.note(noted, {});
+        } catch (const AppError &error) {
+            outcome.messages.append(
+                m_translator.Translate(QStringLiteral("The badge is recorded, but no file can show it: %1"))
+                    .arg(error.fullText()));
+            outcome.ok = false;
+            return outcome;
+        }
+    }
+
+    QStringList gone;
     QString firstFailure;
     int failures = 0;
     for (const QString &path : targets) {
         const QString problem = Emblems::setBadge(path, badge);
-        if (!problem.isEmpty()) {
-            if (failures++ == 0)
-                firstFailure = problem;
-        } else if (badge > 0) {
-            set.append({path, badge});
-        } else {
-            cleared.append(path);
-        }
+        const bool exists = problem.isEmpty() || FileSystem::pathExists(path);
+        if (problem.isEmpty() ? badge == 0 : !exists)
+            gone.append(path);
+        // A file already gone shows no badge: taking it off has nothing to do.
+        if (!problem.isEmpty() && (badge > 0 || exists) && failures++ == 0)
+            firstFailure = problem;
     }
     try {
-        EmblemLedger().note(set, cleared);
-    } catch (const AppError &error) {
-        outcome.messages.append(error.message());
-        outcome.ok = false;
+        ledger.note({}, gone);
+    } catch (const AppError &) {
+        // The ledger keeps a path whose emblem went: unregistering finds
+        // nothing to take off there.
     }
     if (failures > 0) {
         // The record is what counts; the keeper tries the emblem again when
@@ -103,13 +118,18 @@ BadgeCommand::Outcome BadgeCommand::sync()
     EmblemLedger ledger;
     EmblemSync emblems(ledger, ledger.read());
     try {
-        const EmblemSync::Report report = emblems.follow(BadgeBook(m_folder).records());
+        const std::optional<QHash<QString, QString>> records = BadgeBook(m_folder).fileRecords();
+        // Unreadable is not empty: taking every emblem off would be wrong.
+        if (!records)
+            throw AppError(
+                QStringLiteral("%1 cannot be read; the emblems stay as they are").arg(BadgeBook(m_folder).fileName()));
+        const EmblemSync::Report report = emblems.follow(*records);
         outcome.lines.append(QStringLiteral("%1 set, %2 cleared, %3 unreachable")
                                  .arg(report.set)
                                  .arg(report.cleared)
                                  .arg(report.failed));
     } catch (const AppError &error) {
-        outcome.messages.append(error.message());
+        outcome.messages.append(error.fullText());
         outcome.ok = false;
     }
     return outcome;

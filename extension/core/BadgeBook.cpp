@@ -1,5 +1,6 @@
 #include "BadgeBook.h"
 
+#include "BadgePath.h"
 #include "platform/TntIniFile.h"
 
 namespace {
@@ -26,6 +27,23 @@ QHash<QString, QString> BadgeBook::records() const
         // A key listed twice keeps the value a read of it gives: the first.
         if (!result.contains(path))
             result.insert(path, store.ReadString(kSection, path, QString()));
+    }
+    return result;
+}
+
+std::optional<QHash<QString, QString>> BadgeBook::fileRecords() const
+{
+    TTntIniFile store(fileName(), IniDocument::KeySpelling::Exact);
+    if (!store.IsReadable())
+        return std::nullopt;
+    QStringList paths;
+    store.ReadSection(kSection, paths);
+    QHash<QString, QString> result;
+    for (QString &path : paths) {
+        if (!BadgePath::namesAFile(path) || result.contains(path))
+            continue;
+        QString badge = store.ReadString(kSection, path, QString());
+        result.insert(std::move(path), std::move(badge));
     }
     return result;
 }

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // The badge records of base.ini as the extension writes them: section
 // "Files", the full path as key, the badge number as value. Paths are
 // matched in their exact spelling, as the file system tells letter case
@@ -24,6 +26,10 @@ public:
 
     // Every record: path -> badge text, as the manager would list them.
     QHash<QString, QString> records() const;
+    // The records of keys that name a file (see BadgePath::namesAFile);
+    // nullopt when base.ini is there but cannot be read, which is not an
+    // empty store.
+    std::optional<QHash<QString, QString>> fileRecords() const;
     // The badge text of path, or an empty text when it has no record.
     QString badgeOf(const QString &path) const;
 

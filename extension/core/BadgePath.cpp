@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -19,7 +20,29 @@ QString fromArgument(const QByteArray &argument)
     const QString text = QFile::decodeName(argument);
     if (argument.isEmpty() || QFile::encodeName(text) != argument)
         return {};
-    return QDir::cleanPath(QDir::current().absoluteFilePath(text));
+    const QString absolute = QDir::current().absoluteFilePath(text);
+    // "link/../file" is the file beside the link's target for the kernel,
+    // not beside the link: the part up to the last ".." is resolved as the
+    // kernel resolves it; other links keep the spelling the user sees.
+    const QStringList steps = absolute.split(u'/');
+    const qsizetype lastUp = steps.lastIndexOf(QStringLiteral(".."));
+    if (lastUp < 0)
+        return QDir::cleanPath(absolute);
+    const QString resolved = QFileInfo(steps.mid(0, lastUp + 1).join(u'/')).canonicalFilePath();
+    if (resolved.isEmpty())
+        return absolute; // names nothing: refused as no such file
+    return QDir::cleanPath(resolved + u'/' + steps.mid(lastUp + 1).join(u'/'));
+}
+
+bool namesAFile(const QString &key)
+{
+    // Longer than any path the kernel takes: also keeps a huge key from
+    // costing memory wherever records are kept.
+    constexpr qsizetype kLongestPath = 4096;
+    if (key.size() >= kLongestPath || !key.startsWith(u'/') || key.contains(QChar(0)) || QDir::cleanPath(key) != key)
+        return false;
+    const QByteArray name = QFile::encodeName(key);
+    return name.size() < kLongestPath && QFile::decodeName(name) == key;
 }
 
 QString problemWith(const QString &path)

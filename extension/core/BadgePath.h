@@ -19,4 +19,12 @@ QString fromArgument(const QByteArray &argument);
 // key), or an empty text when it can.
 QString problemWith(const QString &path);
 
+// Whether a key of base.ini (or of the ledger) names a file at all: an
+// absolute path the file system can spell exactly, without the "." and ".."
+// steps or doubled separators that GIO resolves by text and the kernel
+// through links. Any other key is nobody's record: acting on it would reach
+// another file (a NUL byte ends the name early; a relative path depends on
+// the working folder).
+bool namesAFile(const QString &key);
+
 } // namespace BadgePath

@@ -1,10 +1,15 @@
 #include "EmblemLedger.h"
 
+#include "UserFiles.h"
 #include "UserFolders.h"
+#include "platform/AppError.h"
 #include "platform/TntIniFile.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
 
 namespace {
 
@@ -32,7 +37,16 @@ void EmblemLedger::note(const QList<std::pair<QString, int>> &set, const QString
 {
     if (set.isEmpty() && cleared.isEmpty())
         return;
-    QDir().mkpath(QFileInfo(m_fileName).path());
+    // It lists every badged path: the user's alone, whatever the umask (a
+    // rewrite keeps the mode of the file it replaces).
+    if (!UserFiles::makeFolder(QFileInfo(m_fileName).path()))
+        throw AppError::unableToWrite(m_fileName, qt_error_string(errno));
+    if (!QFileInfo::exists(m_fileName)) {
+        QFile created(m_fileName);
+        if (!created.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner)
+            && !QFileInfo::exists(m_fileName))
+            throw AppError::unableToWrite(m_fileName, created.errorString());
+    }
     TTntIniFile ledger(m_fileName, IniDocument::KeySpelling::Exact);
     if (!set.isEmpty()) {
         QList<std::pair<QString, QString>> values;

@@ -1,6 +1,7 @@
 #include "EmblemSync.h"
 
 #include "BadgeBook.h"
+#include "BadgePath.h"
 #include "EmblemLedger.h"
 #include "Emblems.h"
 #include "platform/FileSystem.h"
@@ -8,48 +9,75 @@
 #include <QList>
 #include <QStringList>
 
+namespace {
+
+// Files changed between two ledger rewrites: the ledger is rewritten whole,
+// so a large sync writes it once per chunk, not once per file.
+constexpr qsizetype kChunk = 1000;
+
+} // namespace
+
 EmblemSync::EmblemSync(EmblemLedger &ledger, QHash<QString, int> shown) : m_ledger(ledger), m_shown(std::move(shown)) {}
 
 EmblemSync::Report EmblemSync::follow(const QHash<QString, QString> &records)
 {
     Report report;
-    QList<std::pair<QString, int>> noted;
-    QStringList cleared;
-    const auto show = [&](const QString &path, int badge) {
-        const bool ok = Emblems::setBadge(path, badge).isEmpty();
-        if (!ok) {
-            ++report.failed;
-        } else if (badge > 0) {
-            ++report.set;
-            noted.append({path, badge});
-        } else {
-            ++report.cleared;
-        }
-        // A file that is gone has no emblem left to look after.
-        if (badge == 0 && (ok || !FileSystem::pathExists(path)))
-            cleared.append(path);
-        // A file that could not be reached is not tried again until its
-        // record changes: a store full of vanished paths must not cost a
-        // failed write each time the store changes.
-        if (badge > 0)
-            m_shown.insert(path, badge);
-        else
-            m_shown.remove(path);
-    };
+    // A key that names no file exactly is nobody's record, and a ledger
+    // entry like it stands for no emblem: acting on either would reach
+    // another file.
+    QStringList unnameable;
+    for (auto it = m_shown.cbegin(); it != m_shown.cend(); ++it) {
+        if (!BadgePath::namesAFile(it.key()))
+            unnameable.append(it.key());
+    }
+    for (const QString &key : unnameable)
+        m_shown.remove(key);
+    m_ledger.note({}, unnameable);
 
+    QList<std::pair<QString, int>> changes;
     for (auto it = records.cbegin(); it != records.cend(); ++it) {
         const int badge = BadgeBook::badgeNumber(it.value());
-        if (m_shown.value(it.key(), 0) != badge)
-            show(it.key(), badge);
+        if (m_shown.value(it.key(), 0) != badge && BadgePath::namesAFile(it.key()))
+            changes.append({it.key(), badge});
     }
-    QStringList withoutRecord;
     for (auto it = m_shown.cbegin(); it != m_shown.cend(); ++it) {
         if (!records.contains(it.key()))
-            withoutRecord.append(it.key());
+            changes.append({it.key(), 0});
     }
-    for (const QString &path : withoutRecord)
-        show(path, 0);
 
-    m_ledger.note(noted, cleared);
+    for (qsizetype start = 0; start < changes.size() && !report.stopped; start += kChunk) {
+        const QList<std::pair<QString, int>> chunk = changes.mid(start, kChunk);
+        QList<std::pair<QString, int>> toSet;
+        for (const auto &change : chunk) {
+            if (change.second > 0)
+                toSet.append(change);
+        }
+        m_ledger.note(toSet, {});
+        QStringList gone;
+        for (const auto &[path, badge] : chunk) {
+            if (m_stop && m_stop->load()) {
+                report.stopped = true;
+                break;
+            }
+            const bool ok = Emblems::setBadge(path, badge).isEmpty();
+            if (!ok)
+                ++report.failed;
+            else if (badge > 0)
+                ++report.set;
+            else
+                ++report.cleared;
+            // A file that is gone has no emblem left to look after.
+            if ((badge == 0 && ok) || (!ok && !FileSystem::pathExists(path)))
+                gone.append(path);
+            // A file that could not be reached is not tried again until its
+            // record changes: a store full of vanished paths must not cost a
+            // failed write each time the store changes.
+            if (badge > 0)
+                m_shown.insert(path, badge);
+            else
+                m_shown.remove(path);
+        }
+        m_ledger.note({}, gone);
+    }
     return report;
 }

@@ -1,5 +1,6 @@
 #include "Emblems.h"
 
+#include "BadgePath.h"
 #include "UserFolders.h"
 
 #include <QFile>
@@ -87,6 +88,8 @@ int badgeOf(const QString &path)
 
 QString setBadge(const QString &path, int badge)
 {
+    if (!BadgePath::namesAFile(path))
+        return QStringLiteral("the name is no text this system can spell");
     FileRef ref(path);
     QString problem;
     const QStringList before = emblemsOf(ref.file, &problem);

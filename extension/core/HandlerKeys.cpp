@@ -22,7 +22,7 @@ void create(const ProgramFolder &folder, const QStringList &keys)
 {
     for (const QString &key : keys) {
         if (!QDir().mkpath(folderOf(folder, key)))
-            throw AppError(QStringLiteral("Unable to write to %1").arg(folderOf(folder, key)));
+            throw AppError::unableToWrite(folderOf(folder, key));
     }
 }
 

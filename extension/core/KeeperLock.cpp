@@ -1,5 +1,6 @@
 #include "KeeperLock.h"
 
+#include "UserFiles.h"
 #include "UserFolders.h"
 
 #include <QDir>
@@ -42,7 +43,7 @@ QString KeeperLock::fileName()
 
 bool KeeperLock::acquire(const QString &programFolder)
 {
-    QDir().mkpath(UserFolders::stateFolder());
+    UserFiles::makeFolder(UserFolders::stateFolder());
     const QByteArray path = QFile::encodeName(fileName());
     m_fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (m_fd < 0)
@@ -87,5 +88,11 @@ bool KeeperLock::stopRunning(int waitMs)
             return true;
         QThread::msleep(20);
     }
+    // A keeper that does not end (stuck on a mount that does not answer)
+    // must not go on setting emblems once it is thought gone.
+    if (running->pid > 1)
+        ::kill(pid_t(running->pid), SIGKILL);
+    for (int waited = 0; waited < 1000 && isLocked(path); waited += 20)
+        QThread::msleep(20);
     return !isLocked(path);
 }

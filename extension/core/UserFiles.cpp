@@ -8,36 +8,63 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <sys/stat.h>
+
 namespace UserFiles {
+
+bool makeFolder(const QString &folder)
+{
+    const QString path = QDir::cleanPath(folder);
+    const QFileInfo info(path);
+    if (info.isDir())
+        return true;
+    if (info.exists() || info.isSymLink() || path == info.path() || !makeFolder(info.path()))
+        return false;
+    const QByteArray name = QFile::encodeName(path);
+    return (::mkdir(name.constData(), 0700) == 0 && ::chmod(name.constData(), 0700) == 0) || QFileInfo(path).isDir();
+}
 
 void write(const QString &path, const QByteArray &content, bool executable)
 {
-    QDir().mkpath(QFileInfo(path).path());
+    if (!makeFolder(QFileInfo(path).path()))
+        throw AppError::unableToWrite(path, qt_error_string(errno));
     QSaveFile file(path);
-    QFileDevice::Permissions permissions =
-        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    QFileDevice::Permissions permissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
     if (executable)
-        permissions |= QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
+        permissions |= QFileDevice::ExeOwner;
     if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.setPermissions(permissions)
         || !file.commit())
-        throw AppError(QStringLiteral("Unable to write to %1").arg(path));
+        throw AppError::unableToWrite(path, file.errorString());
 }
 
-void removeIfMarked(const QString &path, const QByteArray &mark, const QString &stopAt)
+QByteArray folderText(const QString &folder)
+{
+    return QDir::cleanPath(folder).toUtf8().toPercentEncoding("/");
+}
+
+bool removeIfMarked(const QString &path, const Marks &marks, const QString &stopAt)
 {
     if (!FileSystem::isRegularFile(path))
-        return;
+        return true;
     QFile file(path);
-    if (file.open(QIODevice::ReadOnly) && file.read(1 << 20).contains(mark)) {
-        file.close();
-        removeFile(path, stopAt);
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        return true; // not ours to judge, nor to remove
+    const QByteArray head = file.read(1 << 20);
+    file.close();
+    if (!head.contains(marks.owner))
+        return true;
+    if (!marks.folder.isEmpty() && head.contains(marks.folderKey) && !head.contains(marks.folderLine()))
+        return true; // another program folder's
+    return removeFile(path, stopAt);
 }
 
-void removeFile(const QString &path, const QString &stopAt)
+bool removeFile(const QString &path, const QString &stopAt)
 {
-    if (QFile::remove(path))
-        removeEmptyFolders(QFileInfo(path).path(), stopAt);
+    if (!QFile::remove(path))
+        return !QFileInfo(path).exists() && !QFileInfo(path).isSymLink();
+    removeEmptyFolders(QFileInfo(path).path(), stopAt);
+    return true;
 }
 
 void removeEmptyFolders(const QString &folder, const QString &stopAt)

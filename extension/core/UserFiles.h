@@ -1,22 +1,44 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 // Writing and removing the per-user files of the integration.
 namespace UserFiles {
 
 // Replaces path atomically with content, making its folder; throws AppError
-// "Unable to write to <path>" on failure.
+// "Unable to write to <path>" on failure. The file is the user's alone
+// (0600, or 0700 for a script the file manager runs), whatever the umask.
 void write(const QString &path, const QByteArray &content, bool executable = false);
 
-// Removes path when it holds mark (what the integration wrote into each of
-// its files), so a user's own file of that name stays; then its folder and
-// each parent below stopAt, as far as they are left empty.
-void removeIfMarked(const QString &path, const QByteArray &mark, const QString &stopAt);
+// Makes folder and its missing parents, each the user's alone (0700);
+// false when it cannot.
+bool makeFolder(const QString &folder);
 
-// Removes path and then the folders it leaves empty, below stopAt.
-void removeFile(const QString &path, const QString &stopAt);
+// What the integration writes into each of its files: the owner's mark and
+// a line naming the program folder that registered it.
+struct Marks {
+    QByteArray owner;     // a line of the owner's, e.g. "X-Emblix-Owner=emblix-badge-menu"
+    QByteArray folderKey; // what the folder's line begins with, e.g. "X-Emblix-Folder="
+    QByteArray folder;    // the folder as the line spells it; empty: any folder
+    // The folder's whole line.
+    QByteArray folderLine() const { return folderKey + folder + '\n'; }
+};
+
+// The text of a program folder in a mark: one line whatever its name holds.
+QByteArray folderText(const QString &folder);
+
+// Removes path when it holds the owner's mark and names this folder (or
+// none, as files written before folders were named), so a user's own file
+// of that name, and another program folder's, stay; then its folder and
+// each parent below stopAt, as far as they are left empty. Returns false
+// when such a file is still there.
+bool removeIfMarked(const QString &path, const Marks &marks, const QString &stopAt);
+
+// Removes path and then the folders it leaves empty, below stopAt; false
+// when the file is still there.
+bool removeFile(const QString &path, const QString &stopAt);
 
 // Removes folder if it is empty, then each empty parent below stopAt.
 void removeEmptyFolders(const QString &folder, const QString &stopAt);

@@ -11,9 +11,10 @@ constexpr int kPollMs = 1000;
 
 } // namespace
 
-EmblemKeeper::EmblemKeeper(const ProgramFolder &folder, QObject *parent)
+EmblemKeeper::EmblemKeeper(const ProgramFolder &folder, const std::atomic_bool *stop, QObject *parent)
     : QObject(parent), m_book(folder), m_sync(m_ledger, m_ledger.read())
 {
+    m_sync.setStopFlag(stop);
     m_settle.setSingleShot(true);
     m_settle.setInterval(kSettleMs);
     connect(&m_settle, &QTimer::timeout, this, &EmblemKeeper::syncIfChanged);
@@ -53,11 +54,19 @@ void EmblemKeeper::syncIfChanged()
 
 void EmblemKeeper::syncNow()
 {
+    // A store that cannot be read (a pipe, a folder or a huge file in its
+    // place) is not an empty one: the emblems stay until it can be read.
+    const std::optional<QHash<QString, QString>> records = m_book.fileRecords();
+    if (!records) {
+        std::fprintf(stderr, "emblix-keeper: %s cannot be read; the emblems stay as they are\n",
+                     qPrintable(m_book.fileName()));
+        return;
+    }
     try {
-        emit synced(m_sync.follow(m_book.records()));
+        emit synced(m_sync.follow(*records));
     } catch (const AppError &error) {
-        // The emblems are set; only the ledger could not be written. The
-        // next change tries again.
+        // The ledger could not be written, so no emblem was set; the next
+        // change tries again.
         std::fprintf(stderr, "emblix-keeper: %s\n", error.what());
     }
 }

@@ -17,7 +17,9 @@ class EmblemKeeper final : public QObject
 {
     Q_OBJECT
 public:
-    explicit EmblemKeeper(const ProgramFolder &folder, QObject *parent = nullptr);
+    // A sync ends early once stop is set.
+    explicit EmblemKeeper(const ProgramFolder &folder, const std::atomic_bool *stop = nullptr,
+                          QObject *parent = nullptr);
 
     // The first sync, from what the ledger says the files show.
     void start();

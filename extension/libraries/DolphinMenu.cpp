@@ -6,9 +6,10 @@
 
 namespace {
 
-QByteArray markOf(const QString &owner)
+UserFiles::Marks marksOf(const QString &owner, const QString &folder)
 {
-    return "X-Emblix-Owner=" + owner.toUtf8();
+    return {"X-Emblix-Owner=" + owner.toUtf8(),
+            "X-Emblix-Folder=", folder.isEmpty() ? QByteArray() : UserFiles::folderText(folder)};
 }
 
 } // namespace
@@ -33,7 +34,8 @@ void install(const MenuSet &set)
     text += QStringLiteral("Actions=%1;\n").arg(actions.join(u';'));
     if (!set.submenu.isEmpty())
         text += QStringLiteral("X-KDE-Submenu=%1\n").arg(set.submenu);
-    text += QString::fromUtf8(markOf(set.owner)) + u'\n';
+    const UserFiles::Marks marks = marksOf(set.owner, set.folder);
+    text += QString::fromUtf8(marks.owner + '\n' + marks.folderLine());
     for (qsizetype i = 0; i < set.items.size(); ++i) {
         const MenuItem &item = set.items[i];
         text += QStringLiteral("\n[Desktop Action %1]\n").arg(actions[i]);
@@ -47,9 +49,9 @@ void install(const MenuSet &set)
     UserFiles::write(fileName(set.owner), text.toUtf8(), true);
 }
 
-void remove(const QString &owner)
+bool remove(const QString &owner, const QString &programFolder)
 {
-    UserFiles::removeIfMarked(fileName(owner), markOf(owner), UserFolders::dataHome());
+    return UserFiles::removeIfMarked(fileName(owner), marksOf(owner, programFolder), UserFolders::dataHome());
 }
 
 } // namespace DolphinMenu

@@ -1,5 +1,6 @@
 #include "Integration.h"
 
+#include "BadgePath.h"
 #include "DolphinMenu.h"
 #include "EmblemLedger.h"
 #include "Emblems.h"
@@ -12,6 +13,8 @@
 #include "ThunarActions.h"
 #include "UserFiles.h"
 #include "UserFolders.h"
+#include "platform/AppError.h"
+#include "platform/FileSystem.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,33 +39,102 @@ void installMenus(const MenuSet &set)
     DolphinMenu::install(set);
 }
 
-void removeMenus(const QString &owner)
+// The menus set installed from its program folder; false when one is left.
+bool removeMenus(const MenuSet &set)
 {
-    NemoActions::remove(owner);
-    ScriptMenus::remove(owner);
-    DolphinMenu::remove(owner);
+    bool removed = NemoActions::remove(set.owner, set.folder);
+    removed &= ScriptMenus::remove(set.owner, set.folder);
+    removed &= DolphinMenu::remove(set.owner, set.folder);
     // Last, since an unreadable uca.xml ends the removal with an error.
-    ThunarActions::remove(owner);
+    removed &= ThunarActions::remove(set.owner, set.folder);
+    return removed;
 }
 
-void removeEmblemImages()
+bool removeEmblemImages()
 {
+    bool removed = true;
     for (const int size : UserFolders::kEmblemSizes) {
         for (int badge = 1; badge <= 10; ++badge) {
-            UserFiles::removeFile(UserFolders::emblemFolder(size) + u'/' + UserFolders::emblemName(badge)
-                                      + QStringLiteral(".png"),
-                                  UserFolders::dataHome());
+            removed &= UserFiles::removeFile(UserFolders::emblemFolder(size) + u'/' + UserFolders::emblemName(badge)
+                                                 + QStringLiteral(".png"),
+                                             UserFolders::dataHome());
         }
     }
+    return removed;
 }
 
-void takeOffEmblems()
+// Takes off every emblem the ledger knows; the ledger keeps those that are
+// still on a file that is there.
+bool takeOffEmblems()
 {
     EmblemLedger ledger;
     const QHash<QString, int> shown = ledger.read();
-    for (auto it = shown.cbegin(); it != shown.cend(); ++it)
-        Emblems::setBadge(it.key(), 0);
-    ledger.forget();
+    QStringList left;
+    for (auto it = shown.cbegin(); it != shown.cend(); ++it) {
+        if (!Emblems::setBadge(it.key(), 0).isEmpty() && FileSystem::pathExists(it.key())
+            && BadgePath::namesAFile(it.key()))
+            left.append(it.key());
+    }
+    if (left.isEmpty()) {
+        ledger.forget();
+        return true;
+    }
+    QStringList taken;
+    for (auto it = shown.cbegin(); it != shown.cend(); ++it) {
+        if (!left.contains(it.key()))
+            taken.append(it.key());
+    }
+    ledger.note({}, taken);
+    return false;
+}
+
+void unregisterMenuFrom(const ProgramFolder &folder, QStringList &left)
+{
+    // Another program folder registered since: its keeper, emblems and
+    // emblem images are its own.
+    if (KeeperAutostart::servesFolder(folder)) {
+        if (!KeeperAutostart::remove(folder))
+            left.append(KeeperAutostart::fileName());
+        if (!takeOffEmblems())
+            left.append(QStringLiteral("badge emblems"));
+        if (!removeEmblemImages())
+            left.append(UserFolders::iconTheme());
+        // The keeper's lock file and the ledger's folder go too, when nothing else lies there.
+        UserFiles::removeFile(KeeperLock::fileName(), UserFolders::dataHome());
+    }
+    HandlerKeys::remove(folder, {HandlerKeys::kFolderMenu, HandlerKeys::kFileMenu});
+    if (!removeMenus(MenuItems::badgeMenu(folder)))
+        left.append(QStringLiteral("menus"));
+}
+
+void unregisterSheetFrom(const ProgramFolder &folder, QStringList &left)
+{
+    HandlerKeys::remove(folder, {HandlerKeys::kPropertySheet});
+    if (!removeMenus(MenuItems::propertiesEntry(folder)))
+        left.append(QStringLiteral("menus"));
+}
+
+// A registration that fails leaves nothing behind: what it did is undone
+// before the failure goes on to the caller.
+template <typename Steps>
+void registerOrUndo(const ProgramFolder &folder, Steps steps, void (*undo)(const ProgramFolder &, QStringList &))
+{
+    try {
+        steps();
+    } catch (...) {
+        QStringList left;
+        try {
+            undo(folder, left);
+        } catch (...) {
+            // The first failure is the one to report.
+        }
+        throw;
+    }
+}
+
+[[noreturn]] void failRemoving(const QStringList &left)
+{
+    throw AppError(QStringLiteral("Unable to remove %1").arg(left.join(QStringLiteral(", "))));
 }
 
 } // namespace
@@ -71,39 +143,48 @@ namespace Integration {
 
 void registerMenu(const ProgramFolder &folder)
 {
-    installMenus(MenuItems::badgeMenu(folder));
-    HandlerKeys::create(folder, {HandlerKeys::kFolderMenu, HandlerKeys::kFileMenu});
-    // The emblem images come from the active icons; icoswap.exe makes them
-    // whenever the theme changes, and now for the first time.
-    QProcess icoswap;
-    icoswap.setWorkingDirectory(folder.root());
-    icoswap.start(folder.file(u"icoswap.exe"), {});
-    if (!icoswap.waitForFinished(kIcoswapWaitMs) || icoswap.exitCode() != 0)
-        std::fprintf(stderr, "%s did not make the emblem images\n", qPrintable(folder.file(u"icoswap.exe")));
-    KeeperAutostart::install(folder);
+    registerOrUndo(
+        folder,
+        [&] {
+            installMenus(MenuItems::badgeMenu(folder));
+            HandlerKeys::create(folder, {HandlerKeys::kFolderMenu, HandlerKeys::kFileMenu});
+            // The emblem images come from the active icons; icoswap.exe makes
+            // them whenever the theme changes, and now for the first time.
+            QProcess icoswap;
+            icoswap.setWorkingDirectory(folder.root());
+            icoswap.start(folder.file(u"icoswap.exe"), {});
+            if (!icoswap.waitForFinished(kIcoswapWaitMs) || icoswap.exitCode() != 0)
+                std::fprintf(stderr, "%s did not make the emblem images\n", qPrintable(folder.file(u"icoswap.exe")));
+            KeeperAutostart::install(folder);
+        },
+        unregisterMenuFrom);
 }
 
 void unregisterMenu(const ProgramFolder &folder)
 {
-    KeeperAutostart::remove();
-    takeOffEmblems();
-    removeEmblemImages();
-    // The keeper's lock file and the ledger's folder go too, when nothing else lies there.
-    UserFiles::removeFile(KeeperLock::fileName(), UserFolders::dataHome());
-    HandlerKeys::remove(folder, {HandlerKeys::kFolderMenu, HandlerKeys::kFileMenu});
-    removeMenus(MenuItems::badgeMenu(folder).owner);
+    QStringList left;
+    unregisterMenuFrom(folder, left);
+    if (!left.isEmpty())
+        failRemoving(left);
 }
 
 void registerSheet(const ProgramFolder &folder)
 {
-    installMenus(MenuItems::propertiesEntry(folder));
-    HandlerKeys::create(folder, {HandlerKeys::kPropertySheet});
+    registerOrUndo(
+        folder,
+        [&] {
+            installMenus(MenuItems::propertiesEntry(folder));
+            HandlerKeys::create(folder, {HandlerKeys::kPropertySheet});
+        },
+        unregisterSheetFrom);
 }
 
 void unregisterSheet(const ProgramFolder &folder)
 {
-    HandlerKeys::remove(folder, {HandlerKeys::kPropertySheet});
-    removeMenus(MenuItems::propertiesEntry(folder).owner);
+    QStringList left;
+    unregisterSheetFrom(folder, left);
+    if (!left.isEmpty())
+        failRemoving(left);
 }
 
 ProgramFolder libraryFolder()

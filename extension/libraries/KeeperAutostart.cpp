@@ -6,11 +6,34 @@
 #include "UserFolders.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 
 namespace {
 
-const QByteArray kMark = "X-Emblix-Owner=emblix-badge-menu";
+UserFiles::Marks marksOf(const QString &folder)
+{
+    return {"X-Emblix-Owner=emblix-badge-menu",
+            "X-Emblix-Folder=", folder.isEmpty() ? QByteArray() : UserFiles::folderText(folder)};
+}
+
+// The program folder the installed entry names: empty when there is no
+// entry of ours, "?" for one written before entries named their folder.
+QString entryFolder()
+{
+    QFile file(KeeperAutostart::fileName());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray text = file.read(1 << 16);
+    const UserFiles::Marks marks = marksOf(QString());
+    if (!text.contains(marks.owner))
+        return {};
+    const qsizetype at = text.indexOf('\n' + marks.folderKey);
+    if (at < 0)
+        return QStringLiteral("?");
+    const qsizetype start = at + 1 + marks.folderKey.size();
+    return QString::fromUtf8(QByteArray::fromPercentEncoding(text.mid(start, text.indexOf('\n', start) - start)));
+}
 
 } // namespace
 
@@ -24,6 +47,7 @@ QString fileName()
 void install(const ProgramFolder &folder)
 {
     const QString keeper = folder.file(u"emblix-keeper");
+    const UserFiles::Marks marks = marksOf(folder.root());
     const QByteArray entry = "[Desktop Entry]\n"
                              "Type=Application\n"
                              "Name=Emblix badge keeper\n"
@@ -33,20 +57,40 @@ void install(const ProgramFolder &folder)
                              + "\n"
                                "NoDisplay=true\n"
                                "X-GNOME-Autostart-enabled=true\n"
-                             + kMark + '\n';
+                             + marks.owner + '\n' + marks.folderLine();
     UserFiles::write(fileName(), entry);
 
     const std::optional<KeeperLock::Holder> running = KeeperLock::holder();
     if (running && QDir::cleanPath(running->programFolder) == folder.root())
         return;
     KeeperLock::stopRunning();
-    QProcess::startDetached(keeper, {}, folder.root());
+    // The keeper outlives the caller and keeps none of its descriptors: a
+    // caller reading this process's output through a pipe would otherwise
+    // wait for the keeper's end.
+    QProcess starter;
+    starter.setProgram(keeper);
+    starter.setWorkingDirectory(folder.root());
+    starter.setStandardInputFile(QProcess::nullDevice());
+    starter.setStandardOutputFile(QProcess::nullDevice());
+    starter.setStandardErrorFile(QProcess::nullDevice());
+    starter.startDetached();
 }
 
-void remove()
+bool remove(const ProgramFolder &folder)
 {
-    KeeperLock::stopRunning();
-    UserFiles::removeIfMarked(fileName(), kMark, UserFolders::configHome());
+    const std::optional<KeeperLock::Holder> running = KeeperLock::holder();
+    if (running && QDir::cleanPath(running->programFolder) == folder.root())
+        KeeperLock::stopRunning();
+    return UserFiles::removeIfMarked(fileName(), marksOf(folder.root()), UserFolders::configHome());
+}
+
+bool servesFolder(const ProgramFolder &folder)
+{
+    const QString named = entryFolder();
+    if (!named.isEmpty())
+        return named == u"?" || QDir::cleanPath(named) == folder.root();
+    const std::optional<KeeperLock::Holder> running = KeeperLock::holder();
+    return !running || QDir::cleanPath(running->programFolder) == folder.root();
 }
 
 } // namespace KeeperAutostart

@@ -25,6 +25,7 @@ MenuSet badgeMenu(const ProgramFolder &folder)
     set.owner = QStringLiteral("emblix-badge-menu");
     set.submenu = translator.Translate(QStringLiteral("Badge"));
     set.badgeCommand = folder.file(u"emblix-badge");
+    set.folder = folder.root();
     for (int badge = 1; badge <= 10; ++badge) {
         set.items.append({QString::number(badge),
                           translator.Translate(QStringLiteral("Badge %1")).arg(badge),
@@ -45,6 +46,7 @@ MenuSet propertiesEntry(const ProgramFolder &folder)
     set.owner = QStringLiteral("emblix-badge-sheet");
     set.forFolders = false;
     set.badgeCommand = folder.file(u"emblix-badge");
+    set.folder = folder.root();
     set.items.append({QStringLiteral("properties"),
                       translator.Translate(QStringLiteral("Badge properties...")),
                       UserFolders::emblemName(1),

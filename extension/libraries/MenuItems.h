@@ -23,6 +23,7 @@ struct MenuSet {
     QString submenu; // label of the submenu holding the items, or empty
     bool forFolders = true;
     QString badgeCommand; // full path of the badge command
+    QString folder;       // the program folder that installs them
     QList<MenuItem> items;
 };
 

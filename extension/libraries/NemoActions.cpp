@@ -7,9 +7,10 @@
 
 namespace {
 
-QByteArray markOf(const QString &owner)
+UserFiles::Marks marksOf(const QString &owner, const QString &folder)
 {
-    return "X-Emblix-Owner=" + owner.toUtf8();
+    return {"X-Emblix-Owner=" + owner.toUtf8(),
+            "X-Emblix-Folder=", folder.isEmpty() ? QByteArray() : UserFiles::folderText(folder)};
 }
 
 } // namespace
@@ -23,7 +24,7 @@ QString folder()
 
 void install(const MenuSet &set)
 {
-    remove(set.owner);
+    remove(set.owner, QString());
     for (const MenuItem &item : set.items) {
         QString text = QStringLiteral("[Nemo Action]\n");
         text += QStringLiteral("Name=%1\n").arg(item.label);
@@ -35,17 +36,21 @@ void install(const MenuSet &set)
             text += QStringLiteral("Icon-Name=%1\n").arg(item.icon);
         text += QStringLiteral("Selection=notnone\n");
         text += set.forFolders ? QStringLiteral("Extensions=any;\n") : QStringLiteral("Extensions=nodirs;\n");
-        text += QString::fromUtf8(markOf(set.owner)) + u'\n';
+        const UserFiles::Marks marks = marksOf(set.owner, set.folder);
+        text += QString::fromUtf8(marks.owner + '\n' + marks.folderLine());
         UserFiles::write(folder() + QStringLiteral("/%1-%2.nemo_action").arg(set.owner, item.id), text.toUtf8());
     }
 }
 
-void remove(const QString &owner)
+bool remove(const QString &owner, const QString &programFolder)
 {
+    bool removed = true;
     for (const QString &name : FileSystem::listFolder(folder(), FileSystem::Entries::RegularFiles)) {
         if (name.startsWith(owner + u'-') && name.endsWith(QStringLiteral(".nemo_action")))
-            UserFiles::removeIfMarked(folder() + u'/' + name, markOf(owner), UserFolders::dataHome());
+            removed &= UserFiles::removeIfMarked(folder() + u'/' + name, marksOf(owner, programFolder),
+                                                 UserFolders::dataHome());
     }
+    return removed;
 }
 
 } // namespace NemoActions

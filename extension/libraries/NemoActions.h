@@ -9,6 +9,9 @@ namespace NemoActions {
 
 QString folder();
 void install(const MenuSet &set);
-void remove(const QString &owner);
+// The owner's entries installed from programFolder (every folder's when
+// it is empty).
+// False when one of them is still there.
+bool remove(const QString &owner, const QString &programFolder);
 
 } // namespace NemoActions

@@ -8,9 +8,10 @@
 
 namespace {
 
-QByteArray markOf(const QString &owner)
+UserFiles::Marks marksOf(const QString &owner, const QString &folder)
 {
-    return "# emblix-owner: " + owner.toUtf8() + '\n';
+    return {"# emblix-owner: " + owner.toUtf8() + '\n',
+            "# emblix-folder: ", folder.isEmpty() ? QByteArray() : UserFiles::folderText(folder)};
 }
 
 // The base folder a scripts folder lies in: removing stops there.
@@ -39,7 +40,8 @@ QStringList folders()
 
 void install(const MenuSet &set)
 {
-    remove(set.owner);
+    remove(set.owner, QString());
+    const UserFiles::Marks marks = marksOf(set.owner, set.folder);
     const QStringList scriptFolders = folders();
     for (qsizetype f = 0; f < scriptFolders.size(); ++f) {
         const QString &scripts = scriptFolders[f];
@@ -57,15 +59,16 @@ void install(const MenuSet &set)
             // tell how many paths there are.
             const QStringList arguments = QStringList{QStringLiteral("--selection-from"), selection} + item.arguments
                                           + QStringList{QStringLiteral("--")};
-            const QByteArray text = "#!/bin/sh\n" + markOf(set.owner) + "exec "
+            const QByteArray text = "#!/bin/sh\n" + marks.owner + marks.folderLine() + "exec "
                                     + CommandText::forShell(set.badgeCommand, arguments, false).toUtf8() + " \"$@\"\n";
             UserFiles::write(path, text, true);
         }
     }
 }
 
-void remove(const QString &owner)
+bool remove(const QString &owner, const QString &programFolder)
 {
+    bool removed = true;
     for (const QString &scripts : folders()) {
         QStringList candidates;
         for (const QString &name : FileSystem::listFolder(scripts, FileSystem::Entries::RegularFiles))
@@ -75,8 +78,9 @@ void remove(const QString &owner)
                 candidates.append(scripts + u'/' + sub + u'/' + name);
         }
         for (const QString &path : candidates)
-            UserFiles::removeIfMarked(path, markOf(owner), baseOf(scripts));
+            removed &= UserFiles::removeIfMarked(path, marksOf(owner, programFolder), baseOf(scripts));
     }
+    return removed;
 }
 
 } // namespace ScriptMenus

@@ -10,6 +10,9 @@ namespace ScriptMenus {
 
 QStringList folders();
 void install(const MenuSet &set);
-void remove(const QString &owner);
+// The owner's entries installed from programFolder (every folder's when
+// it is empty).
+// False when one of them is still there.
+bool remove(const QString &owner, const QString &programFolder);
 
 } // namespace ScriptMenus

@@ -6,7 +6,10 @@
 #include "platform/AppError.h"
 #include "platform/FileSystem.h"
 
+#include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QXmlStreamReader>
 
 namespace {
@@ -19,10 +22,36 @@ struct Layout {
     qsizetype rootEnd = -1;                            // where "</actions>" starts
 };
 
-Layout layoutOf(const QString &text, const QString &owner)
+// Thunar keeps only the elements it knows when it saves the file: the
+// unique-id carries the program folder, as a short digest of its path.
+QString folderTag(const QString &folder)
+{
+    return QString::fromLatin1(
+        QCryptographicHash::hash(QDir::cleanPath(folder).toUtf8(), QCryptographicHash::Sha1).toHex().left(12));
+}
+
+// Whether an action's unique-id is one of the owner's, from programFolder
+// (any folder's when it is empty). Ids written before they named a folder
+// ("<owner>-3") are every folder's.
+bool isOwnAction(const QString &uniqueId, const QString &owner, const QString &programFolder)
+{
+    if (!uniqueId.startsWith(owner + u'-'))
+        return false;
+    const QStringView rest = QStringView(uniqueId).sliced(owner.size() + 1);
+    return programFolder.isEmpty() || !rest.contains(u'-') || rest.startsWith(folderTag(programFolder) + u'-');
+}
+
+Layout layoutOf(const QString &text, const QString &owner, const QString &programFolder)
 {
     // The reader tells where a tag ends; its start is the "<" before that.
-    QXmlStreamReader reader(text);
+    // The declaration is blanked out for the reader, at the same length so
+    // the offsets still hold: Thunar before 4.15 wrote its attributes in an
+    // order the reader refuses, and the text needs no declaration to be read.
+    QString parsed = text;
+    static const QRegularExpression declaration(QStringLiteral("^\\s*<\\?xml[^>]*\\?>"));
+    if (const QRegularExpressionMatch found = declaration.match(parsed); found.hasMatch())
+        parsed.replace(found.capturedStart(), found.capturedLength(), QString(found.capturedLength(), u' '));
+    QXmlStreamReader reader(parsed);
     Layout layout;
     qsizetype actionStart = -1;
     QString uniqueId;
@@ -42,7 +71,7 @@ Layout layoutOf(const QString &text, const QString &owner)
                 --depth;
             }
         } else if (token == QXmlStreamReader::EndElement) {
-            if (depth == 2 && reader.name() == u"action" && uniqueId.startsWith(owner + u'-'))
+            if (depth == 2 && reader.name() == u"action" && isOwnAction(uniqueId, owner, programFolder))
                 layout.ownActions.append({actionStart, reader.characterOffset()});
             if (depth == 1)
                 layout.rootEnd = tagStart();
@@ -99,7 +128,7 @@ QString actionsOf(const MenuSet &set)
         xml += element(QStringLiteral("name"), item.label);
         if (!set.submenu.isEmpty())
             xml += element(QStringLiteral("submenu"), set.submenu);
-        xml += element(QStringLiteral("unique-id"), set.owner + u'-' + item.id);
+        xml += element(QStringLiteral("unique-id"), set.owner + u'-' + folderTag(set.folder) + u'-' + item.id);
         xml += element(QStringLiteral("command"),
                        CommandText::forShell(set.badgeCommand, item.arguments + QStringList{QStringLiteral("--")}, true)
                            + QStringLiteral(" %F"));
@@ -128,27 +157,27 @@ void install(const MenuSet &set)
 {
     const QString text = readText();
     qsizetype rootEnd = 0;
-    QString result = withoutOwnActions(text, layoutOf(text, set.owner), rootEnd);
+    QString result = withoutOwnActions(text, layoutOf(text, set.owner, QString()), rootEnd);
     result.insert(rootEnd, actionsOf(set));
     if (result != text)
         UserFiles::write(fileName(), result.toUtf8());
 }
 
-void remove(const QString &owner)
+bool remove(const QString &owner, const QString &programFolder)
 {
     if (!FileSystem::isRegularFile(fileName()))
-        return;
+        return true;
     const QString text = readText();
-    const Layout layout = layoutOf(text, owner);
+    const Layout layout = layoutOf(text, owner, programFolder);
     if (layout.ownActions.isEmpty())
-        return;
+        return true;
     qsizetype rootEnd = 0;
     const QString rest = withoutOwnActions(text, layout, rootEnd);
     // The file registering made, with no action left, goes with them.
     if (rest == kEmptyFile)
-        UserFiles::removeFile(fileName(), UserFolders::configHome());
-    else
-        UserFiles::write(fileName(), rest.toUtf8());
+        return UserFiles::removeFile(fileName(), UserFolders::configHome());
+    UserFiles::write(fileName(), rest.toUtf8());
+    return true;
 }
 
 } // namespace ThunarActions

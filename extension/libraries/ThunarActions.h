@@ -11,6 +11,9 @@ QString fileName();
 // Throws AppError when uca.xml is there but is no action file Thunar could
 // read; it is then left as it is.
 void install(const MenuSet &set);
-void remove(const QString &owner);
+// The owner's actions installed from programFolder (every folder's when it
+// is empty).
+// False when one of them is still there.
+bool remove(const QString &owner, const QString &programFolder);
 
 } // namespace ThunarActions
