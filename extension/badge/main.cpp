@@ -99,9 +99,16 @@ int main(int argc, char *argv[])
     Translator translator(
         folder, TTntIniFile(folder.file(u"settings.ini"))
                     .ReadString(QStringLiteral("Translate"), QStringLiteral("CurLang"), QStringLiteral("English")));
-    const auto report = [&](const QStringList &messages) {
+    const auto report = [&](QStringList messages) {
         if (messages.isEmpty())
             return;
+        // One box that fits the screen, however many names were refused.
+        constexpr qsizetype kShown = 10;
+        if (messages.size() > kShown + 1) {
+            const qsizetype more = messages.size() - kShown;
+            messages.resize(kShown);
+            messages.append(translator.Translate(QStringLiteral("... and %1 more")).arg(more));
+        }
         if (windows)
             QMessageBox::warning(nullptr, QStringLiteral("Emblix Manager"), messages.join(u'\n'));
         else

@@ -34,9 +34,30 @@ QString desktopExecQuoted(const QString &argument)
         }
         text = u'"' + inner + u'"';
     }
-    // The value of a desktop entry key escapes its own backslashes.
-    text.replace(u'\\', QStringLiteral("\\\\"));
-    return doublePercent(text);
+    // The value of a desktop entry key is a string value, with escapes of
+    // its own; a "%" is a field code unless doubled.
+    return doublePercent(keyFileValue(text));
+}
+
+QString keyFileValue(const QString &text)
+{
+    QString value;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\\')
+            value += QStringLiteral("\\\\");
+        else if (c == u'\n')
+            value += QStringLiteral("\\n");
+        else if (c == u'\t')
+            value += QStringLiteral("\\t");
+        else if (c == u'\r')
+            value += QStringLiteral("\\r");
+        else if (c == u' ' && i == 0)
+            value += QStringLiteral("\\s");
+        else
+            value += c;
+    }
+    return value;
 }
 
 QString forShell(const QString &program, const QStringList &arguments, bool fieldCodes)

@@ -14,6 +14,10 @@ QString shellQuoted(const QString &argument);
 // say, then escaped as a string value.
 QString desktopExecQuoted(const QString &argument);
 
+// text as a string value of a key file (Nemo's actions): blanks, line
+// breaks and backslashes escaped, as GLib reads them back.
+QString keyFileValue(const QString &text);
+
 // program and arguments as one shell command; "%" doubled when the reader
 // expands field codes (Thunar's %F).
 QString forShell(const QString &program, const QStringList &arguments, bool fieldCodes);

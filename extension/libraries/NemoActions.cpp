@@ -27,11 +27,12 @@ void install(const MenuSet &set)
     remove(set.owner, QString());
     for (const MenuItem &item : set.items) {
         QString text = QStringLiteral("[Nemo Action]\n");
-        text += QStringLiteral("Name=%1\n").arg(item.label);
-        text += QStringLiteral("Comment=%1\n").arg(item.label);
-        text +=
-            QStringLiteral("Exec=%1 %F\n")
-                .arg(CommandText::forShell(set.badgeCommand, item.arguments + QStringList{QStringLiteral("--")}, true));
+        // Nemo reads the file as a key file, which unescapes every value.
+        text += QStringLiteral("Name=%1\n").arg(CommandText::keyFileValue(item.label));
+        text += QStringLiteral("Comment=%1\n").arg(CommandText::keyFileValue(item.label));
+        text += QStringLiteral("Exec=%1 %F\n")
+                    .arg(CommandText::keyFileValue(CommandText::forShell(
+                        set.badgeCommand, item.arguments + QStringList{QStringLiteral("--")}, true)));
         if (!item.icon.isEmpty())
             text += QStringLiteral("Icon-Name=%1\n").arg(item.icon);
         text += QStringLiteral("Selection=notnone\n");

@@ -2,6 +2,7 @@
 
 #include "Emblems.h"
 #include "KeeperLock.h"
+#include "UserFiles.h"
 #include "platform/AppError.h"
 #include "platform/TntIniFile.h"
 #include "shell/RegDLL.h"
@@ -12,6 +13,8 @@
 #include <QImage>
 #include <QScopeGuard>
 #include <QTest>
+
+#include <sys/stat.h>
 
 // Registering through the manager's own call: the menus of every file
 // manager, the handler keys, the emblem images and the keeper appear, each
@@ -25,6 +28,9 @@ private slots:
     void registerAndUnregister_data();
     void registerAndUnregister();
     void unreadableThunarFileStopsRegistering();
+    void eachFolderOwnsItsRegistration();
+    void failuresLeaveNothingAndAreReported();
+    void filesAreTheUsersAlone();
 
 private:
     // Every file below the per-user folders with a digest of its content.
@@ -80,19 +86,26 @@ private:
 void TestRegistration::registerAndUnregister_data()
 {
     QTest::addColumn<bool>("userHasActions");
-    QTest::newRow("with the user's own Thunar action") << true;
-    QTest::newRow("with no uca.xml yet") << false;
+    QTest::addColumn<QByteArray>("declaration");
+    const QByteArray current = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+    QTest::newRow("with the user's own Thunar action") << true << current;
+    // Thunar before 4.15 wrote the attributes the other way round, and still reads them.
+    QTest::newRow("with a uca.xml of an older Thunar")
+        << true << QByteArray("<?xml encoding=\"UTF-8\" version=\"1.0\"?>");
+    QTest::newRow("with no uca.xml yet") << false << current;
 }
 
 void TestRegistration::registerAndUnregister()
 {
     QFETCH(bool, userHasActions);
+    QFETCH(QByteArray, declaration);
     ExtensionFixture fx;
-    const QByteArray userActions = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<actions>\n<action>\n"
-                                   "\t<icon>utilities-terminal</icon>\n\t<name>Öffne Terminal</name>\n"
-                                   "\t<unique-id>1700000000000000-1</unique-id>\n"
-                                   "\t<command>exo-open --launch TerminalEmulator</command>\n"
-                                   "\t<patterns>*</patterns>\n\t<directories/>\n</action>\n</actions>\n";
+    const QByteArray userActions = declaration
+                                   + "\n<actions>\n<action>\n"
+                                     "\t<icon>utilities-terminal</icon>\n\t<name>Öffne Terminal</name>\n"
+                                     "\t<unique-id>1700000000000000-1</unique-id>\n"
+                                     "\t<command>exo-open --launch TerminalEmulator</command>\n"
+                                     "\t<patterns>*</patterns>\n\t<directories/>\n</action>\n</actions>\n";
     const QString uca = fx.config("Thunar/uca.xml");
     // The per-user folders outlive the fixture (gvfs keeps them): the next
     // row starts without this row's file.
@@ -102,13 +115,24 @@ void TestRegistration::registerAndUnregister()
     });
     if (userHasActions)
         writeFile(uca, userActions);
+    // The user's own entries beside the integration's stay as they are.
+    const QStringList own{writeFile(fx.data("nemo/actions/mine.nemo_action"), "[Nemo Action]\nName=Mine\n"),
+                          writeFile(fx.config("caja/scripts/Badge/Mine"), "#!/bin/sh\n"),
+                          writeFile(fx.data("kio/servicemenus/mine.desktop"), "[Desktop Entry]\n"),
+                          writeFile(fx.config("autostart/mine.desktop"), "[Desktop Entry]\n")};
+    const auto removeOwn = qScopeGuard([&] {
+        for (const QString &path : own)
+            UserFiles::removeFile(path, path.startsWith(fx.data("")) ? fx.data("") : fx.config(""));
+    });
     const QMap<QString, QByteArray> before = userFiles(fx);
 
     registerBoth(fx, true);
     const ShellIntegration::State state = ShellIntegration(fx.folder.folder()).readState();
     QVERIFY(state.menu && state.prop && state.all && state.folders);
     QString said;
-    QVERIFY2(run("xmllint", {"--noout", uca}, &said) == 0, qPrintable(said));
+    // xmllint reads only the current declaration; Thunar reads both.
+    if (!declaration.startsWith("<?xml encoding"))
+        QVERIFY2(run("xmllint", {"--noout", uca}, &said) == 0, qPrintable(said));
     const QString thunar = QString::fromUtf8(readFile(uca));
     QCOMPARE(thunar.contains("<name>Öffne Terminal</name>"), userHasActions);
     QCOMPARE(thunar.count("<unique-id>emblix-badge-"), 12);
@@ -116,9 +140,9 @@ void TestRegistration::registerAndUnregister()
         thunar.contains("<command>'" + fx.folder.path("emblix-badge") + "' '--window' 'set' '3' '--' %F</command>"));
     const QString autostart = fx.config("autostart/emblix-keeper.desktop");
     QVERIFY2(run("desktop-file-validate", {autostart}, &said) == 0, qPrintable(said));
-    QCOMPARE(QDir(fx.data("nemo/actions")).entryList(QDir::Files).size(), 12);
+    QCOMPARE(QDir(fx.data("nemo/actions")).entryList(QDir::Files).size(), 13);
     QCOMPARE(QDir(fx.data("nautilus/scripts/Badge")).entryList(QDir::Files).size(), 11);
-    QCOMPARE(QDir(fx.config("caja/scripts/Badge")).entryList(QDir::Files).size(), 11);
+    QCOMPARE(QDir(fx.config("caja/scripts/Badge")).entryList(QDir::Files).size(), 12); // and the user's
     QVERIFY(QFileInfo(fx.data("kio/servicemenus/emblix-badge-menu.desktop")).isExecutable());
     // A script runs the command on the selection, relative to its folder.
     const QString script = fx.data("nautilus/scripts/Badge/Badge 2");
@@ -154,11 +178,91 @@ void TestRegistration::unreadableThunarFileStopsRegistering()
     ExtensionFixture fx;
     const QByteArray broken = "<actions><action><name>half";
     writeFile(fx.config("Thunar/uca.xml"), broken);
+    const auto removeBroken = qScopeGuard([&] { QDir(fx.config("Thunar")).removeRecursively(); });
     const QMap<QString, QByteArray> before = userFiles(fx);
     QVERIFY_THROWS_EXCEPTION(AppError, RegisterServerLibrary(true, fx.folder.path("emblixmenu.dll")));
     QCOMPARE(userFiles(fx), before);
     QCOMPARE(readFile(fx.config("Thunar/uca.xml")), broken);
     QVERIFY(!ShellIntegration(fx.folder.folder()).readState().all);
+}
+
+void TestRegistration::eachFolderOwnsItsRegistration()
+{
+    ExtensionFixture a;
+    ExtensionFixture b;
+    const QMap<QString, QByteArray> before = userFiles(a);
+    // Through a pipe, as "reg register emblixmenu.dll | cat" runs it: the
+    // keeper it starts must not hold the pipe open.
+    QProcess piped;
+    piped.start("sh", {"-c", "\"$0\" register \"$1\" | cat", QStringLiteral(EMBLIX_REGISTER_LIBRARY),
+                       a.folder.path("emblixmenu.dll")});
+    QVERIFY2(piped.waitForFinished(30000), "registering through a pipe did not return");
+    QVERIFY2(piped.readAllStandardOutput() == "DllRegisterServer: 0\n", piped.readAllStandardError().constData());
+    QTRY_COMPARE(KeeperLock::holder().value_or(KeeperLock::Holder()).programFolder, a.folder.path("."));
+
+    // The folder that registered last is served; unregistering the other
+    // leaves it all.
+    RegisterServerLibrary(true, b.folder.path("emblixmenu.dll"));
+    QTRY_COMPARE(KeeperLock::holder().value_or(KeeperLock::Holder()).programFolder, b.folder.path("."));
+    const QMap<QString, QByteArray> ofB = userFiles(b);
+    RegisterServerLibrary(false, a.folder.path("emblixmenu.dll"));
+    QVERIFY(!ShellIntegration(a.folder.folder()).readState().menu);
+    QVERIFY(ShellIntegration(b.folder.folder()).readState().menu);
+    QCOMPARE(userFiles(b), ofB);
+    QCOMPARE(KeeperLock::holder().value_or(KeeperLock::Holder()).programFolder, b.folder.path("."));
+
+    RegisterServerLibrary(false, b.folder.path("emblixmenu.dll"));
+    QVERIFY(!KeeperLock::holder());
+    QCOMPARE(userFiles(b), before);
+}
+
+void TestRegistration::failuresLeaveNothingAndAreReported()
+{
+    ExtensionFixture fx;
+    // No autostart folder can be made (even root cannot write into a file).
+    QDir(fx.config("autostart")).removeRecursively();
+    const QString autostart = writeFile(fx.config("autostart"), "not a folder");
+    const auto removeAutostart = qScopeGuard([&] { QFile::remove(autostart); });
+    const QMap<QString, QByteArray> before = userFiles(fx);
+    QVERIFY_THROWS_EXCEPTION(AppError, RegisterServerLibrary(true, fx.folder.path("emblixmenu.dll")));
+    QCOMPARE(userFiles(fx), before);
+    QVERIFY(!ShellIntegration(fx.folder.folder()).readState().menu);
+    QVERIFY(!KeeperLock::holder());
+    QFile::remove(autostart);
+    const QMap<QString, QByteArray> clean = userFiles(fx);
+
+    // A file that cannot be removed (immutable, so even for root) is
+    // reported; once it can be, unregistering ends the work.
+    RegisterServerLibrary(true, fx.folder.path("emblixmenu.dll"));
+    const QString scripts = fx.config("caja/scripts/Badge");
+    QCOMPARE(run("chattr", {"+i", scripts}), 0);
+    const auto mutable_ = qScopeGuard([&] { run("chattr", {"-i", scripts}); });
+    QVERIFY_THROWS_EXCEPTION(AppError, RegisterServerLibrary(false, fx.folder.path("emblixmenu.dll")));
+    QCOMPARE(run("chattr", {"-i", scripts}), 0);
+    RegisterServerLibrary(false, fx.folder.path("emblixmenu.dll"));
+    QCOMPARE(userFiles(fx), clean);
+}
+
+void TestRegistration::filesAreTheUsersAlone()
+{
+    ExtensionFixture fx;
+    const mode_t umaskBefore = ::umask(0);
+    const auto restore = qScopeGuard([&] { ::umask(umaskBefore); });
+    registerBoth(fx, true);
+    const auto unregister = qScopeGuard([&] { registerBoth(fx, false); });
+    QCOMPARE(fx.badge({"set", "2", fx.item("marked.txt")}), 0);
+    const auto modeOf = [](const QString &path) {
+        struct stat st {};
+        ::stat(QFile::encodeName(path).constData(), &st);
+        return st.st_mode & 07777;
+    };
+    QCOMPARE(modeOf(fx.config("autostart/emblix-keeper.desktop")), 0600u);
+    QCOMPARE(modeOf(fx.data("nemo/actions/emblix-badge-menu-1.nemo_action")), 0600u);
+    QCOMPARE(modeOf(fx.config("caja/scripts/Badge/Badge 1")), 0700u);
+    QCOMPARE(modeOf(fx.config("caja/scripts/Badge")), 0700u);
+    QCOMPARE(modeOf(fx.data("emblix-manager")), 0700u);
+    QCOMPARE(modeOf(fx.data("emblix-manager/emblems.ini")), 0600u);
+    QCOMPARE(modeOf(fx.folder.path("base.ini")) & 022, 0u);
 }
 
 QTEST_GUILESS_MAIN(TestRegistration)
