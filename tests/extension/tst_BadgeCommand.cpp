@@ -3,7 +3,12 @@
 #include "Emblems.h"
 #include "platform/TntIniFile.h"
 
+#include <QScopeGuard>
 #include <QTest>
+#include <QThread>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 // The badge command on real files: records in base.ini, emblems in the
 // file's GIO metadata, other emblems of the file left alone.
@@ -17,6 +22,8 @@ private slots:
     void oddPathsAreRefusedAlone();
     void manyPathsWithAWriterAlongside();
     void namesAreNeverOptions();
+    void pathsAsTheKernelResolvesThem();
+    void faultsAreToldExactly();
 
 private:
     static QString record(const ExtensionFixture &fx, const QString &path)
@@ -142,6 +149,70 @@ void TestBadgeCommand::namesAreNeverOptions()
     QVERIFY(command.waitForFinished(60000));
     QCOMPARE(command.exitCode(), 1);
     QCOMPARE(record(fx, exact[0]), "5");
+}
+
+void TestBadgeCommand::pathsAsTheKernelResolvesThem()
+{
+    // "link/../file" is the file beside the link's target; a decoy stands
+    // where a lexical clean-up would point.
+    ExtensionFixture fx;
+    const QString real = fx.item("real/file.txt");
+    fx.item("real/sub/");
+    const QString decoy = fx.item("file.txt");
+    QVERIFY(QFile::link(fx.folder.rootPath("files/real/sub"), fx.folder.rootPath("files/link")));
+    QProcess command;
+    command.setWorkingDirectory(fx.folder.rootPath("files"));
+    command.start(fx.folder.path("emblix-badge"), {"set", "6", "link/../file.txt"});
+    QVERIFY(command.waitForFinished(60000));
+    QCOMPARE(command.exitCode(), 0);
+    QCOMPARE(record(fx, real), "6");
+    QCOMPARE(record(fx, decoy), "<none>");
+    QCOMPARE(Emblems::badgeOf(decoy), 0);
+}
+
+void TestBadgeCommand::faultsAreToldExactly()
+{
+    ExtensionFixture fx;
+    // Taking the badge off a file already gone removes its record: done.
+    const QString gone = fx.item("gone.txt");
+    QCOMPARE(fx.badge({"set", "2", gone}), 0);
+    QVERIFY(QFile::remove(gone));
+    QCOMPARE(fx.badge({"clear", gone}), 0);
+    QCOMPARE(record(fx, gone), "<none>");
+
+    // Run as root, the command leaves another owner's file as it was.
+    if (geteuid() == 0) {
+        const QString theirs = fx.item("theirs.txt");
+        QCOMPARE(::chown(QFile::encodeName(theirs).constData(), 65534, 65534), 0);
+        struct stat before {};
+        ::stat(QFile::encodeName(theirs).constData(), &before);
+        QThread::msleep(20);
+        QCOMPARE(fx.badge({"set", "5", theirs}), 0);
+        struct stat after {};
+        ::stat(QFile::encodeName(theirs).constData(), &after);
+        QCOMPARE(after.st_ctim.tv_nsec, before.st_ctim.tv_nsec);
+        QCOMPARE(Emblems::badgeOf(theirs), 5);
+    }
+
+    // Hundreds of refused names make one bounded report.
+    QStringList refused;
+    for (int i = 0; i < 300; ++i)
+        refused << fx.item(QStringLiteral("blank at the end %1 ").arg(i));
+    QCOMPARE(fx.badge(QStringList{"set", "1", "--"} + refused), 1);
+    QCOMPARE(fx.stderrText.count(u'\n'), 11);
+    QVERIFY2(fx.stderrText.contains("290"), qPrintable(fx.stderrText));
+
+    // A ledger that cannot be written: the record is made, no emblem is set
+    // that nothing could take off again, and the user learns why.
+    const QString file = fx.item("ledger.txt");
+    const QString ledger = fx.data("emblix-manager/emblems.ini");
+    QFile::remove(ledger);
+    QVERIFY(QDir().mkpath(ledger)); // a folder in its place: no write can succeed, even as root
+    const auto restore = qScopeGuard([&] { QDir().rmdir(ledger); });
+    QCOMPARE(fx.badge({"set", "4", file}), 1);
+    QCOMPARE(record(fx, file), "4");
+    QCOMPARE(Emblems::badgeOf(file), 0);
+    QVERIFY2(fx.stderrText.contains("Unable to write to " + ledger + ": "), qPrintable(fx.stderrText));
 }
 
 void TestBadgeCommand::manyPathsWithAWriterAlongside()

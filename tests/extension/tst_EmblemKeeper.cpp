@@ -5,6 +5,9 @@
 #include "platform/TntIniFile.h"
 
 #include <QTest>
+#include <QThread>
+
+#include <sys/stat.h>
 
 // The keeper keeps the emblems equal to the records whoever changes them:
 // the manager deleting, another writer adding or changing.
@@ -15,6 +18,8 @@ class TestEmblemKeeper : public QObject
 private slots:
     void followsEveryWriter();
     void startsFromWhatTheLedgerSays();
+    void hostileStoresTouchNoOtherFile();
+    void killedKeeperLeavesNoEmblemBehind();
 
 private:
     static void startKeeper(const ExtensionFixture &fx)
@@ -62,6 +67,80 @@ void TestEmblemKeeper::startsFromWhatTheLedgerSays()
     startKeeper(fx);
     QTRY_COMPARE_WITH_TIMEOUT(Emblems::badgeOf(gone), 0, 10000);
     QCOMPARE(Emblems::badgeOf(file), 8);
+}
+
+void TestEmblemKeeper::hostileStoresTouchNoOtherFile()
+{
+    ExtensionFixture fx;
+    const QString victim = fx.item("victim.txt");
+    const QString own = fx.item("own.txt");
+    const QString kept = fx.item("kept.txt");
+    QCOMPARE(fx.badge({"set", "3", own, kept}), 0);
+    // Keys that name no file exactly: a NUL byte would end the name early,
+    // a relative key depends on the keeper's folder, ".." is resolved by
+    // GIO otherwise than by the kernel.
+    QByteArray store = fx.folder.read("base.ini");
+    store += victim.toUtf8() + QByteArray("\0ghost", 6) + "=4\n";
+    store += "victim.txt=5\n";
+    store += fx.folder.rootPath("files").toUtf8() + "/x/../victim.txt=6\n";
+    fx.folder.write("base.ini", store);
+    // An emblem noted under a NUL key must not take own.txt's off.
+    QFile ledgerFile(fx.data("emblix-manager/emblems.ini"));
+    QVERIFY(ledgerFile.open(QIODevice::Append));
+    ledgerFile.write(own.toUtf8() + QByteArray("\0x", 2) + "=3\n");
+    ledgerFile.close();
+    QProcess sync;
+    sync.setWorkingDirectory(fx.folder.rootPath("files"));
+    sync.start(fx.folder.path("emblix-badge"), {"sync"});
+    QVERIFY(sync.waitForFinished(30000));
+    QCOMPARE(sync.exitCode(), 0);
+    QCOMPARE(Emblems::badgeOf(victim), 0);
+    QCOMPARE(Emblems::badgeOf(own), 3);
+
+    // A store that cannot be read is no empty store: the emblems stay.
+    startKeeper(fx);
+    const QString base = fx.folder.path("base.ini");
+    QVERIFY(QFile::rename(base, fx.folder.path("base.ini.real")));
+    QCOMPARE(::mkfifo(QFile::encodeName(base).constData(), 0600), 0);
+    QCOMPARE(fx.badge({"sync"}), 1);
+    QThread::msleep(1500); // the keeper's poll and settle
+    QCOMPARE(Emblems::badgeOf(own), 3);
+    QVERIFY(QFile::remove(base));
+    QVERIFY(QDir().mkdir(base));
+    QThread::msleep(1500);
+    QCOMPARE(Emblems::badgeOf(kept), 3);
+    QVERIFY(QDir().rmdir(base));
+    // Readable again, and without kept.txt's record: now its emblem goes.
+    TTntIniFile real(fx.folder.path("base.ini.real"));
+    real.DeleteKey("Files", kept);
+    QVERIFY(real.UpdateFile());
+    QVERIFY(QFile::rename(fx.folder.path("base.ini.real"), base));
+    QTRY_COMPARE_WITH_TIMEOUT(Emblems::badgeOf(kept), 0, 10000);
+    QCOMPARE(Emblems::badgeOf(own), 3);
+}
+
+void TestEmblemKeeper::killedKeeperLeavesNoEmblemBehind()
+{
+    // Killed in the middle of its first sync, the keeper leaves every
+    // emblem it set in the ledger, where unregistering finds it.
+    ExtensionFixture fx;
+    QByteArray store = "[Files]\n";
+    QStringList files;
+    for (int i = 0; i < 400; ++i) {
+        files << fx.item(QStringLiteral("many/%1.txt").arg(i));
+        store += files.last().toUtf8() + "=2\n";
+    }
+    fx.folder.write("base.ini", store);
+    QProcess keeper;
+    keeper.start(fx.folder.path("emblix-keeper"), {});
+    QVERIFY(keeper.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(Emblems::badgeOf(files[20]) == 2, 20000);
+    keeper.kill();
+    QVERIFY(keeper.waitForFinished());
+    QVERIFY2(Emblems::badgeOf(files.last()) == 0, "the whole sync ran before the kill: too few files");
+    QCOMPARE(QProcess::execute(QStringLiteral(EMBLIX_REGISTER_LIBRARY), {"unregister", fx.folder.path("emblixmenu.dll")}), 0);
+    for (const QString &file : files)
+        QVERIFY2(Emblems::badgeOf(file) == 0, qPrintable(file));
 }
 
 QTEST_GUILESS_MAIN(TestEmblemKeeper)
