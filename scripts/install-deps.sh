@@ -15,7 +15,7 @@ packages=(
   fonts-wqy-microhei fonts-dejavu-core
   imagemagick
   desktop-file-utils libxml2-utils shared-mime-info
-  libglib2.0-dev gvfs gvfs-daemons dbus dbus-x11 thunar xdotool
+  libglib2.0-dev gvfs gvfs-daemons dbus dbus-x11 thunar caja xdotool
   g++-mingw-w64-x86-64-posix
 )
 

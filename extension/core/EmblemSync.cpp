@@ -9,11 +9,14 @@
 #include <QList>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace {
 
 // Files changed between two ledger rewrites: the ledger is rewritten whole,
-// so a large sync writes it once per chunk, not once per file.
-constexpr qsizetype kChunk = 1000;
+// so a large sync writes it about twenty times, not once per file.
+constexpr qsizetype kSmallestChunk = 1000;
+constexpr qsizetype kChunks = 10;
 
 } // namespace
 
@@ -45,8 +48,9 @@ EmblemSync::Report EmblemSync::follow(const QHash<QString, QString> &records)
             changes.append({it.key(), 0});
     }
 
-    for (qsizetype start = 0; start < changes.size() && !report.stopped; start += kChunk) {
-        const QList<std::pair<QString, int>> chunk = changes.mid(start, kChunk);
+    const qsizetype chunkSize = std::max(kSmallestChunk, changes.size() / kChunks + 1);
+    for (qsizetype start = 0; start < changes.size() && !report.stopped; start += chunkSize) {
+        const QList<std::pair<QString, int>> chunk = changes.mid(start, chunkSize);
         QList<std::pair<QString, int>> toSet;
         for (const auto &change : chunk) {
             if (change.second > 0)

@@ -8,8 +8,6 @@
 #include <QImage>
 #include <QTest>
 
-#include <unistd.h>
-
 // Thunar itself, under Xvfb, drawing the badge of a file marked through the
 // badge command: the emblem's colour must show on the file's icon, take the
 // colour of a theme applied in the manager, and go when the manager deletes
@@ -41,9 +39,12 @@ private:
 
 void TestThunarBadges::initTestCase()
 {
-    m_displayName = ":" + QByteArray::number(100 + getpid() % 400);
-    m_display.start("Xvfb", {QString::fromLatin1(m_displayName), "-screen", "0", "800x600x24", "-nolisten", "tcp"});
+    // The X server picks a free display itself and says which: a number
+    // chosen here might be another server's.
+    m_display.start("Xvfb", {"-displayfd", "1", "-screen", "0", "800x600x24", "-nolisten", "tcp"});
     QVERIFY(m_display.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(m_display.canReadLine(), 20000);
+    m_displayName = ":" + m_display.readLine().trimmed();
     qputenv("DISPLAY", m_displayName);
     QTRY_VERIFY_WITH_TIMEOUT(QProcess::execute("xdpyinfo", {"-display", QString::fromLatin1(m_displayName)}) == 0,
                              10000);

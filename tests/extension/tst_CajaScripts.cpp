@@ -1,0 +1,98 @@
+#include "ExtensionFixture.h"
+
+#include "Emblems.h"
+#include "platform/TntIniFile.h"
+#include "shell/RegDLL.h"
+
+#include <QTest>
+
+// The real Caja, under Xvfb, running the Badge script on a selection of
+// names a hostile user chose: options, "%" sequences GLib would expand,
+// shell syntax, quotes, blanks. Each file, and only it, gets the badge, and
+// nothing the names spell runs.
+class TestCajaScripts : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void hostileSelectionGetsItsBadge();
+
+private:
+    static void keys(const QStringList &sequence)
+    {
+        for (const QString &key : sequence) {
+            QProcess::execute("xdotool", {"key", key});
+            QTest::qWait(400);
+        }
+    }
+
+    QProcess m_display;
+};
+
+void TestCajaScripts::initTestCase()
+{
+    // The X server picks a free display itself and says which.
+    m_display.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1280x900x24", "-nolisten", "tcp"});
+    QVERIFY(m_display.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(m_display.canReadLine(), 20000);
+    qputenv("DISPLAY", ":" + m_display.readLine().trimmed());
+}
+
+void TestCajaScripts::cleanupTestCase()
+{
+    m_display.terminate();
+    m_display.waitForFinished();
+}
+
+void TestCajaScripts::hostileSelectionGetsItsBadge()
+{
+    ExtensionFixture fx;
+    RegisterServerLibrary(true, fx.folder.path("emblixmenu.dll"));
+    const QString shown = fx.item("shown/");
+    QStringList names{
+        "-platform",  "zkey", "50%off.txt",  "report%20final.txt", "x%cy",  "$(touch pwned)", "`touch pwned2`", "it's",
+        "say \"hi\"", "-rf",  "back\\slash", "semi;colon",         "star*", "ünï 😀",          "a b  c"};
+    QStringList paths;
+    for (const QString &name : names)
+        paths << fx.item("shown/" + name);
+    // A folder named like a Qt option, and one a plugin could hide in.
+    paths << fx.item("shown/--platformpluginpath/") << fx.item("shown/--z/");
+    const QString decoy = fx.item("50ff.txt");
+
+    QProcess caja;
+    caja.setWorkingDirectory(shown);
+    caja.start("caja", {"--no-desktop", shown});
+    QVERIFY(caja.waitForStarted());
+    // Select all, the context menu, Scripts > Badge > Badge 2; once more
+    // should the keys come before Caja listed the folder.
+    const auto marked = [&] {
+        return TTntIniFile(fx.folder.path("base.ini")).ReadString("Files", paths.last(), "") == u"2";
+    };
+    for (int attempt = 0; attempt < 3 && !marked(); ++attempt) {
+        QCOMPARE(QProcess::execute("xdotool",
+                                   {"search", "--sync", "--onlyvisible", "--class", "caja", "windowfocus", "--sync"}),
+                 0);
+        QTest::qWait(1000);
+        keys({"Escape", "ctrl+a", "shift+F10", "s", "Right", "Right", "Down", "Return"});
+        QTest::qWaitFor(marked, 10000);
+    }
+    QVERIFY(marked());
+    QStringList recorded;
+    TTntIniFile(fx.folder.path("base.ini")).ReadSection("Files", recorded);
+    recorded.sort();
+    paths.sort();
+    QCOMPARE(recorded, paths);
+    for (const QString &path : paths)
+        QVERIFY2(Emblems::badgeOf(path) == 2, qPrintable(path));
+    QCOMPARE(Emblems::badgeOf(decoy), 0);
+    QVERIFY(!QFileInfo::exists(shown + "/pwned") && !QFileInfo::exists(shown + "/pwned2"));
+
+    caja.terminate();
+    caja.waitForFinished();
+    RegisterServerLibrary(false, fx.folder.path("emblixmenu.dll"));
+}
+
+QTEST_GUILESS_MAIN(TestCajaScripts)
+#include "tst_CajaScripts.moc"
