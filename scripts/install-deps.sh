@@ -16,6 +16,7 @@ packages=(
   imagemagick
   desktop-file-utils libxml2-utils shared-mime-info
   libglib2.0-dev gvfs gvfs-daemons dbus dbus-x11 thunar caja xdotool
+  fuse3 libfuse3-dev
   g++-mingw-w64-x86-64-posix
 )
 

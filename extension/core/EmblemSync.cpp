@@ -2,6 +2,7 @@
 
 #include "BadgeBook.h"
 #include "BadgePath.h"
+#include "BoundedCalls.h"
 #include "EmblemLedger.h"
 #include "Emblems.h"
 #include "platform/FileSystem.h"
@@ -17,6 +18,9 @@ namespace {
 // so a large sync writes it about twenty times, not once per file.
 constexpr qsizetype kSmallestChunk = 1000;
 constexpr qsizetype kChunks = 10;
+
+// How long one file's emblem may take before its path is set aside.
+constexpr int kAnswerMs = 10000;
 
 } // namespace
 
@@ -57,13 +61,37 @@ EmblemSync::Report EmblemSync::follow(const QHash<QString, QString> &records)
                 toSet.append(change);
         }
         m_ledger.note(toSet, {});
-        QStringList gone;
+        QStringList paths;
+        QHash<QString, int> badges;
         for (const auto &[path, badge] : chunk) {
-            if (m_stop && m_stop->load()) {
+            paths.append(path);
+            badges.insert(path, badge);
+        }
+        const std::atomic_bool *stop = m_stop;
+        const std::vector<std::optional<BoundedCalls::PathOutcome>> outcomes = BoundedCalls::forEach(
+            paths,
+            [badges, stop](const QString &path) {
+                if (stop && stop->load())
+                    return BoundedCalls::PathOutcome{QString(), true, true};
+                const QString problem = Emblems::setBadge(path, badges.value(path));
+                return BoundedCalls::PathOutcome{problem, problem.isEmpty() || FileSystem::pathExists(path)};
+            },
+            kAnswerMs);
+        QStringList gone;
+        for (qsizetype i = 0; i < chunk.size(); ++i) {
+            const auto &[path, badge] = chunk[i];
+            const std::optional<BoundedCalls::PathOutcome> &outcome = outcomes[size_t(i)];
+            if (outcome && outcome->skipped) {
                 report.stopped = true;
-                break;
+                continue;
             }
-            const bool ok = Emblems::setBadge(path, badge).isEmpty();
+            // A path that does not answer is set aside: it keeps what it
+            // showed, so the next sync tries it again.
+            if (!outcome) {
+                ++report.setAside;
+                continue;
+            }
+            const bool ok = outcome->problem.isEmpty();
             if (!ok)
                 ++report.failed;
             else if (badge > 0)
@@ -71,7 +99,7 @@ EmblemSync::Report EmblemSync::follow(const QHash<QString, QString> &records)
             else
                 ++report.cleared;
             // A file that is gone has no emblem left to look after.
-            if ((badge == 0 && ok) || (!ok && !FileSystem::pathExists(path)))
+            if ((badge == 0 && ok) || !outcome->exists)
                 gone.append(path);
             // A file that could not be reached is not tried again until its
             // record changes: a store full of vanished paths must not cost a

@@ -15,6 +15,7 @@ public:
         int set = 0;          // emblems put on or changed
         int cleared = 0;      // emblems taken off
         int failed = 0;       // files that could not be reached (gone, no metadata store)
+        int setAside = 0;     // files whose file system did not answer: tried again later
         bool stopped = false; // asked to stop before every file was done
     };
 

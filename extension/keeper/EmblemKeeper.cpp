@@ -8,6 +8,7 @@ namespace {
 
 constexpr int kSettleMs = 100;
 constexpr int kPollMs = 1000;
+constexpr int kRetryMs = 30000;
 
 } // namespace
 
@@ -18,6 +19,9 @@ EmblemKeeper::EmblemKeeper(const ProgramFolder &folder, const std::atomic_bool *
     m_settle.setSingleShot(true);
     m_settle.setInterval(kSettleMs);
     connect(&m_settle, &QTimer::timeout, this, &EmblemKeeper::syncIfChanged);
+    m_retry.setSingleShot(true);
+    m_retry.setInterval(kRetryMs);
+    connect(&m_retry, &QTimer::timeout, this, &EmblemKeeper::syncNow);
     m_poll.setInterval(kPollMs);
     connect(&m_poll, &QTimer::timeout, this, &EmblemKeeper::syncIfChanged);
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &EmblemKeeper::changeSeen);
@@ -63,7 +67,10 @@ void EmblemKeeper::syncNow()
         return;
     }
     try {
-        emit synced(m_sync.follow(*records));
+        const EmblemSync::Report report = m_sync.follow(*records);
+        if (report.setAside > 0)
+            m_retry.start();
+        emit synced(report);
     } catch (const AppError &error) {
         // The ledger could not be written, so no emblem was set; the next
         // change tries again.

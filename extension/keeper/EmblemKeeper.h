@@ -39,4 +39,5 @@ private:
     QFileSystemWatcher m_watcher;
     QTimer m_settle; // gathers a burst of changes into one sync
     QTimer m_poll;   // in case a change notification is missed
+    QTimer m_retry;  // for paths set aside: their file system did not answer
 };

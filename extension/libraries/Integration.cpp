@@ -1,6 +1,7 @@
 #include "Integration.h"
 
 #include "BadgePath.h"
+#include "BoundedCalls.h"
 #include "DolphinMenu.h"
 #include "EmblemLedger.h"
 #include "Emblems.h"
@@ -28,6 +29,8 @@
 namespace {
 
 constexpr int kIcoswapWaitMs = 30000;
+// How long one file's emblem may take to come off before it is set aside.
+constexpr int kAnswerMs = 10000;
 
 void installMenus(const MenuSet &set)
 {
@@ -69,11 +72,20 @@ bool takeOffEmblems()
 {
     EmblemLedger ledger;
     const QHash<QString, int> shown = ledger.read();
+    const QStringList paths = shown.keys();
+    // A path on a mount that does not answer is set aside, not waited for.
+    const std::vector<std::optional<BoundedCalls::PathOutcome>> outcomes = BoundedCalls::forEach(
+        paths,
+        [](const QString &path) {
+            const QString problem = Emblems::setBadge(path, 0);
+            return BoundedCalls::PathOutcome{problem, problem.isEmpty() || FileSystem::pathExists(path)};
+        },
+        kAnswerMs);
     QStringList left;
-    for (auto it = shown.cbegin(); it != shown.cend(); ++it) {
-        if (!Emblems::setBadge(it.key(), 0).isEmpty() && FileSystem::pathExists(it.key())
-            && BadgePath::namesAFile(it.key()))
-            left.append(it.key());
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        const std::optional<BoundedCalls::PathOutcome> &outcome = outcomes[size_t(i)];
+        if (BadgePath::namesAFile(paths[i]) && (!outcome || (!outcome->problem.isEmpty() && outcome->exists)))
+            left.append(paths[i]);
     }
     if (left.isEmpty()) {
         ledger.forget();

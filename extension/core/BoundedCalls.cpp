@@ -1,0 +1,113 @@
+#include "BoundedCalls.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <dlfcn.h>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// What the workers and the caller share; a worker stuck in a call keeps it
+// alive after the caller has gone.
+struct State {
+    QStringList paths;
+    std::function<BoundedCalls::PathOutcome(const QString &)> call;
+    std::mutex mutex;
+    std::condition_variable changed;
+    qsizetype next = 0;
+    std::vector<std::optional<BoundedCalls::PathOutcome>> results;
+    std::vector<std::optional<Clock::time_point>> started;
+    std::vector<bool> settled; // done, or set aside
+    qsizetype settledCount = 0;
+    bool over = false;
+};
+
+void work(const std::shared_ptr<State> &state)
+{
+    std::unique_lock lock(state->mutex);
+    while (!state->over && state->next < state->paths.size()) {
+        const qsizetype index = state->next++;
+        state->started[size_t(index)] = Clock::now();
+        const QString path = state->paths[index];
+        lock.unlock();
+        BoundedCalls::PathOutcome outcome = state->call(path);
+        lock.lock();
+        if (!state->settled[size_t(index)]) {
+            state->results[size_t(index)] = std::move(outcome);
+            state->settled[size_t(index)] = true;
+            ++state->settledCount;
+            state->changed.notify_all();
+        }
+    }
+}
+
+// A thread left in a call runs this library's code: the library must stay
+// loaded even when its caller unloads it.
+void keepLibraryLoaded()
+{
+    Dl_info info{};
+    if (::dladdr(reinterpret_cast<void *>(&keepLibraryLoaded), &info) && info.dli_fname)
+        ::dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+}
+
+} // namespace
+
+namespace BoundedCalls {
+
+std::vector<std::optional<PathOutcome>>
+forEach(const QStringList &paths, std::function<PathOutcome(const QString &)> call, int timeoutMs, int workers)
+{
+    if (paths.isEmpty())
+        return {};
+    auto state = std::make_shared<State>();
+    state->paths = paths;
+    state->call = std::move(call);
+    state->results.resize(size_t(paths.size()));
+    state->started.resize(size_t(paths.size()));
+    state->settled.resize(size_t(paths.size()), false);
+    int alive = int(std::min<qsizetype>(workers, paths.size()));
+    for (int i = 0; i < alive; ++i)
+        std::thread(work, state).detach();
+
+    // A worker lost to a call set aside is replaced, up to a bound: a whole
+    // mount that hangs must not cost a thread per file.
+    int replacements = 32;
+    bool setAside = false;
+    const auto timeout = std::chrono::milliseconds(timeoutMs);
+    std::unique_lock lock(state->mutex);
+    while (state->settledCount < paths.size()) {
+        state->changed.wait_for(lock, std::chrono::milliseconds(50));
+        const Clock::time_point now = Clock::now();
+        for (size_t i = 0; i < state->settled.size(); ++i) {
+            if (state->settled[i] || !state->started[i] || now - *state->started[i] < timeout)
+                continue;
+            state->settled[i] = true;
+            ++state->settledCount;
+            setAside = true;
+            --alive;
+            if (replacements > 0) {
+                --replacements;
+                ++alive;
+                std::thread(work, state).detach();
+            }
+        }
+        // Every worker hangs: the paths nobody took are set aside as well.
+        if (alive == 0) {
+            for (qsizetype i = state->next; i < paths.size(); ++i) {
+                state->settled[size_t(i)] = true;
+                ++state->settledCount;
+            }
+            state->next = paths.size();
+        }
+    }
+    state->over = true;
+    if (setAside)
+        keepLibraryLoaded();
+    return state->results;
+}
+
+} // namespace BoundedCalls
