@@ -20,8 +20,14 @@ bool ProgramFolder::isPlainName(QStringView name)
     if (name.isEmpty() || name == u"." || name == u"..")
         return false;
     for (QChar c : name) {
-        if (c == u'/' || c == u'\\' || c == u':' || c.unicode() == 0)
+        if (c == u'/' || c == u'\\' || c.unicode() == 0)
             return false;
+#ifdef Q_OS_WIN
+        // A drive or a stream there; on Linux a name like any other, and a
+        // folder the lists show must be one the program can act on.
+        if (c == u':')
+            return false;
+#endif
     }
     return true;
 }

@@ -29,13 +29,6 @@ FileDialogRequest packageDialog(const QString &title)
     return request;
 }
 
-// An ICO file starts with a zero word, the type 1 and at least one image.
-bool looksLikeIcon(const QByteArray &bytes)
-{
-    return bytes.size() >= 6 && bytes[0] == 0 && bytes[1] == 0 && bytes[2] == 1 && bytes[3] == 0
-           && (bytes[4] != 0 || bytes[5] != 0);
-}
-
 [[noreturn]] void cannotCreate(const QString &file, const QString &reason)
 {
     throw AppError(QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(file), reason));
@@ -180,7 +173,9 @@ void ThemesController::installPackage(const QString &path)
     QList<QByteArray> icons;
     for (int n = 1; n <= 10; ++n) {
         const std::optional<QByteArray> icon = m_archive.extract(QStringLiteral("%1.ico").arg(n), kMaxEntryBytes);
-        if (!icon || !looksLikeIcon(*icon))
+        // Written as they are: a theme may hold any image under these names,
+        // and the drawing passes over one it cannot read.
+        if (!icon)
             return corrupted();
         icons.append(*icon);
     }

@@ -31,7 +31,8 @@ namespace MenuItems {
 
 // emblixmenu.dll: "Badge" > Badge 1 ... Badge 10, No badge; files and folders.
 MenuSet badgeMenu(const ProgramFolder &folder);
-// SheetExt.dll: "Badge properties..." on files, opening the badge dialog.
+// SheetExt.dll: "Badge properties ..." on files (a text ending in "..." is
+// translated without it, then " ..." follows), opening the badge dialog.
 MenuSet propertiesEntry(const ProgramFolder &folder);
 
 } // namespace MenuItems

@@ -1,8 +1,10 @@
 #include "TestFolder.h"
 
 #include "i18n/LanguageSupport.h"
+#include "platform/TntIniFile.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,6 +26,7 @@ private slots:
     void curLangNeverLeavesLangs();
     void translateMainWindow();
     void latestLiveScopeIsInForce();
+    void shippedFilesFollowTheEllipsisRule();
 
 private:
     TestFolder m_folder;
@@ -156,6 +159,31 @@ void TestLanguageSupport::latestLiveScopeIsInForce()
     QCOMPARE(LanguageSupport::CurLang(), "English");
     english.reset();
     QCOMPARE(&LanguageSupport::translator(), &m_translation.translator());
+}
+
+void TestLanguageSupport::shippedFilesFollowTheEllipsisRule()
+{
+    // Translate adds " ..." to a text that ends in "...": the value must
+    // not bring its own, or the user reads "... ...".
+    const QDir shipped(QStringLiteral(EMBLIX_SHIPPED_LANGS));
+    const QStringList files = shipped.entryList({"*.ini"}, QDir::Files);
+    QVERIFY(files.size() >= 3);
+    for (const QString &name : files) {
+        TTntIniFile file(shipped.filePath(name));
+        QStringList keys;
+        file.ReadSection("Dict", keys);
+        QVERIFY(!keys.isEmpty());
+        for (const QString &key : keys) {
+            const QString value = file.ReadString("Dict", key, "");
+            QVERIFY2(!value.trimmed().endsWith("..."), qPrintable(name + ": " + key + "=" + value));
+        }
+        QFile source(shipped.filePath(name));
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        m_folder.write("langs/" + name, source.readAll());
+        LanguageSupport::TranslatorScope scope(m_folder.folder(), name);
+        QVERIFY2(!Translate("Badge properties...").contains("... ..."), qPrintable(name));
+        QVERIFY2(Translate("Badge properties...").endsWith(" ..."), qPrintable(name));
+    }
 }
 
 QTEST_MAIN(TestLanguageSupport)

@@ -101,7 +101,7 @@ void TestHostileInput::packages_data()
     QTest::newRow("duplicate entries") << HostilePackage{duplicate, {}, "5.icX", "5.ico"} << Outcome::Corrupted;
     QList<ZipEntry> zeroIcon = ZipBuilder::themeEntries("Zero");
     zeroIcon[8].bytes.clear();
-    QTest::newRow("0-byte icon") << HostilePackage{zeroIcon, {}, {}, {}} << Outcome::Corrupted;
+    QTest::newRow("0-byte icon") << HostilePackage{zeroIcon, {}, {}, {}} << Outcome::Installed;
     QTest::newRow("no theme name") << HostilePackage{withPlist("[AUTHOR]\r\nNAME=x\r\n"), {}, {}, {}}
                                    << Outcome::Corrupted;
     QTest::newRow("plist utf-16be") << HostilePackage{withPlist(utf16be("[AUTHOR]\nTHEME_NAME=Big End\n")), {}, {}, {}}

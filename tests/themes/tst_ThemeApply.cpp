@@ -19,6 +19,7 @@ class TestThemeApply : public QObject
 
 private slots:
     void init();
+    void appliesACompleteTheme_data();
     void appliesACompleteTheme();
     void keepsTheOldIconWhenTheThemeLacksOne();
     void replacesReadOnlyAndMissingIcons();
@@ -62,16 +63,28 @@ void TestThemeApply::applySelected(const QString &name)
     m_fx->themes.ListBox1DblClick();
 }
 
+void TestThemeApply::appliesACompleteTheme_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("plain") << "Blue";
+    // Legal in a Linux folder name: what the list shows, the program acts on.
+    QTest::newRow("with a colon") << "Night: blue";
+}
+
 void TestThemeApply::appliesACompleteTheme()
 {
-    makeTheme("Blue", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, "blue ");
-    applySelected("Blue");
+    QFETCH(QString, name);
+    makeTheme(name, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, "blue ");
+    applySelected(name);
     for (int n = 1; n <= 10; ++n)
         QCOMPARE(activeIcon(n), "blue " + QByteArray::number(n));
     QCOMPARE(QDir(m_fx->folder.path("icons")).entryList({"*.old"}, QDir::Files), QStringList{});
     QCOMPARE(m_fx->started, QStringList{m_fx->folder.path("icoswap.exe")});
-    QCOMPARE(TTntIniFile(m_fx->folder.path("settings.ini")).ReadString("Theme", "Name", ""), "Blue");
+    QCOMPARE(TTntIniFile(m_fx->folder.path("settings.ini")).ReadString("Theme", "Name", ""), name);
     QVERIFY(m_fx->prompt.messages.isEmpty());
+    m_fx->prompt.answers = {PromptAnswer::Yes};
+    m_fx->themes.tb_DeleteThemeClick();
+    QVERIFY(!QFileInfo::exists(m_fx->folder.path("themes/" + name)));
 }
 
 void TestThemeApply::keepsTheOldIconWhenTheThemeLacksOne()
