@@ -18,6 +18,9 @@ int main(int argc, char *argv[])
     if (!entry)
         return 2;
     const std::int32_t status = entry();
+    // Said at once: a thread still waiting on a mount that does not answer
+    // holds the process's end (and a leak check at exit) until it answers.
     std::printf("%s: %d\n", name, int(status));
+    std::fflush(stdout);
     return status == 0 ? 0 : 1;
 }
