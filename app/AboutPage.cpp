@@ -109,6 +109,13 @@ void AboutPage::placeValueLabels()
         Anchors::place(caption, QRect(caption->pos(), QSize(width, caption->sizeHint().height())));
         Anchors::place(value, QRect(QPoint(caption->x() + width + 6, value->y()), value->sizeHint()));
     }
+    // The title and the two lines were sized from their untranslated text
+    // when the page was built: each shows its whole translated text.
+    for (const char *name : {"Label3", "Label5", "Label7"}) {
+        QLabel *line = label(name);
+        const QSize size(line->fontMetrics().horizontalAdvance(line->text()) + 2, line->sizeHint().height());
+        Anchors::place(line, QRect(line->pos(), size.expandedTo(line->size())));
+    }
 }
 
 void AboutPage::Label10Click()

@@ -34,7 +34,8 @@ public:
     // First display: the version line and the author credit.
     void setAboutTexts();
     // First display: each value label 6 pixels after its translated caption,
-    // then the two credits.
+    // then the two credits; the title and text lines as wide as their
+    // translated text.
     void placeValueLabels();
 
     void Label10Click();

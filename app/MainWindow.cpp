@@ -214,8 +214,11 @@ void TForm1::setLinkOpener(std::function<void(const QString &)> opener)
 
 void TForm1::ShowApplicationHint(const QString &hint)
 {
-    // The panel is 200 pixels wide; a longer hint is cut with an ellipsis.
-    m_hintPanel->setText(m_hintPanel->fontMetrics().elidedText(hint, Qt::ElideRight, m_hintPanel->width() - 4));
+    // The panel is 200 pixels wide; a longer hint is clipped at its right
+    // edge, its start in view.
+    const bool fits = m_hintPanel->fontMetrics().horizontalAdvance(hint) <= m_hintPanel->width() - 4;
+    m_hintPanel->setAlignment(fits ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
+    m_hintPanel->setText(hint);
     m_hintPanel->setProperty("fullHint", hint);
 }
 

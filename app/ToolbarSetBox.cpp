@@ -50,9 +50,9 @@ void ToolbarSetBox::cbTBThemesDrawItem(QPainter &painter, int row, const QRect &
         const QString file = m_sets.iconFile(name, ToolbarSets::kPreviewPages[i]);
         if (!ProgramFolder::isPlainName(name))
             continue;
-        const QPixmap icon = IconImages::load(file, QSize(32, 32));
+        const QImage icon = IconImages::nearest(file, QSize(32, 32));
         if (!icon.isNull())
-            painter.drawPixmap(QPoint(xs[i], rect.top() + 4), icon);
+            painter.drawImage(QPoint(xs[i], rect.top() + 4), icon);
     }
     const QFontMetrics metrics(font());
     painter.setFont(font());

@@ -40,7 +40,8 @@ void ToolbarSets::load(const QString &set, const std::function<void(int page, co
         const QString file = iconFile(set, page);
         if (!FileSystem::isRegularFile(file))
             continue;
-        const QPixmap icon = IconImages::load(file, QSize(32, 32));
+        // Drawn at its own size: the image nearest 32 pixels.
+        const QPixmap icon = QPixmap::fromImage(IconImages::nearest(file, QSize(32, 32)));
         if (icon.isNull())
             throw AppError(QStringLiteral("Icon image is not valid"));
         apply(page, icon);

@@ -44,10 +44,13 @@ QString LanguageList::languageFile(const QString &row) const
     return m_folder.file(QString(QStringLiteral("langs/") + row));
 }
 
+QString LanguageList::builtInFlagFile(const QString &row) const
+{
+    return row == kEnglish ? m_folder.file(u"langs/uk.ico") : QString();
+}
+
 QString LanguageList::flagFile(const QString &row) const
 {
-    if (row == kEnglish)
-        return m_folder.file(u"langs/uk.ico");
     const QString file = languageFile(row);
     if (file.isEmpty())
         return QString();

@@ -37,7 +37,10 @@ public:
     void fill();
 
     QString languageFile(const QString &row) const;
+    // The icon beside the row's file: langs/<row>.ico for every row
+    // ("English" too); the built-in English row also has langs/uk.ico.
     QString flagFile(const QString &row) const;
+    QString builtInFlagFile(const QString &row) const;
     // "Native Name" of "Dict" and "Ver" of "Translator"; empty when missing.
     QString ReadNativeName(const QString &row) const;
     QString ReadLanguageVersion(const QString &row) const;

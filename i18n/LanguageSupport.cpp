@@ -101,8 +101,13 @@ void TranslateMainWindow(QObject *window)
         if (!component || (!component->isWidgetType() && !component->inherits("QAction")))
             continue;
         try {
-            if (const char *caption = captionProperty(component))
+            if (const char *caption = captionProperty(component)) {
                 translateProperty(component, caption);
+                // A field shows its text from the start, not from where
+                // setting it left the cursor (its end).
+                if (component->metaObject()->indexOfProperty("cursorPosition") >= 0)
+                    component->setProperty("cursorPosition", 0);
+            }
             translateProperty(component, Hints::kProperty);
         } catch (...) {
             // One control's failure must not stop the others.

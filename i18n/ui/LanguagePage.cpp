@@ -47,13 +47,14 @@ public:
         painter->drawText(QPoint(24, rect.top() + 1 + metrics.ascent()), m_languages.rowLabel(row));
         painter->drawText(QPoint(rect.right() + 1 - 45, rect.top() + 1 + metrics.ascent()),
                           m_languages.ReadLanguageVersion(row));
-        const QString flag = m_languages.flagFile(row);
-        if (!flag.isEmpty()) {
-            // Drawn at its own size: the image meant for small icons.
-            const QImage icon = IconImages::nearest(flag, QSize(16, 16));
-            const int top = row == QStringLiteral("English") ? rect.top() : rect.top() + 2;
+        // Every row's own flag (English's too: langs/English.ico), then the
+        // built-in English row's uk.ico over it, one pixel row higher. Each
+        // drawn at its own size: the image meant for small icons.
+        const std::pair<QString, int> flags[] = {{m_languages.flagFile(row), 2}, {m_languages.builtInFlagFile(row), 0}};
+        for (const auto &[flag, offset] : flags) {
+            const QImage icon = flag.isEmpty() ? QImage() : IconImages::nearest(flag, QSize(16, 16));
             if (!icon.isNull())
-                painter->drawImage(QPoint(rect.left() + 3, top), icon);
+                painter->drawImage(QPoint(rect.left() + 3, rect.top() + offset), icon);
         }
         painter->restore();
     }
@@ -128,7 +129,7 @@ LanguagePage::LanguagePage(QWidget *parent, LanguageList &languages) : QWidget(p
 void LanguagePage::showCredits()
 {
     const TranslatorCredits &credits = m_languages.credits();
-    m_author->setText(credits.author);
-    m_www->setText(credits.www);
-    m_email->setText(credits.email);
+    Controls::showFromStart(m_author, credits.author);
+    Controls::showFromStart(m_www, credits.www);
+    Controls::showFromStart(m_email, credits.email);
 }

@@ -1,5 +1,6 @@
 #include "Controls.h"
 
+#include <QLineEdit>
 #include <QVariant>
 #include <QWidget>
 
@@ -12,6 +13,12 @@ void setBold(QWidget *control, int pixelSize)
     if (pixelSize > 0)
         font.setPixelSize(pixelSize);
     control->setFont(font);
+}
+
+void showFromStart(QLineEdit *field, const QString &text)
+{
+    field->setText(text);
+    field->setCursorPosition(0);
 }
 
 } // namespace Controls

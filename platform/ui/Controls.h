@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QLineEdit;
 class QWidget;
 
 // Small helpers for building a page the way its layout defines it: every
@@ -18,5 +19,9 @@ T *make(QWidget *parent, const char *name)
 }
 
 void setBold(QWidget *control, int pixelSize = 0);
+
+// Shows text in a read-only field from its start: a field left at the end
+// of a long value shows only its tail ("ranslations@...").
+void showFromStart(QLineEdit *field, const QString &text);
 
 } // namespace Controls

@@ -1,5 +1,6 @@
 #include "ScriptedPrompt.h"
 #include "TestFolder.h"
+#include "ZipBuilder.h"
 
 #include "app/MainWindow.h"
 #include "app/StatusHint.h"
@@ -10,6 +11,8 @@
 #include "platform/Hints.h"
 
 #include <QLabel>
+#include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -37,6 +40,7 @@ private slots:
     void captionsTranslatedAtStartUp();
     void rendersFrameOffscreen();
     void tilesSwitchPages();
+    void textsAndIconsShowWhole();
 
 private:
     std::unique_ptr<TestFolder> m_folder;
@@ -304,6 +308,71 @@ void TestMainWindow::tilesSwitchPages()
         for (int p = 0; p < 5; ++p)
             QCOMPARE(form.findChild<QWidget *>(pages[p])->isVisible(), p + 1 == n);
     }
+}
+
+namespace {
+
+// How many pixels of the widget, as drawn, have about this colour.
+int pixelsOf(QWidget *widget, const QColor &colour)
+{
+    const QImage image = widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c(image.pixel(x, y));
+            count += std::abs(c.red() - colour.red()) + std::abs(c.green() - colour.green())
+                         + std::abs(c.blue() - colour.blue())
+                     < 30;
+        }
+    }
+    return count;
+}
+
+} // namespace
+
+void TestMainWindow::textsAndIconsShowWhole()
+{
+    // Translated lines longer than the untranslated ones, a long credit, a
+    // navigation set of 48-pixel icons and a flag of English's own.
+    m_folder->write("settings.ini", "[Translate]\r\nCurLang=de.ini\r\n[Toolbar]\r\nName=Big\r\n");
+    m_folder->write("langs/de.ini",
+                    QString("[Dict]\r\n"
+                            "Badges for your files and folders=Abzeichen für Ihre Dateien und Ordner, "
+                            "alle an einem Ort\r\n"
+                            "Freeware. Use it, share it.=Freeware. Benutzen und weitergeben, so oft Sie "
+                            "wollen.\r\n"
+                            "[TRANSLATOR]\r\nwww=https://translations.emblix.example.org/deutsch/"
+                            "ein/langer/pfad\r\n")
+                        .toUtf8());
+    const QColor big(0, 200, 0);
+    m_folder->write("toolbar/Big/library.ico", ZipBuilder::icon(big, 48));
+    const QColor flag(230, 0, 0);
+    m_folder->write("langs/English.ico", ZipBuilder::icon(flag, 16));
+    ScriptedPrompt prompt;
+    TForm1 form(m_folder->folder(), prompt);
+    form.present();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+
+    for (const char *name : {"Label3", "Label5", "Label7"}) {
+        auto *line = form.findChild<QLabel *>(name);
+        QVERIFY2(line->width() >= line->fontMetrics().horizontalAdvance(line->text()), name);
+    }
+    // A read-only field shows a long value from its start.
+    auto *www = form.findChild<QLineEdit *>("ed_www");
+    QVERIFY(www->text().startsWith("https://translations"));
+    QCOMPARE(www->cursorPosition(), 0);
+    // A hint longer than its panel is clipped, never given an ellipsis.
+    const QString hint = "A hint far longer than the two hundred pixels of the panel that shows it";
+    auto *button = form.findChild<QPushButton *>("Button5");
+    Hints::set(button, hint);
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(button, &enter);
+    QCOMPARE(form.findChild<QLabel *>("StatusBar1Panel")->text(), hint);
+    // The navigation set's icon at its own size (48 x 48, not 32 x 32).
+    QVERIFY2(pixelsOf(form.findChild<QWidget *>("t_1"), big) > 40 * 40,
+             qPrintable(QString::number(pixelsOf(form.findChild<QWidget *>("t_1"), big))));
+    // The English row draws the flag beside its name too.
+    QVERIFY(pixelsOf(form.findChild<QListView *>("ListBox2"), flag) > 12 * 12);
 }
 
 QTEST_MAIN(TestMainWindow)

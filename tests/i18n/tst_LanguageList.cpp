@@ -97,7 +97,9 @@ void TestLanguageList::rowLabels()
     QCOMPARE(languages.rowLabel(row), label);
     QCOMPARE(languages.ReadLanguageVersion(row), version);
     QCOMPARE(languages.flagFile("de.ini"), m_folder->path("langs/de.ico"));
-    QCOMPARE(languages.flagFile("English"), m_folder->path("langs/uk.ico"));
+    QCOMPARE(languages.flagFile("English"), m_folder->path("langs/English.ico"));
+    QCOMPARE(languages.builtInFlagFile("English"), m_folder->path("langs/uk.ico"));
+    QCOMPARE(languages.builtInFlagFile("de.ini"), QString());
 }
 
 void TestLanguageList::firstStartWithoutSettings()

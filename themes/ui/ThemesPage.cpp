@@ -181,9 +181,9 @@ void ThemesPage::fillListPanel()
 void ThemesPage::showInfo()
 {
     const ThemeInfo &info = m_controller.shownInfo();
-    m_author->setText(info.author);
-    m_version->setText(info.version);
-    m_name->setText(info.themeName);
+    Controls::showFromStart(m_author, info.author);
+    Controls::showFromStart(m_version, info.version);
+    Controls::showFromStart(m_name, info.themeName);
     // A carriage return followed by a line feed is one break; any other
     // carriage return or line feed is a break of its own.
     QString text = info.copyright;
