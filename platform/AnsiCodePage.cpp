@@ -95,33 +95,38 @@ QString AnsiCodePage::decode(QByteArrayView bytes)
     return text;
 }
 
-QByteArray AnsiCodePage::encode(QStringView text)
+namespace {
+
+// The bytes of text: runs of characters in the code page, escapes as the
+// bytes they stand for; false where a character has no exact byte form.
+bool encodeWithEscapes(QStringView text, QByteArray &bytes)
 {
-    QByteArray bytes;
+    bool exact = true;
     qsizetype runStart = 0;
     for (qsizetype i = 0; i <= text.size(); ++i) {
         if (i < text.size() && !isEscape(text[i].unicode()))
             continue;
-        encodePlain(text.sliced(runStart, i - runStart), bytes);
+        exact = encodePlain(text.sliced(runStart, i - runStart), bytes) && exact;
         if (i < text.size())
             bytes += char(text[i].unicode() - kEscapeBase);
         runStart = i + 1;
     }
+    return exact;
+}
+
+} // namespace
+
+QByteArray AnsiCodePage::encode(QStringView text)
+{
+    QByteArray bytes;
+    encodeWithEscapes(text, bytes);
     return bytes;
 }
 
 bool AnsiCodePage::canEncode(QStringView text)
 {
     QByteArray bytes;
-    qsizetype runStart = 0;
-    for (qsizetype i = 0; i <= text.size(); ++i) {
-        if (i < text.size() && !isEscape(text[i].unicode()))
-            continue;
-        if (!encodePlain(text.sliced(runStart, i - runStart), bytes))
-            return false;
-        runStart = i + 1;
-    }
-    return true;
+    return encodeWithEscapes(text, bytes);
 }
 
 #endif

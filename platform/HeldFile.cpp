@@ -68,13 +68,6 @@ void HeldFile::open(const QString &path, qint64 maxBytes, bool forRewrite)
     m_status = m_stamp.size <= maxBytes ? Status::Read : Status::Unreadable;
 }
 
-HeldFile::HeldFile(const QString &path, qint64 maxBytes)
-{
-    open(path, maxBytes, false);
-    if (m_status == Status::Read && !readWhole())
-        m_status = Status::Unreadable;
-}
-
 std::unique_ptr<HeldFile> HeldFile::settled(const QString &path, qint64 maxBytes, const QDeadlineTimer &deadline)
 {
     ignoreLeaseSignal();
@@ -144,21 +137,9 @@ bool HeldFile::readWhole()
     }
 }
 
-bool HeldFile::readUntilStill(const QDeadlineTimer &deadline)
+FileStamp HeldFile::stampNow() const
 {
-    for (;;) {
-        const FileStamp before = FileStamp::ofDescriptor(m_fd);
-        if (before.size <= m_maxBytes && readWhole() && sameContentStamp(before, FileStamp::ofDescriptor(m_fd))) {
-            QThread::msleep(kSettleMs);
-            if (sameContentStamp(before, FileStamp::ofDescriptor(m_fd))) {
-                m_stamp = before;
-                return true;
-            }
-        }
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(1);
-    }
+    return FileStamp::ofDescriptor(m_fd);
 }
 
 bool HeldFile::touchedWithin(int waitMs) const
@@ -251,13 +232,6 @@ void HeldFile::open(const QString &path, qint64 maxBytes, bool)
         m_status = m_stamp.size <= maxBytes ? Status::Read : Status::Unreadable;
 }
 
-HeldFile::HeldFile(const QString &path, qint64 maxBytes)
-{
-    open(path, maxBytes, false);
-    if (m_status == Status::Read && !readWhole())
-        m_status = Status::Unreadable;
-}
-
 std::unique_ptr<HeldFile> HeldFile::settled(const QString &path, qint64 maxBytes, const QDeadlineTimer &deadline)
 {
     std::unique_ptr<HeldFile> held(new HeldFile);
@@ -283,21 +257,9 @@ bool HeldFile::readWhole()
     return file.error() == QFileDevice::NoError && m_bytes.size() <= m_maxBytes;
 }
 
-bool HeldFile::readUntilStill(const QDeadlineTimer &deadline)
+FileStamp HeldFile::stampNow() const
 {
-    for (;;) {
-        const FileStamp before = FileStamp::of(m_path);
-        if (before.size <= m_maxBytes && readWhole() && sameContentStamp(before, FileStamp::of(m_path))) {
-            QThread::msleep(kSettleMs);
-            if (sameContentStamp(before, FileStamp::of(m_path))) {
-                m_stamp = before;
-                return true;
-            }
-        }
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(1);
-    }
+    return FileStamp::of(m_path);
 }
 
 // After a rewrite the old file lives on under the name the replacement gave
@@ -336,3 +298,27 @@ bool HeldFile::appendInPlace(const QByteArray &)
 }
 
 #endif
+
+bool HeldFile::readUntilStill(const QDeadlineTimer &deadline)
+{
+    for (;;) {
+        const FileStamp before = stampNow();
+        if (before.size <= m_maxBytes && readWhole() && sameContentStamp(before, stampNow())) {
+            QThread::msleep(kSettleMs);
+            if (sameContentStamp(before, stampNow())) {
+                m_stamp = before;
+                return true;
+            }
+        }
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(1);
+    }
+}
+
+HeldFile::HeldFile(const QString &path, qint64 maxBytes)
+{
+    open(path, maxBytes, false);
+    if (m_status == Status::Read && !readWhole())
+        m_status = Status::Unreadable;
+}

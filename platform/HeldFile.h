@@ -65,6 +65,8 @@ private:
     void open(const QString &path, qint64 maxBytes, bool forRewrite);
     bool readWhole();
     bool takeLease();
+    // The file's stamp now: through the handle, or by name where there is none.
+    FileStamp stampNow() const;
     // Reads again until the stamp holds still across the read and a settle
     // time, or the deadline passes.
     bool readUntilStill(const QDeadlineTimer &deadline);
