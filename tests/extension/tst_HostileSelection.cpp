@@ -6,21 +6,23 @@
 
 #include <QTest>
 
-// The real Caja, under Xvfb, running the Badge script on a selection of
+// The real file managers, under Xvfb, running "Badge 2" on a selection of
 // names a hostile user chose: options, "%" sequences GLib would expand,
-// shell syntax, quotes, blanks. Each file, and only it, gets the badge, and
-// nothing the names spell runs.
-class TestCajaScripts : public QObject
+// shell syntax, quotes, blanks. Caja passes them to a script, Thunar to its
+// custom action. Each file, and only it, gets the badge, and nothing the
+// names spell runs.
+class TestHostileSelection : public QObject
 {
     Q_OBJECT
 
 private slots:
     void initTestCase();
     void cleanupTestCase();
+    void hostileSelectionGetsItsBadge_data();
     void hostileSelectionGetsItsBadge();
 
 private:
-    static void keys(const QStringList &sequence)
+    static void press(const QStringList &sequence)
     {
         for (const QString &key : sequence) {
             QProcess::execute("xdotool", {"key", key});
@@ -31,7 +33,7 @@ private:
     QProcess m_display;
 };
 
-void TestCajaScripts::initTestCase()
+void TestHostileSelection::initTestCase()
 {
     // The X server picks a free display itself and says which.
     m_display.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1280x900x24", "-nolisten", "tcp"});
@@ -40,14 +42,28 @@ void TestCajaScripts::initTestCase()
     qputenv("DISPLAY", ":" + m_display.readLine().trimmed());
 }
 
-void TestCajaScripts::cleanupTestCase()
+void TestHostileSelection::cleanupTestCase()
 {
     m_display.terminate();
     m_display.waitForFinished();
 }
 
-void TestCajaScripts::hostileSelectionGetsItsBadge()
+void TestHostileSelection::hostileSelectionGetsItsBadge_data()
 {
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("keys"); // after selecting all: to Badge 2
+    QTest::newRow("Caja: Scripts > Badge > Badge 2")
+        << "caja" << QStringList{"--no-desktop"} << QStringList{"shift+F10", "s", "Right", "Right", "Down", "Return"};
+    QTest::newRow("Thunar: Badge > Badge 2")
+        << "thunar" << QStringList{} << QStringList{"shift+F10", "Up", "Up", "Right", "Down", "Return"};
+}
+
+void TestHostileSelection::hostileSelectionGetsItsBadge()
+{
+    QFETCH(QString, program);
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, keys);
     ExtensionFixture fx;
     RegisterServerLibrary(true, fx.folder.path("emblixmenu.dll"));
     const QString shown = fx.item("shown/");
@@ -61,21 +77,21 @@ void TestCajaScripts::hostileSelectionGetsItsBadge()
     paths << fx.item("shown/--platformpluginpath/") << fx.item("shown/--z/");
     const QString decoy = fx.item("50ff.txt");
 
-    QProcess caja;
-    caja.setWorkingDirectory(shown);
-    caja.start("caja", {"--no-desktop", shown});
-    QVERIFY(caja.waitForStarted());
+    QProcess manager;
+    manager.setWorkingDirectory(shown);
+    manager.start(program, arguments + QStringList{shown});
+    QVERIFY(manager.waitForStarted());
     // Select all, the context menu, Scripts > Badge > Badge 2; once more
-    // should the keys come before Caja listed the folder.
+    // should the keys come before the file manager listed the folder.
     const auto marked = [&] {
         return TTntIniFile(fx.folder.path("base.ini")).ReadString("Files", paths.last(), "") == u"2";
     };
     for (int attempt = 0; attempt < 3 && !marked(); ++attempt) {
         QCOMPARE(QProcess::execute("xdotool",
-                                   {"search", "--sync", "--onlyvisible", "--class", "caja", "windowfocus", "--sync"}),
+                                   {"search", "--sync", "--onlyvisible", "--class", program, "windowfocus", "--sync"}),
                  0);
         QTest::qWait(1000);
-        keys({"Escape", "ctrl+a", "shift+F10", "s", "Right", "Right", "Down", "Return"});
+        press(QStringList{"Escape", "ctrl+a"} + keys);
         QTest::qWaitFor(marked, 10000);
     }
     QVERIFY(marked());
@@ -89,10 +105,12 @@ void TestCajaScripts::hostileSelectionGetsItsBadge()
     QCOMPARE(Emblems::badgeOf(decoy), 0);
     QVERIFY(!QFileInfo::exists(shown + "/pwned") && !QFileInfo::exists(shown + "/pwned2"));
 
-    caja.terminate();
-    caja.waitForFinished();
+    if (program == u"thunar")
+        QProcess::execute("thunar", {"-q"});
+    manager.terminate();
+    manager.waitForFinished();
     RegisterServerLibrary(false, fx.folder.path("emblixmenu.dll"));
 }
 
-QTEST_GUILESS_MAIN(TestCajaScripts)
-#include "tst_CajaScripts.moc"
+QTEST_GUILESS_MAIN(TestHostileSelection)
+#include "tst_HostileSelection.moc"
