@@ -235,7 +235,10 @@ void TestRegistration::failuresLeaveNothingAndAreReported()
     // reported; once it can be, unregistering ends the work.
     RegisterServerLibrary(true, fx.folder.path("emblixmenu.dll"));
     const QString scripts = fx.config("caja/scripts/Badge");
-    QCOMPARE(run("chattr", {"+i", scripts}), 0);
+    if (run("chattr", {"+i", scripts}) != 0) {
+        RegisterServerLibrary(false, fx.folder.path("emblixmenu.dll"));
+        QSKIP("no immutable files on this file system");
+    }
     const auto mutable_ = qScopeGuard([&] { run("chattr", {"-i", scripts}); });
     QVERIFY_THROWS_EXCEPTION(AppError, RegisterServerLibrary(false, fx.folder.path("emblixmenu.dll")));
     QCOMPARE(run("chattr", {"-i", scripts}), 0);

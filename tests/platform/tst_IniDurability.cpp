@@ -187,9 +187,13 @@ void TestIniDurability::anotherUsersFileIsNotTakenOver()
     ::chmod(QFile::encodeName(folder.rootPath("")).constData(), 0755);
     ::chmod(QFile::encodeName(folder.path(".")).constData(), 0777);
     ::chmod(QFile::encodeName(path).constData(), 0666);
+    // The other user runs a copy inside the test's root: the build folder
+    // may be closed to them.
+    const QString program = folder.rootPath("ini_child");
+    QVERIFY(QFile::copy(QStringLiteral(EMBLIX_INI_CHILD), program));
+    ::chmod(QFile::encodeName(program).constData(), 0755);
     QProcess child;
-    child.start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", QStringLiteral(EMBLIX_INI_CHILD),
-                            "delete", path, "/a"});
+    child.start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", program, "delete", path, "/a"});
     QVERIFY(child.waitForFinished());
     QCOMPARE(child.exitCode(), 3);
     QCOMPARE(folder.read("base.ini"), text);
