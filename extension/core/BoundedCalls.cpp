@@ -1,5 +1,7 @@
 #include "BoundedCalls.h"
 
+#include <QSet>
+
 #include <chrono>
 #include <condition_variable>
 #include <dlfcn.h>
@@ -26,6 +28,30 @@ struct State {
     bool over = false;
 };
 
+// Paths whose call has not come back yet, in any run: a path still stuck
+// from an earlier run is set aside at once rather than cost another thread.
+std::mutex stuckMutex;
+QSet<QString> &pathsInCall()
+{
+    static QSet<QString> paths;
+    return paths;
+}
+
+bool enterCall(const QString &path)
+{
+    const std::lock_guard guard(stuckMutex);
+    if (pathsInCall().contains(path))
+        return false;
+    pathsInCall().insert(path);
+    return true;
+}
+
+void leaveCall(const QString &path)
+{
+    const std::lock_guard guard(stuckMutex);
+    pathsInCall().remove(path);
+}
+
 void work(const std::shared_ptr<State> &state)
 {
     std::unique_lock lock(state->mutex);
@@ -34,7 +60,17 @@ void work(const std::shared_ptr<State> &state)
         state->started[size_t(index)] = Clock::now();
         const QString path = state->paths[index];
         lock.unlock();
+        if (!enterCall(path)) {
+            lock.lock();
+            if (!state->settled[size_t(index)]) {
+                state->settled[size_t(index)] = true; // set aside: no result
+                ++state->settledCount;
+                state->changed.notify_all();
+            }
+            continue;
+        }
         BoundedCalls::PathOutcome outcome = state->call(path);
+        leaveCall(path);
         lock.lock();
         if (!state->settled[size_t(index)]) {
             state->results[size_t(index)] = std::move(outcome);

@@ -12,7 +12,9 @@
 // hangs holds its caller until the mount answers, minutes later. Each path's
 // call runs on one of a few worker threads; a call that takes longer than
 // the timeout is set aside (no result), its thread left to end whenever the
-// file system answers, and the other paths go on.
+// file system answers, and the other paths go on. A path whose earlier call
+// has not come back yet is set aside at once: a mount that stays hung costs
+// one thread per path, however often it is tried again.
 namespace BoundedCalls {
 
 struct PathOutcome {
