@@ -1,4 +1,5 @@
 #include "ExtensionFixture.h"
+#include "XvfbDisplay.h"
 
 #include "Emblems.h"
 #include "platform/TntIniFile.h"
@@ -30,22 +31,18 @@ private:
         }
     }
 
-    QProcess m_display;
+    std::unique_ptr<XvfbDisplay> m_display;
 };
 
 void TestHostileSelection::initTestCase()
 {
-    // The X server picks a free display itself and says which.
-    m_display.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1280x900x24", "-nolisten", "tcp"});
-    QVERIFY(m_display.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(m_display.canReadLine(), 20000);
-    qputenv("DISPLAY", ":" + m_display.readLine().trimmed());
+    m_display = std::make_unique<XvfbDisplay>();
+    QVERIFY(m_display->start("1280x900x24"));
 }
 
 void TestHostileSelection::cleanupTestCase()
 {
-    m_display.terminate();
-    m_display.waitForFinished();
+    m_display.reset();
 }
 
 void TestHostileSelection::hostileSelectionGetsItsBadge_data()

@@ -1,4 +1,5 @@
 #include "ExtensionFixture.h"
+#include "XvfbDisplay.h"
 
 #include "library/BadgeRecordStore.h"
 #include "shell/RegDLL.h"
@@ -33,27 +34,20 @@ private:
     // looks the icon theme up again only when it draws the file anew.
     void moveThePointer(const QPoint &onFile) const;
 
-    QProcess m_display;
+    std::unique_ptr<XvfbDisplay> m_display;
     QByteArray m_displayName;
 };
 
 void TestThunarBadges::initTestCase()
 {
-    // The X server picks a free display itself and says which: a number
-    // chosen here might be another server's.
-    m_display.start("Xvfb", {"-displayfd", "1", "-screen", "0", "800x600x24", "-nolisten", "tcp"});
-    QVERIFY(m_display.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(m_display.canReadLine(), 20000);
-    m_displayName = ":" + m_display.readLine().trimmed();
-    qputenv("DISPLAY", m_displayName);
-    QTRY_VERIFY_WITH_TIMEOUT(QProcess::execute("xdpyinfo", {"-display", QString::fromLatin1(m_displayName)}) == 0,
-                             10000);
+    m_display = std::make_unique<XvfbDisplay>();
+    QVERIFY(m_display->start("800x600x24"));
+    m_displayName = m_display->name();
 }
 
 void TestThunarBadges::cleanupTestCase()
 {
-    m_display.terminate();
-    m_display.waitForFinished();
+    m_display.reset();
 }
 
 TestThunarBadges::Spot TestThunarBadges::spotOf(const QColor &colour) const
