@@ -9,6 +9,7 @@
 #include "KeeperAutostart.h"
 #include "KeeperLock.h"
 #include "MenuItems.h"
+#include "ModuleMenus.h"
 #include "NemoActions.h"
 #include "ScriptMenus.h"
 #include "ThunarActions.h"
@@ -37,15 +38,25 @@ void installMenus(const MenuSet &set)
     // Thunar first: a uca.xml it cannot read stops the registration before
     // anything else is written.
     ThunarActions::install(set);
-    NemoActions::install(set);
-    ScriptMenus::install(set);
+    ModuleMenus::install(set);
+    QList<ModuleMenus::Manager> served;
+    for (const auto manager : {ModuleMenus::Manager::Caja, ModuleMenus::Manager::Nemo, ModuleMenus::Manager::Nautilus}) {
+        if (ModuleMenus::moduleInstalled(manager))
+            served.append(manager);
+    }
+    if (served.contains(ModuleMenus::Manager::Nemo))
+        NemoActions::remove(set.owner, QString());
+    else
+        NemoActions::install(set);
+    ScriptMenus::install(set, served);
     DolphinMenu::install(set);
 }
 
 // The menus set installed from its program folder; false when one is left.
 bool removeMenus(const MenuSet &set)
 {
-    bool removed = NemoActions::remove(set.owner, set.folder);
+    bool removed = ModuleMenus::remove(set.owner, set.folder);
+    removed &= NemoActions::remove(set.owner, set.folder);
     removed &= ScriptMenus::remove(set.owner, set.folder);
     removed &= DolphinMenu::remove(set.owner, set.folder);
     // Last, since an unreadable uca.xml ends the removal with an error.

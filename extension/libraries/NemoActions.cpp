@@ -25,7 +25,10 @@ QString folder()
 void install(const MenuSet &set)
 {
     remove(set.owner, QString());
-    for (const MenuItem &item : set.items) {
+    // Nemo lists actions in the order of their file names: the number in
+    // front keeps Badge 10 after Badge 9.
+    for (qsizetype index = 0; index < set.items.size(); ++index) {
+        const MenuItem &item = set.items[index];
         QString text = QStringLiteral("[Nemo Action]\n");
         // Nemo reads the file as a key file, which unescapes every value.
         text += QStringLiteral("Name=%1\n").arg(CommandText::keyFileValue(item.label));
@@ -39,7 +42,10 @@ void install(const MenuSet &set)
         text += set.forFolders ? QStringLiteral("Extensions=any;\n") : QStringLiteral("Extensions=nodirs;\n");
         const UserFiles::Marks marks = marksOf(set.owner, set.folder);
         text += QString::fromUtf8(marks.owner + '\n' + marks.folderLine());
-        UserFiles::write(folder() + QStringLiteral("/%1-%2.nemo_action").arg(set.owner, item.id), text.toUtf8());
+        UserFiles::write(folder()
+                             + QStringLiteral("/%1-%2-%3.nemo_action")
+                                   .arg(set.owner, QStringLiteral("%1").arg(index + 1, 2, 10, QLatin1Char('0')), item.id),
+                         text.toUtf8());
     }
 }
 

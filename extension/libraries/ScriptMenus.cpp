@@ -38,13 +38,15 @@ QStringList folders()
             UserFolders::configHome() + QStringLiteral("/caja/scripts")};
 }
 
-void install(const MenuSet &set)
+void install(const MenuSet &set, const QList<ModuleMenus::Manager> &servedByModule)
 {
     remove(set.owner, QString());
     const UserFiles::Marks marks = marksOf(set.owner, set.folder);
     const QStringList scriptFolders = folders();
     for (qsizetype f = 0; f < scriptFolders.size(); ++f) {
         const QString &scripts = scriptFolders[f];
+        if (servedByModule.contains(f == 0 ? ModuleMenus::Manager::Nautilus : ModuleMenus::Manager::Caja))
+            continue;
         // The file manager's own list of the selection, exact where the
         // arguments it passes are not (see the badge command).
         const QString selection = f == 0 ? QStringLiteral("NAUTILUS_SCRIPT_SELECTED_FILE_PATHS")

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MenuItems.h"
+#include "ModuleMenus.h"
 
 // The scripts menus of Nautilus ($XDG_DATA_HOME/nautilus/scripts) and Caja
 // ($XDG_CONFIG_HOME/caja/scripts): one small script per entry, in a
@@ -9,7 +10,8 @@
 namespace ScriptMenus {
 
 QStringList folders();
-void install(const MenuSet &set);
+// Leaves out the file managers whose own module gives the menus.
+void install(const MenuSet &set, const QList<ModuleMenus::Manager> &servedByModule);
 // The owner's entries installed from programFolder (every folder's when
 // it is empty).
 // False when one of them is still there.

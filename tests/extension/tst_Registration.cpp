@@ -260,7 +260,7 @@ void TestRegistration::filesAreTheUsersAlone()
         return st.st_mode & 07777;
     };
     QCOMPARE(modeOf(fx.config("autostart/emblix-keeper.desktop")), 0600u);
-    QCOMPARE(modeOf(fx.data("nemo/actions/emblix-badge-menu-1.nemo_action")), 0600u);
+    QCOMPARE(modeOf(fx.data("nemo/actions/emblix-badge-menu-01-1.nemo_action")), 0600u);
     QCOMPARE(modeOf(fx.config("caja/scripts/Badge/Badge 1")), 0700u);
     QCOMPARE(modeOf(fx.config("caja/scripts/Badge")), 0700u);
     QCOMPARE(modeOf(fx.data("emblix-manager")), 0700u);

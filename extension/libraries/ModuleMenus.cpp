@@ -1,0 +1,103 @@
+#include "ModuleMenus.h"
+
+#include "CommandText.h"
+#include "UserFiles.h"
+#include "UserFolders.h"
+#include "platform/FileSystem.h"
+
+#include <QDir>
+
+#include <algorithm>
+
+namespace {
+
+UserFiles::Marks marksOf(const QString &owner, const QString &folder)
+{
+    return {"X-Emblix-Owner=" + owner.toUtf8(),
+            "X-Emblix-Folder=", folder.isEmpty() ? QByteArray() : UserFiles::folderText(folder)};
+}
+
+QString fileName(const QString &owner)
+{
+    return ModuleMenus::folder() + u'/' + owner + QStringLiteral(".ini");
+}
+
+// A string list of a key file: each element a string value, ';' escaped.
+QString keyFileList(const QStringList &elements)
+{
+    QString list;
+    for (const QString &element : elements)
+        list += CommandText::keyFileValue(element).replace(u';', QStringLiteral("\\;")) + u';';
+    return list;
+}
+
+// Where a file manager loads its modules from: its system folder, and for
+// Caja also the folders CAJA_EXTENSION_DIRS names.
+QStringList moduleFiles(ModuleMenus::Manager manager)
+{
+    QStringList files;
+    switch (manager) {
+    case ModuleMenus::Manager::Caja:
+#ifdef EMBLIX_CAJA_MODULE
+        files.append(QStringLiteral(EMBLIX_CAJA_MODULE));
+#endif
+        for (const QString &folder : qEnvironmentVariable("CAJA_EXTENSION_DIRS").split(u':', Qt::SkipEmptyParts))
+            files.append(folder + QStringLiteral("/emblix-caja.so"));
+        break;
+    case ModuleMenus::Manager::Nemo:
+#ifdef EMBLIX_NEMO_MODULE
+        files.append(QStringLiteral(EMBLIX_NEMO_MODULE));
+#endif
+        break;
+    case ModuleMenus::Manager::Nautilus:
+#ifdef EMBLIX_NAUTILUS_MODULE
+        files.append(QStringLiteral(EMBLIX_NAUTILUS_MODULE));
+#endif
+        break;
+    }
+    return files;
+}
+
+} // namespace
+
+namespace ModuleMenus {
+
+QString folder()
+{
+    return UserFolders::configHome() + QStringLiteral("/emblix-manager/file-manager-menus");
+}
+
+void install(const MenuSet &set)
+{
+    const UserFiles::Marks marks = marksOf(set.owner, set.folder);
+    QStringList ids;
+    for (const MenuItem &item : set.items)
+        ids.append(item.id);
+    QString text = QStringLiteral("[Menu]\n");
+    text += QString::fromUtf8(marks.owner + '\n' + marks.folderLine());
+    text += QStringLiteral("Command=%1\n").arg(CommandText::keyFileValue(set.badgeCommand));
+    text += QStringLiteral("Submenu=%1\n").arg(CommandText::keyFileValue(set.submenu));
+    text += QStringLiteral("ForFolders=%1\n").arg(set.forFolders ? u"true" : u"false");
+    text += QStringLiteral("Entries=%1\n").arg(keyFileList(ids));
+    for (const MenuItem &item : set.items) {
+        text += QStringLiteral("\n[Entry %1]\n").arg(item.id);
+        text += QStringLiteral("Label=%1\n").arg(CommandText::keyFileValue(item.label));
+        text += QStringLiteral("Icon=%1\n").arg(CommandText::keyFileValue(item.icon));
+        text += QStringLiteral("Arguments=%1\n").arg(keyFileList(item.arguments));
+    }
+    UserFiles::write(fileName(set.owner), text.toUtf8());
+}
+
+bool remove(const QString &owner, const QString &programFolder)
+{
+    return UserFiles::removeIfMarked(fileName(owner), marksOf(owner, programFolder), UserFolders::configHome());
+}
+
+bool moduleInstalled(Manager manager)
+{
+    const QStringList files = moduleFiles(manager);
+    return std::any_of(files.cbegin(), files.cend(),
+                       [](const QString &file) { return QDir::isAbsolutePath(file) && FileSystem::pathExists(file); });
+}
+
+} // namespace ModuleMenus

@@ -1,0 +1,127 @@
+#include "MenuSwitch.h"
+
+#include <string.h>
+
+static void entry_free(gpointer data)
+{
+    EmblixMenuEntry *entry = data;
+    g_free(entry->id);
+    g_free(entry->label);
+    g_free(entry->icon);
+    g_strfreev(entry->arguments);
+    g_free(entry);
+}
+
+static void set_free(gpointer data)
+{
+    EmblixMenuSet *set = data;
+    g_free(set->owner);
+    g_free(set->submenu);
+    g_free(set->command);
+    g_ptr_array_unref(set->entries);
+    g_free(set);
+}
+
+char *emblix_menu_switch_folder(void)
+{
+    return g_build_filename(g_get_user_config_dir(), "emblix-manager", "file-manager-menus", NULL);
+}
+
+static EmblixMenuSet *read_set(const char *path, const char *owner)
+{
+    GKeyFile *file = g_key_file_new();
+    EmblixMenuSet *set = NULL;
+    if (!g_key_file_load_from_file(file, path, G_KEY_FILE_NONE, NULL))
+        goto done;
+    char *command = g_key_file_get_string(file, "Menu", "Command", NULL);
+    /* A program folder moved or deleted since it registered offers nothing. */
+    if (!command || !g_path_is_absolute(command) || !g_file_test(command, G_FILE_TEST_IS_EXECUTABLE)
+        || g_file_test(command, G_FILE_TEST_IS_DIR)) {
+        g_free(command);
+        goto done;
+    }
+    set = g_new0(EmblixMenuSet, 1);
+    set->owner = g_strdup(owner);
+    set->command = command;
+    set->submenu = g_key_file_get_string(file, "Menu", "Submenu", NULL);
+    if (set->submenu && !*set->submenu)
+        g_clear_pointer(&set->submenu, g_free);
+    GError *error = NULL;
+    set->for_folders = g_key_file_get_boolean(file, "Menu", "ForFolders", &error);
+    if (error) {
+        set->for_folders = TRUE;
+        g_clear_error(&error);
+    }
+    set->entries = g_ptr_array_new_with_free_func(entry_free);
+    char **ids = g_key_file_get_string_list(file, "Menu", "Entries", NULL, NULL);
+    for (char **id = ids; id && *id; ++id) {
+        char *group = g_strconcat("Entry ", *id, NULL);
+        char *label = g_key_file_get_string(file, group, "Label", NULL);
+        char **arguments = g_key_file_get_string_list(file, group, "Arguments", NULL, NULL);
+        if (label && *label && arguments) {
+            EmblixMenuEntry *entry = g_new0(EmblixMenuEntry, 1);
+            entry->id = g_strdup(*id);
+            entry->label = label;
+            entry->icon = g_key_file_get_string(file, group, "Icon", NULL);
+            if (entry->icon && !*entry->icon)
+                g_clear_pointer(&entry->icon, g_free);
+            entry->arguments = arguments;
+            g_ptr_array_add(set->entries, entry);
+        } else {
+            g_free(label);
+            g_strfreev(arguments);
+        }
+        g_free(group);
+    }
+    g_strfreev(ids);
+done:
+    g_key_file_free(file);
+    return set;
+}
+
+static gint by_owner(gconstpointer a, gconstpointer b)
+{
+    const EmblixMenuSet *first = *(EmblixMenuSet *const *)a;
+    const EmblixMenuSet *second = *(EmblixMenuSet *const *)b;
+    return strcmp(first->owner, second->owner);
+}
+
+GPtrArray *emblix_menu_switch_read(void)
+{
+    GPtrArray *sets = g_ptr_array_new_with_free_func(set_free);
+    char *folder = emblix_menu_switch_folder();
+    GDir *dir = g_dir_open(folder, 0, NULL);
+    const char *name;
+    while (dir && (name = g_dir_read_name(dir))) {
+        if (!g_str_has_suffix(name, ".ini") || !g_str_has_prefix(name, "emblix-"))
+            continue;
+        char *path = g_build_filename(folder, name, NULL);
+        char *owner = g_strndup(name, strlen(name) - strlen(".ini"));
+        EmblixMenuSet *set = read_set(path, owner);
+        if (set && set->entries->len > 0)
+            g_ptr_array_add(sets, set);
+        else if (set)
+            set_free(set);
+        g_free(owner);
+        g_free(path);
+    }
+    if (dir)
+        g_dir_close(dir);
+    g_free(folder);
+    g_ptr_array_sort(sets, by_owner);
+    return sets;
+}
+
+char **emblix_menu_switch_argv(const EmblixMenuSet *set, const EmblixMenuEntry *entry, const GPtrArray *paths)
+{
+    GPtrArray *argv = g_ptr_array_new();
+    g_ptr_array_add(argv, g_strdup(set->command));
+    for (char **argument = entry->arguments; *argument; ++argument)
+        g_ptr_array_add(argv, g_strdup(*argument));
+    /* Whatever a name begins with, it is never read as an option. */
+    g_ptr_array_add(argv, g_strdup("--"));
+    for (guint i = 0; i < paths->len; ++i)
+        g_ptr_array_add(argv, g_strdup(g_ptr_array_index(paths, i)));
+    g_ptr_array_add(argv, NULL);
+    return (char **)g_ptr_array_free(argv, FALSE);
+}

@@ -1,0 +1,36 @@
+/* The badge menus a user registered on the manager's Integration page, as
+ * the registration wrote them into the user's configuration. No file, no
+ * menu: a module installed for every user is active only for those who
+ * registered. */
+#pragma once
+
+#include <glib.h>
+
+G_BEGIN_DECLS
+
+typedef struct {
+    char *id;         /* unique within its set: "1" ... "10", "none", "properties" */
+    char *label;      /* in the user's language */
+    char *icon;       /* icon name, or NULL */
+    char **arguments; /* of the badge command, before "--" and the paths */
+} EmblixMenuEntry;
+
+typedef struct {
+    char *owner;   /* the file's name without ".ini": "emblix-badge-menu" */
+    char *submenu; /* label of the submenu, or NULL: entries stand alone */
+    gboolean for_folders;
+    char *command; /* full path of the badge command */
+    GPtrArray *entries; /* of EmblixMenuEntry */
+} EmblixMenuSet;
+
+/* Where the registration writes the sets. */
+char *emblix_menu_switch_folder(void);
+
+/* Every set registered for this user, in a stable order; sets whose command
+ * is not an executable file are left out. Free with g_ptr_array_unref. */
+GPtrArray *emblix_menu_switch_read(void);
+
+/* The badge command's argument vector for one entry and the selected paths. */
+char **emblix_menu_switch_argv(const EmblixMenuSet *set, const EmblixMenuEntry *entry, const GPtrArray *paths);
+
+G_END_DECLS

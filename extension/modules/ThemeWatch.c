@@ -1,0 +1,75 @@
+#include "ThemeWatch.h"
+
+#include <gio/gio.h>
+#include <glib/gstdio.h>
+
+/* The sizes icoswap.exe draws, smallest first. */
+static const int kSizes[] = {16, 22, 24, 32, 48, 64};
+/* icoswap.exe writes sixty images one after the other: one refresh, a short
+ * while after the last of them. */
+static const guint kSettleMs = 60;
+
+static EmblixThemeChanged on_changed;
+static GFileMonitor *monitors[G_N_ELEMENTS(kSizes)];
+static guint settle_source;
+
+static char *emblem_folder(int size)
+{
+    char *name = g_strdup_printf("%dx%d", size, size);
+    char *folder = g_build_filename(g_get_user_data_dir(), "icons", "hicolor", name, "emblems", NULL);
+    g_free(name);
+    return folder;
+}
+
+static gboolean settled(gpointer data)
+{
+    (void)data;
+    settle_source = 0;
+    if (on_changed)
+        on_changed();
+    return G_SOURCE_REMOVE;
+}
+
+static void folder_changed(GFileMonitor *monitor, GFile *file, GFile *other, GFileMonitorEvent event, gpointer data)
+{
+    (void)monitor, (void)file, (void)other, (void)data;
+    if (event == G_FILE_MONITOR_EVENT_CHANGES_DONE_HINT)
+        return;
+    if (settle_source)
+        g_source_remove(settle_source);
+    settle_source = g_timeout_add(kSettleMs, settled, NULL);
+}
+
+void emblix_theme_watch_start(EmblixThemeChanged changed)
+{
+    on_changed = changed;
+    for (gsize i = 0; i < G_N_ELEMENTS(kSizes); ++i) {
+        if (monitors[i])
+            continue;
+        char *folder = emblem_folder(kSizes[i]);
+        GFile *file = g_file_new_for_path(folder);
+        /* A folder that is not there yet is watched for its coming. */
+        monitors[i] = g_file_monitor_directory(file, G_FILE_MONITOR_WATCH_MOVES, NULL, NULL);
+        if (monitors[i]) {
+            g_file_monitor_set_rate_limit(monitors[i], 0);
+            g_signal_connect(monitors[i], "changed", G_CALLBACK(folder_changed), NULL);
+        }
+        g_object_unref(file);
+        g_free(folder);
+    }
+}
+
+void emblix_theme_watch_touch_folders(void)
+{
+    char *theme = g_build_filename(g_get_user_data_dir(), "icons", "hicolor", NULL);
+    for (gsize i = 0; i < G_N_ELEMENTS(kSizes); ++i) {
+        char *folder = emblem_folder(kSizes[i]);
+        char *parent = g_path_get_dirname(folder);
+        g_utime(folder, NULL);
+        g_utime(parent, NULL);
+        g_free(parent);
+        g_free(folder);
+    }
+    g_utime(theme, NULL);
+    g_free(theme);
+}

@@ -1,0 +1,33 @@
+/* Thunar draws the files' gvfs emblems by itself but keeps the icons it
+ * looked up; thunarx offers no emblem interface. The module only has GTK
+ * look the user's icon theme up again when a theme was applied in the
+ * manager, so the new badges show at once. The menus stay Thunar's own
+ * custom actions. */
+#include "ThemeWatch.h"
+
+#include <gtk/gtk.h>
+#include <thunarx/thunarx.h>
+
+static GType no_types[1];
+
+static void theme_changed(void)
+{
+    gtk_icon_theme_rescan_if_needed(gtk_icon_theme_get_default());
+}
+
+G_MODULE_EXPORT void thunar_extension_initialize(ThunarxProviderPlugin *plugin)
+{
+    /* The folder monitor calls into this code for Thunar's whole life. */
+    thunarx_provider_plugin_set_resident(plugin, TRUE);
+    emblix_theme_watch_start(theme_changed);
+}
+
+G_MODULE_EXPORT void thunar_extension_shutdown(void)
+{
+}
+
+G_MODULE_EXPORT void thunar_extension_list_types(const GType **types, gint *count)
+{
+    *types = no_types;
+    *count = 0;
+}
