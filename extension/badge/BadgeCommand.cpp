@@ -76,7 +76,10 @@ BadgeCommand::Outcome BadgeCommand::mark(const QStringList &paths, int badge)
     for (const QString &path : targets) {
         const QString problem = Emblems::setBadge(path, badge);
         const bool exists = problem.isEmpty() || FileSystem::pathExists(path);
-        if (problem.isEmpty() ? badge == 0 : !exists)
+        // A badge taken off a file that went stays in the ledger: gvfs keeps
+        // the emblem for a file that comes to that path again, and the keeper
+        // takes it off then.
+        if (problem.isEmpty() ? badge == 0 : (!exists && badge > 0))
             gone.append(path);
         // A file already gone shows no badge: taking it off has nothing to do.
         if (!problem.isEmpty() && (badge > 0 || exists) && failures++ == 0)

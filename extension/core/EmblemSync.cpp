@@ -73,7 +73,12 @@ EmblemSync::Report EmblemSync::follow(const QHash<QString, QString> &records)
             [badges, stop](const QString &path) {
                 if (stop && stop->load())
                     return BoundedCalls::PathOutcome{QString(), true, true};
-                const QString problem = Emblems::setBadge(path, badges.value(path));
+                const int badge = badges.value(path);
+                // gvfs refuses to touch a path with no file, yet keeps its
+                // metadata for a file that comes there again.
+                if (badge == 0 && !FileSystem::pathExists(path))
+                    return BoundedCalls::PathOutcome{QStringLiteral("no such file"), false};
+                const QString problem = Emblems::setBadge(path, badge);
                 return BoundedCalls::PathOutcome{problem, problem.isEmpty() || FileSystem::pathExists(path)};
             },
             kAnswerMs);
@@ -92,13 +97,19 @@ EmblemSync::Report EmblemSync::follow(const QHash<QString, QString> &records)
                 continue;
             }
             const bool ok = outcome->problem.isEmpty();
+            // An emblem whose file went (removed outside GIO) stays in gvfs
+            // under its path: the ledger keeps it until a file is there again
+            // and the emblem can come off, or a new file would wear it.
+            if (badge == 0 && !outcome->exists) {
+                report.waiting.append(path);
+                continue;
+            }
             if (!ok)
                 ++report.failed;
             else if (badge > 0)
                 ++report.set;
             else
                 ++report.cleared;
-            // A file that is gone has no emblem left to look after.
             if ((badge == 0 && ok) || !outcome->exists)
                 gone.append(path);
             // A file that could not be reached is not tried again until its

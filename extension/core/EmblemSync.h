@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 
@@ -17,6 +18,7 @@ public:
         int failed = 0;       // files that could not be reached (gone, no metadata store)
         int setAside = 0;     // files whose file system did not answer: tried again later
         bool stopped = false; // asked to stop before every file was done
+        QStringList waiting;  // emblems to take off once a file is at their path again
     };
 
     // shown: what the files are believed to show (path -> badge), from the

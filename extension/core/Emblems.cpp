@@ -131,4 +131,16 @@ QString setBadge(const QString &path, int badge)
     return {};
 }
 
+void askForRedraw(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat status {};
+    if (::lstat(name.constData(), &status) != 0)
+        return;
+    // The access time set to itself: the inode changes (an attribute event
+    // for every watcher), its times do not.
+    const struct timespec times[2] = {status.st_atim, {0, UTIME_OMIT}};
+    ::utimensat(AT_FDCWD, name.constData(), times, AT_SYMLINK_NOFOLLOW);
+}
+
 } // namespace Emblems

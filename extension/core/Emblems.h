@@ -16,4 +16,9 @@ int badgeOf(const QString &path);
 // A file that already shows it is not written to.
 QString setBadge(const QString &path, int badge);
 
+// Has the file managers that watch path's folder read the file again, as
+// `touch -r path path` does, without changing its modification time: they
+// then look its emblem's image up anew.
+void askForRedraw(const QString &path);
+
 } // namespace Emblems

@@ -1,6 +1,11 @@
 #include "EmblemKeeper.h"
 
+#include "BoundedCalls.h"
+#include "Emblems.h"
+#include "UserFolders.h"
 #include "platform/AppError.h"
+
+#include <QFileInfo>
 
 #include <cstdio>
 
@@ -9,6 +14,14 @@ namespace {
 constexpr int kSettleMs = 100;
 constexpr int kPollMs = 1000;
 constexpr int kRetryMs = 30000;
+// inotify watches are a per-user resource the file managers need too.
+constexpr int kMostWaitingFolders = 256;
+// Until the emblem images are written whole.
+constexpr int kImagesSettleMs = 100;
+// A file manager that drew from the old images while they were replaced
+// caches them a few seconds more: it is asked once again.
+constexpr int kRedrawAgainMs = 6000;
+constexpr int kTouchAnswerMs = 2000;
 
 } // namespace
 
@@ -26,6 +39,20 @@ EmblemKeeper::EmblemKeeper(const ProgramFolder &folder, const std::atomic_bool *
     connect(&m_poll, &QTimer::timeout, this, &EmblemKeeper::syncIfChanged);
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &EmblemKeeper::changeSeen);
     connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &EmblemKeeper::changeSeen);
+    m_waitingSettle.setSingleShot(true);
+    m_waitingSettle.setInterval(kSettleMs);
+    connect(&m_waitingFolders, &QFileSystemWatcher::directoryChanged, &m_waitingSettle, qOverload<>(&QTimer::start));
+    connect(&m_waitingSettle, &QTimer::timeout, this, &EmblemKeeper::syncNow);
+    m_imagesSettle.setSingleShot(true);
+    m_imagesSettle.setInterval(kImagesSettleMs);
+    connect(&m_emblemImages, &QFileSystemWatcher::directoryChanged, this, [this] {
+        m_imagesSettle.start();
+        m_redrawAgain.start();
+    });
+    connect(&m_imagesSettle, &QTimer::timeout, this, &EmblemKeeper::askForRedraw);
+    m_redrawAgain.setSingleShot(true);
+    m_redrawAgain.setInterval(kRedrawAgainMs);
+    connect(&m_redrawAgain, &QTimer::timeout, this, &EmblemKeeper::askForRedraw);
 }
 
 void EmblemKeeper::start()
@@ -34,6 +61,9 @@ void EmblemKeeper::start()
     m_stamp = FileStamp::of(m_book.fileName());
     if (m_stamp.isFile)
         m_watcher.addPath(m_book.fileName());
+    const QString images = UserFolders::emblemFolder(48);
+    if (QFileInfo(images).isDir())
+        m_emblemImages.addPath(images);
     syncNow();
     m_poll.start();
 }
@@ -68,7 +98,8 @@ void EmblemKeeper::syncNow()
     }
     try {
         const EmblemSync::Report report = m_sync.follow(*records);
-        if (report.setAside > 0)
+        watchWaiting(report.waiting);
+        if (report.setAside > 0 || report.waiting.size() > 0)
             m_retry.start();
         emit synced(report);
     } catch (const AppError &error) {
@@ -76,4 +107,42 @@ void EmblemKeeper::syncNow()
         // change tries again.
         std::fprintf(stderr, "emblix-keeper: %s\n", error.what());
     }
+}
+
+void EmblemKeeper::watchWaiting(const QStringList &paths)
+{
+    QStringList folders;
+    for (const QString &path : paths) {
+        const QString folder = QFileInfo(path).path();
+        if (!folders.contains(folder) && folders.size() < kMostWaitingFolders)
+            folders.append(folder);
+    }
+    const QStringList watched = m_waitingFolders.directories();
+    for (const QString &folder : watched) {
+        if (!folders.contains(folder))
+            m_waitingFolders.removePath(folder);
+    }
+    for (const QString &folder : folders) {
+        // A folder that went too is caught by the retry timer.
+        if (!watched.contains(folder) && QFileInfo(folder).isDir())
+            m_waitingFolders.addPath(folder);
+    }
+}
+
+void EmblemKeeper::askForRedraw()
+{
+    QStringList badged;
+    for (auto it = m_sync.shown().cbegin(); it != m_sync.shown().cend(); ++it) {
+        if (it.value() > 0)
+            badged.append(it.key());
+    }
+    // Off the event loop's thread and bounded: a mount that does not answer
+    // holds up no one.
+    BoundedCalls::forEach(
+        badged,
+        [](const QString &path) {
+            Emblems::askForRedraw(path);
+            return BoundedCalls::PathOutcome{};
+        },
+        kTouchAnswerMs);
 }

@@ -12,7 +12,9 @@
 // Keeps every file's badge emblem equal to its record in base.ini: watches
 // the program folder (a rewrite replaces the file) and the file itself (a
 // writer that appends), and syncs shortly after each change, touching only
-// the files whose record changed.
+// the files whose record changed. Also watches the folders of emblems left
+// on paths whose file went, to take them off once a file comes back there,
+// and the emblem images, to have the file managers draw a new theme.
 class EmblemKeeper final : public QObject
 {
     Q_OBJECT
@@ -31,6 +33,8 @@ private:
     void changeSeen();
     void syncIfChanged();
     void syncNow();
+    void watchWaiting(const QStringList &paths);
+    void askForRedraw();
 
     BadgeBook m_book;
     EmblemLedger m_ledger;
@@ -40,4 +44,9 @@ private:
     QTimer m_settle; // gathers a burst of changes into one sync
     QTimer m_poll;   // in case a change notification is missed
     QTimer m_retry;  // for paths set aside: their file system did not answer
+    QFileSystemWatcher m_waitingFolders;
+    QTimer m_waitingSettle;
+    QFileSystemWatcher m_emblemImages;
+    QTimer m_imagesSettle;
+    QTimer m_redrawAgain; // file managers that were still reading the old images
 };

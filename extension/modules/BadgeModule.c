@@ -10,6 +10,8 @@
 #include <gio/gio.h>
 #if FM_GTK == 3
 #include <gtk/gtk.h>
+#else
+#include <dlfcn.h>
 #endif
 
 typedef struct {
@@ -32,12 +34,42 @@ static void file_finalized(gpointer data, GObject *gone)
     g_hash_table_remove(shown_files, gone);
 }
 
+#if FM_GTK == 0
+/* GTK 4 looks at a theme's folders again at most every five seconds and has
+ * no call to make it look now; giving the default theme its own search path
+ * again makes it drop what it keeps at once. The module is not linked to the
+ * GTK of the file manager, so the calls are looked up in the process. */
+static void reload_gtk4_icon_theme(void)
+{
+    void *(*display_default)(void) = NULL;
+    void *(*theme_for)(void *) = NULL;
+    char **(*search_path)(void *) = NULL;
+    void (*set_search_path)(void *, const char *const *) = NULL;
+    /* The way POSIX gives a function pointer from dlsym. */
+    *(void **)&display_default = dlsym(RTLD_DEFAULT, "gdk_display_get_default");
+    *(void **)&theme_for = dlsym(RTLD_DEFAULT, "gtk_icon_theme_get_for_display");
+    *(void **)&search_path = dlsym(RTLD_DEFAULT, "gtk_icon_theme_get_search_path");
+    *(void **)&set_search_path = dlsym(RTLD_DEFAULT, "gtk_icon_theme_set_search_path");
+    if (!display_default || !theme_for || !search_path || !set_search_path)
+        return;
+    void *display = display_default();
+    void *theme = display ? theme_for(display) : NULL;
+    if (!theme)
+        return;
+    char **path = search_path(theme);
+    if (path)
+        set_search_path(theme, (const char *const *)path);
+    g_strfreev(path);
+}
+#endif
+
 static void theme_changed(void)
 {
 #if FM_GTK == 3
     gtk_icon_theme_rescan_if_needed(gtk_icon_theme_get_default());
 #else
     emblix_theme_watch_touch_folders();
+    reload_gtk4_icon_theme();
 #endif
     /* The file manager asks the module about each file again from inside
      * the call, which adds to the table: walk a copy. */

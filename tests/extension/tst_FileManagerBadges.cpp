@@ -1,0 +1,174 @@
+#include "ExtensionFixture.h"
+#include "SystemModule.h"
+#include "XvfbDisplay.h"
+
+#include "library/BadgeRecordStore.h"
+#include "shell/RegDLL.h"
+#include "themes/ThemeApplier.h"
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QStandardPaths>
+#include <QTest>
+
+// Each file manager itself, under Xvfb, with the extension's module loaded:
+// the badge of a file marked through the badge command must show on the
+// file's icon, take the colour of a theme applied in the manager within a
+// second or so, with nobody touching the window, and go when the manager
+// deletes the record.
+class TestFileManagerBadges : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void badgeFollowsStoreAndTheme_data();
+    void badgeFollowsStoreAndTheme();
+
+private:
+    // Where pixels of a colour lie on the screen, and how many there are.
+    struct Spot {
+        int pixels = 0;
+        QRect box;
+    };
+    Spot spotOf(const QColor &colour) const;
+
+    std::unique_ptr<XvfbDisplay> m_display;
+};
+
+void TestFileManagerBadges::initTestCase()
+{
+    m_display = std::make_unique<XvfbDisplay>();
+    QVERIFY(m_display->start("1000x700x24"));
+}
+
+void TestFileManagerBadges::cleanupTestCase()
+{
+    m_display.reset();
+}
+
+TestFileManagerBadges::Spot TestFileManagerBadges::spotOf(const QColor &colour) const
+{
+    QProcess shot;
+    shot.start("import", {"-display", QString::fromLatin1(m_display->name()), "-window", "root", "png:-"});
+    shot.waitForFinished(20000);
+    const QImage screen = QImage::fromData(shot.readAllStandardOutput(), "PNG").convertToFormat(QImage::Format_RGB32);
+    Spot spot;
+    for (int y = 0; y < screen.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(screen.constScanLine(y));
+        for (int x = 0; x < screen.width(); ++x) {
+            if (std::abs(qRed(line[x]) - colour.red()) + std::abs(qGreen(line[x]) - colour.green())
+                    + std::abs(qBlue(line[x]) - colour.blue())
+                < 30) {
+                ++spot.pixels;
+                spot.box |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return spot;
+}
+
+void TestFileManagerBadges::badgeFollowsStoreAndTheme_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("module");
+    // Empty: the module is loaded through an environment variable.
+    QTest::addColumn<QString>("systemFolder");
+    QTest::addColumn<QByteArrayList>("environment");
+#ifdef EMBLIX_THUNAR_MODULE_FILE
+    QTest::newRow("Thunar") << "thunar" << QStringList() << EMBLIX_THUNAR_MODULE_FILE << EMBLIX_THUNAR_MODULE_DIR
+                            << QByteArrayList();
+#endif
+#ifdef EMBLIX_CAJA_MODULE_FILE
+    QTest::newRow("Caja") << "caja" << QStringList{"--no-desktop"} << EMBLIX_CAJA_MODULE_FILE << QString()
+                          << QByteArrayList{"CAJA_EXTENSION_DIRS=" + QFileInfo(EMBLIX_CAJA_MODULE_FILE).path().toUtf8()};
+#endif
+#ifdef EMBLIX_NEMO_MODULE_FILE
+    QTest::newRow("Nemo") << "nemo" << QStringList() << EMBLIX_NEMO_MODULE_FILE << EMBLIX_NEMO_MODULE_DIR
+                          << QByteArrayList();
+#endif
+#ifdef EMBLIX_NAUTILUS_MODULE_FILE
+    // GTK 4's GL renderer draws nothing under Xvfb.
+    QTest::newRow("Nautilus") << "nautilus" << QStringList() << EMBLIX_NAUTILUS_MODULE_FILE
+                              << EMBLIX_NAUTILUS_MODULE_DIR << QByteArrayList{"GSK_RENDERER=cairo"};
+#endif
+}
+
+void TestFileManagerBadges::badgeFollowsStoreAndTheme()
+{
+    QFETCH(QString, program);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, module);
+    QFETCH(QString, systemFolder);
+    QFETCH(QByteArrayList, environment);
+    if (QStandardPaths::findExecutable(program).isEmpty())
+        QSKIP("this file manager is not installed");
+    SystemModule installed;
+    if (!systemFolder.isEmpty() && !installed.place(module, systemFolder))
+        QSKIP("the module's system folder cannot be written here (not root)");
+    for (const QByteArray &setting : environment)
+        qputenv(setting.left(setting.indexOf('=')), setting.mid(setting.indexOf('=') + 1));
+    const auto unset = qScopeGuard([&] {
+        for (const QByteArray &setting : environment)
+            qunsetenv(setting.left(setting.indexOf('=')));
+    });
+
+    ExtensionFixture fx;
+    // Badge 5 draws cyan; the theme applied later draws it magenta.
+    const QColor cyan = ExtensionFixture::badgeColour(5);
+    const QColor magenta(255, 0, 255);
+    for (int badge = 1; badge <= 10; ++badge)
+        fx.folder.write(QStringLiteral("themes/Pink/%1.ico").arg(badge), ZipBuilder::icon(magenta, 32));
+    RegisterServerLibrary(true, fx.folder.path("emblixmenu.dll"));
+    const auto unregister = qScopeGuard([&] { RegisterServerLibrary(false, fx.folder.path("emblixmenu.dll")); });
+    const QString marked = fx.item("view/marked.txt");
+    fx.item("view/plain.txt");
+    QCOMPARE(fx.badge({"set", "5", marked}), 0);
+
+    QProcess manager;
+    manager.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    manager.start(program, arguments + QStringList{QFileInfo(marked).path()});
+    QVERIFY(manager.waitForStarted());
+    const auto stop = qScopeGuard([&] {
+        manager.terminate();
+        if (!manager.waitForFinished(10000))
+            manager.kill();
+        manager.waitForFinished();
+    });
+    Spot badge;
+    QElapsedTimer clock;
+    clock.start();
+    QTRY_VERIFY_WITH_TIMEOUT((badge = spotOf(cyan)).pixels > 40, 60000);
+    qInfo("badge seen after %lld ms", clock.elapsed());
+    // An emblem sits on one icon: a small spot, not a stripe of the window.
+    QVERIFY2(badge.box.width() <= 48 && badge.box.height() <= 48, qPrintable(QString::number(badge.box.width())));
+    QCOMPARE(spotOf(magenta).pixels, 0);
+
+    // The manager applies another theme; icoswap.exe redraws the emblems
+    // and the module has the file manager draw them.
+    clock.restart();
+    int icoswapExit = -1;
+    ThemeApplier(fx.folder.folder(), [&](const QString &icoswap) {
+        icoswapExit = QProcess::execute(icoswap, {});
+    }).ApplyTheme(fx.folder.path("themes/Pink") + u'/');
+    QCOMPARE(icoswapExit, 0);
+    Spot pink;
+    QTRY_VERIFY_WITH_TIMEOUT((pink = spotOf(magenta)).pixels > 40, 10000);
+    const qint64 themeMs = clock.elapsed();
+    qInfo("new theme seen %lld ms after it was applied", themeMs);
+    // The aim is under a second; the bound leaves room for a loaded machine
+    // and for the screenshots, which take a tenth of a second each.
+    QVERIFY2(themeMs < 4000, qPrintable(QString::number(themeMs)));
+    QVERIFY(pink.box.intersects(badge.box));
+    QCOMPARE(spotOf(cyan).pixels, 0);
+
+    // The manager deletes the record; the keeper takes the emblem off.
+    QVERIFY(BadgeRecordStore(fx.folder.folder()).deleteRecords({marked}));
+    QTRY_COMPARE_WITH_TIMEOUT(spotOf(magenta).pixels, 0, 30000);
+    QCOMPARE(spotOf(cyan).pixels, 0);
+}
+
+QTEST_GUILESS_MAIN(TestFileManagerBadges)
+#include "tst_FileManagerBadges.moc"
