@@ -6,7 +6,8 @@
 
 // A file manager's module put into the system folder it alone loads modules
 // from, for one test, and taken away again with every folder made for it.
-// A module already installed there is used as it is and left.
+// A module already installed there is used as it is and left; one a test
+// that crashed left (it carries a note beside it) is taken away this time.
 class SystemModule final
 {
 public:
@@ -14,19 +15,24 @@ public:
     bool place(const QString &module, const QString &folder)
     {
         const QString target = folder + u'/' + QFileInfo(module).fileName();
-        if (QFileInfo::exists(target))
+        const QString note = target + QStringLiteral(".placed-by-test");
+        if (QFileInfo::exists(target) && !QFileInfo::exists(note))
             return true;
+        QFile::remove(target);
         for (QString missing = folder; !QFileInfo::exists(missing); missing = QFileInfo(missing).path())
             m_madeFolders.prepend(missing);
-        if (!QDir().mkpath(folder) || !QFile::copy(module, target))
+        if (!QDir().mkpath(folder))
             return false;
         m_placed = target;
-        return true;
+        (void)QFile(note).open(QIODevice::WriteOnly);
+        return QFile::copy(module, target);
     }
     ~SystemModule()
     {
-        if (!m_placed.isEmpty())
+        if (!m_placed.isEmpty()) {
             QFile::remove(m_placed);
+            QFile::remove(m_placed + QStringLiteral(".placed-by-test"));
+        }
         for (auto it = m_madeFolders.crbegin(); it != m_madeFolders.crend(); ++it)
             QDir().rmdir(*it);
     }

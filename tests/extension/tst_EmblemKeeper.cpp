@@ -20,6 +20,7 @@ class TestEmblemKeeper : public QObject
 private slots:
     void followsEveryWriter();
     void startsFromWhatTheLedgerSays();
+    void fileBackAtACleanedPathWearsNoBadge();
     void hostileStoresTouchNoOtherFile();
     void killedKeeperLeavesNoEmblemBehind();
     void hungMountHoldsNothingElse();
@@ -70,6 +71,43 @@ void TestEmblemKeeper::startsFromWhatTheLedgerSays()
     startKeeper(fx);
     QTRY_COMPARE_WITH_TIMEOUT(Emblems::badgeOf(gone), 0, 10000);
     QCOMPARE(Emblems::badgeOf(file), 8);
+}
+
+void TestEmblemKeeper::fileBackAtACleanedPathWearsNoBadge()
+{
+    // gvfs keeps an emblem by path when its file is removed outside GIO, and
+    // gives it to the next file made there.
+    ExtensionFixture fx;
+    const QString byKeeper = fx.item("byKeeper.txt");
+    const QString byCommand = fx.item("byCommand.txt");
+    const QString bySync = fx.item("bySync.txt");
+    QCOMPARE(fx.badge({"set", "6", byKeeper, byCommand, bySync}), 0);
+    for (const QString &file : {byKeeper, byCommand, bySync})
+        QVERIFY(QFile::remove(file));
+
+    // Cleared by the badge command, which says nothing is wrong.
+    QCOMPARE(fx.badge({"clear", byCommand, bySync}), 0);
+    QCOMPARE(fx.stderrText, QString());
+    fx.item("bySync.txt");
+    QCOMPARE(Emblems::badgeOf(bySync), 6);
+    QCOMPARE(fx.badge({"sync"}), 0);
+    QCOMPARE(Emblems::badgeOf(bySync), 0);
+
+    // Removed as invalid in the manager while the keeper runs: the keeper
+    // takes the emblem off as soon as a file is there again.
+    startKeeper(fx);
+    QStringList listed;
+    QVERIFY(BadgeRecordStore(fx.folder.folder()).removeInvalid(listed));
+    BadgeRecordStore(fx.folder.folder()).load(listed);
+    QCOMPARE(listed, QStringList());
+    QTest::qWait(300);
+    fx.item("byKeeper.txt");
+    fx.item("byCommand.txt");
+    QTRY_COMPARE_WITH_TIMEOUT(Emblems::badgeOf(byKeeper), 0, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(Emblems::badgeOf(byCommand), 0, 5000);
+    QStringList ledger;
+    TTntIniFile(fx.data("emblix-manager/emblems.ini")).ReadSection("Emblems", ledger);
+    QCOMPARE(ledger, QStringList());
 }
 
 void TestEmblemKeeper::hostileStoresTouchNoOtherFile()

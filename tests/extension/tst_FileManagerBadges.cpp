@@ -105,9 +105,6 @@ void TestFileManagerBadges::badgeFollowsStoreAndTheme()
     QFETCH(QByteArrayList, environment);
     if (QStandardPaths::findExecutable(program).isEmpty())
         QSKIP("this file manager is not installed");
-    SystemModule installed;
-    if (!systemFolder.isEmpty() && !installed.place(module, systemFolder))
-        QSKIP("the module's system folder cannot be written here (not root)");
     for (const QByteArray &setting : environment)
         qputenv(setting.left(setting.indexOf('=')), setting.mid(setting.indexOf('=') + 1));
     const auto unset = qScopeGuard([&] {
@@ -116,6 +113,9 @@ void TestFileManagerBadges::badgeFollowsStoreAndTheme()
     });
 
     ExtensionFixture fx;
+    SystemModule installed;
+    if (!systemFolder.isEmpty() && !installed.place(module, systemFolder))
+        QSKIP("the module's system folder cannot be written here (not root)");
     // Badge 5 draws cyan; the theme applied later draws it magenta.
     const QColor cyan = ExtensionFixture::badgeColour(5);
     const QColor magenta(255, 0, 255);
