@@ -15,7 +15,9 @@ packages=(
   fonts-wqy-microhei fonts-dejavu-core
   imagemagick
   desktop-file-utils libxml2-utils shared-mime-info
-  libglib2.0-dev gvfs gvfs-daemons dbus dbus-x11 thunar caja xdotool
+  libglib2.0-dev gvfs gvfs-daemons dbus dbus-x11 xdotool
+  thunar caja nemo nautilus
+  libthunarx-3-dev libcaja-extension-dev libnemo-extension-dev libnautilus-extension-dev
   fuse3 libfuse3-dev
   g++-mingw-w64-x86-64-posix
 )

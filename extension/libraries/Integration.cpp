@@ -40,7 +40,8 @@ void installMenus(const MenuSet &set)
     ThunarActions::install(set);
     ModuleMenus::install(set);
     QList<ModuleMenus::Manager> served;
-    for (const auto manager : {ModuleMenus::Manager::Caja, ModuleMenus::Manager::Nemo, ModuleMenus::Manager::Nautilus}) {
+    for (const auto manager :
+         {ModuleMenus::Manager::Caja, ModuleMenus::Manager::Nemo, ModuleMenus::Manager::Nautilus}) {
         if (ModuleMenus::moduleInstalled(manager))
             served.append(manager);
     }

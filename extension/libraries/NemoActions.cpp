@@ -42,10 +42,11 @@ void install(const MenuSet &set)
         text += set.forFolders ? QStringLiteral("Extensions=any;\n") : QStringLiteral("Extensions=nodirs;\n");
         const UserFiles::Marks marks = marksOf(set.owner, set.folder);
         text += QString::fromUtf8(marks.owner + '\n' + marks.folderLine());
-        UserFiles::write(folder()
-                             + QStringLiteral("/%1-%2-%3.nemo_action")
-                                   .arg(set.owner, QStringLiteral("%1").arg(index + 1, 2, 10, QLatin1Char('0')), item.id),
-                         text.toUtf8());
+        UserFiles::write(
+            folder()
+                + QStringLiteral("/%1-%2-%3.nemo_action")
+                      .arg(set.owner, QStringLiteral("%1").arg(index + 1, 2, 10, QLatin1Char('0')), item.id),
+            text.toUtf8());
     }
 }
 

@@ -229,6 +229,10 @@ G_MODULE_EXPORT void FM_API(module_initialize)(GTypeModule *module)
         sizeof(EmblixProviderClass), NULL, NULL, provider_class_init, NULL, NULL,
         sizeof(EmblixProvider),      0,    provider_init,             NULL,
     };
+    /* A second copy (the system folder's and one a variable names) stays
+     * idle: the first one gives the menus. */
+    if (g_type_from_name("EmblixBadgeProvider"))
+        return;
     provider_type = g_type_module_register_type(module, G_TYPE_OBJECT, "EmblixBadgeProvider", &info, 0);
     const GInterfaceInfo menu = {(GInterfaceInitFunc)(void (*)(void))menu_provider_init, NULL, NULL};
     g_type_module_add_interface(module, provider_type, FM_MENU_PROVIDER_TYPE, &menu);
@@ -245,5 +249,5 @@ G_MODULE_EXPORT void FM_API(module_shutdown)(void)
 G_MODULE_EXPORT void FM_API(module_list_types)(const GType **types, int *count)
 {
     *types = &provider_type;
-    *count = 1;
+    *count = provider_type ? 1 : 0;
 }

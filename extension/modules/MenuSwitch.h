@@ -19,7 +19,7 @@ typedef struct {
     char *owner;   /* the file's name without ".ini": "emblix-badge-menu" */
     char *submenu; /* label of the submenu, or NULL: entries stand alone */
     gboolean for_folders;
-    char *command; /* full path of the badge command */
+    char *command;      /* full path of the badge command */
     GPtrArray *entries; /* of EmblixMenuEntry */
 } EmblixMenuSet;
 
