@@ -32,8 +32,14 @@ KeeperLock::KeeperLock() = default;
 
 KeeperLock::~KeeperLock()
 {
+    release();
+}
+
+void KeeperLock::release()
+{
     if (m_fd >= 0)
         ::close(m_fd);
+    m_fd = -1;
 }
 
 QString KeeperLock::fileName()

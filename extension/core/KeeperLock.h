@@ -23,6 +23,8 @@ public:
 
     // Takes the lock for this process; false when another keeper has it.
     bool acquire(const QString &programFolder);
+    // Lets the next keeper take the lock before this process ends.
+    void release();
 
     // The keeper running now, if any.
     static std::optional<Holder> holder();

@@ -1,10 +1,17 @@
 // emblix-keeper: the per-user background process that keeps the files'
 // badge emblems equal to the records of its program folder's base.ini.
 // One runs at a time; a second one ends at once.
+//
+//   emblix-keeper              keeps the emblems
+//   emblix-keeper --take-off   takes every emblem off and ends (unregistering
+//                              starts it, so it returns at once); keeps them
+//                              instead once the library is registered again
 #include "EmblemKeeper.h"
+#include "EmblemRemoval.h"
 #include "KeeperLock.h"
 
 #include <QCoreApplication>
+#include <QProcess>
 #include <QSocketNotifier>
 
 #include <atomic>
@@ -48,9 +55,14 @@ int main(int argc, char *argv[])
     dropInheritedDescriptors();
     QCoreApplication app(argc, argv);
     const ProgramFolder folder = ProgramFolder::ofExecutable();
+    const bool takeOff = argc == 2 && qstrcmp(argv[1], "--take-off") == 0;
     KeeperLock lock;
-    if (!lock.acquire(folder.root()))
-        return 0;
+    // The keeper that unregistering stopped may still be ending.
+    for (int tries = 0; !lock.acquire(folder.root()); ++tries) {
+        if (!takeOff || tries == 50)
+            return 0;
+        ::usleep(100 * 1000);
+    }
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, stopSignal) != 0)
         return 1;
     QSocketNotifier stopNotifier(stopSignal[0], QSocketNotifier::Read);
@@ -61,6 +73,21 @@ int main(int argc, char *argv[])
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
 
+    if (takeOff) {
+        const EmblemRemoval::Ending ending = EmblemRemoval::takeOffAll(stopRequested);
+        if (ending == EmblemRemoval::Ending::Stopped)
+            return 0;
+        if (ending == EmblemRemoval::Ending::Done) {
+            // Registering again writes the entry, then starts a keeper only
+            // if none holds the lock: looked at after the lock is let go, one
+            // of the two always starts it (a second one ends at once).
+            lock.release();
+            if (EmblemRemoval::registered())
+                QProcess::startDetached(QCoreApplication::applicationFilePath(), {});
+            return 0;
+        }
+    }
+    stopRequested = false;
     EmblemKeeper keeper(folder, &stopRequested);
     keeper.start();
     return app.exec();

@@ -119,12 +119,17 @@ void unregisterMenuFrom(const ProgramFolder &folder, QStringList &left)
     if (KeeperAutostart::servesFolder(folder)) {
         if (!KeeperAutostart::remove(folder))
             left.append(KeeperAutostart::fileName());
-        if (!takeOffEmblems())
-            left.append(QStringLiteral("badge emblems"));
         if (!removeEmblemImages())
             left.append(UserFolders::iconTheme());
-        // The keeper's lock file and the ledger's folder go too, when nothing else lies there.
-        UserFiles::removeFile(KeeperLock::fileName(), UserFolders::dataHome());
+        // Taking 50 000 emblems off takes minutes: the keeper does it in the
+        // background and then removes the ledger and its lock file, so the
+        // caller (the manager's window) returns at once. Only where it cannot
+        // be started is the work done here.
+        if (!FileSystem::pathExists(EmblemLedger().fileName()) || !KeeperAutostart::startTakingOff(folder)) {
+            if (!takeOffEmblems())
+                left.append(QStringLiteral("badge emblems"));
+            UserFiles::removeFile(KeeperLock::fileName(), UserFolders::dataHome());
+        }
     }
     HandlerKeys::remove(folder, {HandlerKeys::kFolderMenu, HandlerKeys::kFileMenu});
     if (!removeMenus(MenuItems::badgeMenu(folder)))

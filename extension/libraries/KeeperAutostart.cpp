@@ -35,6 +35,21 @@ QString entryFolder()
     return QString::fromUtf8(QByteArray::fromPercentEncoding(text.mid(start, text.indexOf('\n', start) - start)));
 }
 
+bool startKeeper(const ProgramFolder &folder, const QStringList &arguments)
+{
+    // The keeper outlives the caller and keeps none of its descriptors: a
+    // caller reading this process's output through a pipe would otherwise
+    // wait for the keeper's end.
+    QProcess starter;
+    starter.setProgram(folder.file(u"emblix-keeper"));
+    starter.setArguments(arguments);
+    starter.setWorkingDirectory(folder.root());
+    starter.setStandardInputFile(QProcess::nullDevice());
+    starter.setStandardOutputFile(QProcess::nullDevice());
+    starter.setStandardErrorFile(QProcess::nullDevice());
+    return starter.startDetached();
+}
+
 } // namespace
 
 namespace KeeperAutostart {
@@ -64,16 +79,12 @@ void install(const ProgramFolder &folder)
     if (running && QDir::cleanPath(running->programFolder) == folder.root())
         return;
     KeeperLock::stopRunning();
-    // The keeper outlives the caller and keeps none of its descriptors: a
-    // caller reading this process's output through a pipe would otherwise
-    // wait for the keeper's end.
-    QProcess starter;
-    starter.setProgram(keeper);
-    starter.setWorkingDirectory(folder.root());
-    starter.setStandardInputFile(QProcess::nullDevice());
-    starter.setStandardOutputFile(QProcess::nullDevice());
-    starter.setStandardErrorFile(QProcess::nullDevice());
-    starter.startDetached();
+    startKeeper(folder, {});
+}
+
+bool startTakingOff(const ProgramFolder &folder)
+{
+    return startKeeper(folder, {QStringLiteral("--take-off")});
 }
 
 bool remove(const ProgramFolder &folder)

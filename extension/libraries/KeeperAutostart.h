@@ -15,6 +15,9 @@ void install(const ProgramFolder &folder);
 // Stops folder's keeper and removes its autostart entry; another folder's
 // stay. False when the entry could not be removed.
 bool remove(const ProgramFolder &folder);
+// Starts folder's keeper to take every emblem off in the background and
+// end; false when it cannot be started.
+bool startTakingOff(const ProgramFolder &folder);
 // Whether the badges of the files are folder's to look after: its entry is
 // installed, or no other folder's entry or keeper is.
 bool servesFolder(const ProgramFolder &folder);

@@ -8,6 +8,7 @@
 #include <QColor>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTest>
 
@@ -37,6 +38,14 @@ struct ExtensionFixture {
             folder.write(QStringLiteral("icons/%1.ico").arg(badge), ZipBuilder::icon(badgeColour(badge), 32));
     }
     ~ExtensionFixture() { KeeperLock::stopRunning(); }
+
+    // Unregistering leaves taking the emblems off to a keeper in the
+    // background, which removes its lock file last: true once it ended.
+    static bool takeOffEnded(int waitMs = 60000)
+    {
+        return QTest::qWaitFor([] { return !QFileInfo::exists(KeeperLock::fileName()) && !KeeperLock::holder(); },
+                               waitMs);
+    }
 
     // A path below the per-user data or configuration folder.
     QString data(const QString &relative) const { return QFile::decodeName(dataHome) + u'/' + relative; }

@@ -71,6 +71,8 @@ private:
     {
         RegisterServerLibrary(on, fx.folder.path("SheetExt.dll"));
         RegisterServerLibrary(on, fx.folder.path("emblixmenu.dll"));
+        if (!on)
+            QVERIFY(ExtensionFixture::takeOffEnded());
     }
     static int run(const QString &program, const QStringList &arguments, QString *output = nullptr)
     {
@@ -177,7 +179,7 @@ void TestRegistration::registerAndUnregister()
     QCOMPARE(userFiles(fx), registered);
 
     registerBoth(fx, false);
-    QVERIFY(!KeeperLock::holder());
+    QVERIFY(ExtensionFixture::takeOffEnded());
     QCOMPARE(userFiles(fx), before);
     QCOMPARE(QFileInfo::exists(uca), userHasActions);
     if (userHasActions)
@@ -226,7 +228,7 @@ void TestRegistration::eachFolderOwnsItsRegistration()
     QCOMPARE(KeeperLock::holder().value_or(KeeperLock::Holder()).programFolder, b.folder.path("."));
 
     RegisterServerLibrary(false, b.folder.path("emblixmenu.dll"));
-    QVERIFY(!KeeperLock::holder());
+    QVERIFY(ExtensionFixture::takeOffEnded());
     QCOMPARE(userFiles(b), before);
 }
 
@@ -241,7 +243,7 @@ void TestRegistration::failuresLeaveNothingAndAreReported()
     QVERIFY_THROWS_EXCEPTION(AppError, RegisterServerLibrary(true, fx.folder.path("emblixmenu.dll")));
     QCOMPARE(userFiles(fx), before);
     QVERIFY(!ShellIntegration(fx.folder.folder()).readState().menu);
-    QVERIFY(!KeeperLock::holder());
+    QVERIFY(ExtensionFixture::takeOffEnded());
     QFile::remove(autostart);
     const QMap<QString, QByteArray> clean = userFiles(fx);
 
@@ -257,6 +259,7 @@ void TestRegistration::failuresLeaveNothingAndAreReported()
     QVERIFY_THROWS_EXCEPTION(AppError, RegisterServerLibrary(false, fx.folder.path("emblixmenu.dll")));
     QCOMPARE(run("chattr", {"-i", scripts}), 0);
     RegisterServerLibrary(false, fx.folder.path("emblixmenu.dll"));
+    QVERIFY(ExtensionFixture::takeOffEnded());
     QCOMPARE(userFiles(fx), clean);
 }
 

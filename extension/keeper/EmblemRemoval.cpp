@@ -1,0 +1,81 @@
+#include "EmblemRemoval.h"
+
+#include "EmblemLedger.h"
+#include "EmblemSync.h"
+#include "KeeperLock.h"
+#include "UserFiles.h"
+#include "UserFolders.h"
+#include "platform/AppError.h"
+#include "platform/FileSystem.h"
+
+#include <QSet>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+namespace {
+
+// Registering again writes the keeper's autostart entry before it starts a
+// keeper: the sign that the badges are wanted again.
+QString autostartEntry()
+{
+    return UserFolders::configHome() + QStringLiteral("/autostart/emblix-keeper.desktop");
+}
+
+} // namespace
+
+namespace EmblemRemoval {
+
+bool registered()
+{
+    return FileSystem::pathExists(autostartEntry());
+}
+
+Ending takeOffAll(std::atomic_bool &stop)
+{
+    std::atomic_bool registeredAgain{false};
+    std::atomic_bool finished{false};
+    std::thread watch([&] {
+        while (!finished) {
+            if (registered()) {
+                registeredAgain = true;
+                stop = true;
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        }
+    });
+    EmblemLedger ledger;
+    EmblemSync sync(ledger, ledger.read());
+    sync.setStopFlag(&stop);
+    EmblemSync::Report report;
+    try {
+        report = sync.follow({});
+        // A path whose file went cannot lose its emblem (gvfs refuses a path
+        // with no file): forgotten, as nothing is to be left.
+        ledger.note({}, report.waiting);
+    } catch (const AppError &error) {
+        std::fprintf(stderr, "emblix-keeper: %s\n", error.what());
+    }
+    finished = true;
+    watch.join();
+    if (registeredAgain)
+        return Ending::RegisteredAgain;
+    if (report.stopped)
+        return Ending::Stopped;
+    // Emblems on a mount that did not answer stay in the ledger, where the
+    // next unregistering finds them.
+    const QHash<QString, int> &left = sync.shown();
+    const QSet<QString> waiting(report.waiting.cbegin(), report.waiting.cend());
+    const bool allOff =
+        std::all_of(left.keyBegin(), left.keyEnd(), [&](const QString &path) { return waiting.contains(path); });
+    if (allOff) {
+        ledger.forget();
+        UserFiles::removeFile(KeeperLock::fileName(), UserFolders::dataHome());
+    }
+    return Ending::Done;
+}
+
+} // namespace EmblemRemoval
