@@ -2,12 +2,20 @@
 
 #include "BadgeBook.h"
 #include "BadgePath.h"
+#include "BoundedCalls.h"
 #include "EmblemLedger.h"
 #include "EmblemSync.h"
 #include "Emblems.h"
 #include "i18n/Translator.h"
 #include "platform/AppError.h"
 #include "platform/FileSystem.h"
+
+namespace {
+
+// How long one file's emblem may take before it is left to the keeper.
+constexpr int kAnswerMs = 10000;
+
+} // namespace
 
 BadgeCommand::BadgeCommand(ProgramFolder folder, Translator &translator)
     : m_folder(std::move(folder)), m_translator(translator)
@@ -70,12 +78,23 @@ BadgeCommand::Outcome BadgeCommand::mark(const QStringList &paths, int badge)
         }
     }
 
+    // Many at once, and a mount that does not answer holds up only its own
+    // files: their records are made, their emblems come with the keeper.
+    const std::vector<std::optional<BoundedCalls::PathOutcome>> outcomes = BoundedCalls::forEach(
+        targets,
+        [badge](const QString &path) {
+            const QString problem = Emblems::setBadge(path, badge);
+            return BoundedCalls::PathOutcome{problem, problem.isEmpty() || FileSystem::pathExists(path)};
+        },
+        kAnswerMs, Emblems::kWritesAtOnce);
     QStringList gone;
     QString firstFailure;
     int failures = 0;
-    for (const QString &path : targets) {
-        const QString problem = Emblems::setBadge(path, badge);
-        const bool exists = problem.isEmpty() || FileSystem::pathExists(path);
+    for (qsizetype i = 0; i < targets.size(); ++i) {
+        const QString &path = targets[i];
+        const std::optional<BoundedCalls::PathOutcome> &outcome = outcomes[size_t(i)];
+        const QString problem = outcome ? outcome->problem : QStringLiteral("the file system does not answer");
+        const bool exists = !outcome || outcome->exists;
         // A badge taken off a file that went stays in the ledger: gvfs keeps
         // the emblem for a file that comes to that path again, and the keeper
         // takes it off then.

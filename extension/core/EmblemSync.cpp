@@ -81,7 +81,7 @@ EmblemSync::Report EmblemSync::follow(const QHash<QString, QString> &records)
                 const QString problem = Emblems::setBadge(path, badge);
                 return BoundedCalls::PathOutcome{problem, problem.isEmpty() || FileSystem::pathExists(path)};
             },
-            kAnswerMs);
+            kAnswerMs, Emblems::kWritesAtOnce);
         QStringList gone;
         for (qsizetype i = 0; i < chunk.size(); ++i) {
             const auto &[path, badge] = chunk[i];

@@ -8,6 +8,12 @@
 // emblems stay as they are.
 namespace Emblems {
 
+// How many emblem writes run at once (BoundedCalls workers). The gvfs
+// metadata daemon answers one request at a time; keeping it busy while each
+// caller waits for its round trips is what gains: 8 writers took 7.8 s for
+// 10 000 files, 64 writers 5.9 s (bench_badges); more gain nothing.
+inline constexpr int kWritesAtOnce = 64;
+
 // The badge whose emblem path carries, or 0.
 int badgeOf(const QString &path);
 

@@ -92,7 +92,7 @@ bool takeOffEmblems()
             const QString problem = Emblems::setBadge(path, 0);
             return BoundedCalls::PathOutcome{problem, problem.isEmpty() || FileSystem::pathExists(path)};
         },
-        kAnswerMs);
+        kAnswerMs, Emblems::kWritesAtOnce);
     QStringList left;
     for (qsizetype i = 0; i < paths.size(); ++i) {
         const std::optional<BoundedCalls::PathOutcome> &outcome = outcomes[size_t(i)];
