@@ -16,8 +16,9 @@ packages=(
   imagemagick
   desktop-file-utils libxml2-utils shared-mime-info
   libglib2.0-dev gvfs gvfs-daemons dbus dbus-x11 xdotool
-  thunar caja nemo nautilus
+  thunar caja nemo nautilus dolphin breeze-icon-theme
   libthunarx-3-dev libcaja-extension-dev libnemo-extension-dev libnautilus-extension-dev
+  libkf5kio-dev qt6-5compat-dev
   fuse3 libfuse3-dev
   g++-mingw-w64-x86-64-posix
 )

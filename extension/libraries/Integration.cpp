@@ -40,8 +40,8 @@ void installMenus(const MenuSet &set)
     ThunarActions::install(set);
     ModuleMenus::install(set);
     QList<ModuleMenus::Manager> served;
-    for (const auto manager :
-         {ModuleMenus::Manager::Caja, ModuleMenus::Manager::Nemo, ModuleMenus::Manager::Nautilus}) {
+    for (const auto manager : {ModuleMenus::Manager::Caja, ModuleMenus::Manager::Nemo, ModuleMenus::Manager::Nautilus,
+                               ModuleMenus::Manager::Dolphin}) {
         if (ModuleMenus::moduleInstalled(manager))
             served.append(manager);
     }
@@ -50,7 +50,10 @@ void installMenus(const MenuSet &set)
     else
         NemoActions::install(set);
     ScriptMenus::install(set, served);
-    DolphinMenu::install(set);
+    if (served.contains(ModuleMenus::Manager::Dolphin))
+        DolphinMenu::remove(set.owner, QString());
+    else
+        DolphinMenu::install(set);
 }
 
 // The menus set installed from its program folder; false when one is left.

@@ -32,7 +32,8 @@ QString keyFileList(const QStringList &elements)
 }
 
 // Where a file manager loads its modules from: its system folder, and for
-// Caja also the folders CAJA_EXTENSION_DIRS names.
+// Caja also the folders CAJA_EXTENSION_DIRS names, for Dolphin those of
+// QT_PLUGIN_PATH.
 QStringList moduleFiles(ModuleMenus::Manager manager)
 {
     QStringList files;
@@ -53,6 +54,13 @@ QStringList moduleFiles(ModuleMenus::Manager manager)
 #ifdef EMBLIX_NAUTILUS_MODULE
         files.append(QStringLiteral(EMBLIX_NAUTILUS_MODULE));
 #endif
+        break;
+    case ModuleMenus::Manager::Dolphin:
+#ifdef EMBLIX_DOLPHIN_ACTIONS_MODULE
+        files.append(QStringLiteral(EMBLIX_DOLPHIN_ACTIONS_MODULE));
+#endif
+        for (const QString &folder : qEnvironmentVariable("QT_PLUGIN_PATH").split(u':', Qt::SkipEmptyParts))
+            files.append(folder + QStringLiteral("/kf5/kfileitemaction/emblix-dolphin-actions.so"));
         break;
     }
     return files;

@@ -8,7 +8,7 @@
 // offers menus only to a user whose registration wrote it.
 namespace ModuleMenus {
 
-enum class Manager { Caja, Nemo, Nautilus };
+enum class Manager { Caja, Nemo, Nautilus, Dolphin };
 
 QString folder();
 void install(const MenuSet &set);

@@ -74,26 +74,37 @@ void TestFileManagerBadges::badgeFollowsStoreAndTheme_data()
     QTest::addColumn<QString>("program");
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("module");
-    // Empty: the module is loaded through an environment variable.
+    // Where the file manager loads installed modules from.
     QTest::addColumn<QString>("systemFolder");
+    // The variable that loads the module from the build; empty: the file
+    // manager loads modules from its system folder alone.
+    QTest::addColumn<QByteArray>("moduleVariable");
     QTest::addColumn<QByteArrayList>("environment");
 #ifdef EMBLIX_THUNAR_MODULE_FILE
     QTest::newRow("Thunar") << "thunar" << QStringList() << EMBLIX_THUNAR_MODULE_FILE << EMBLIX_THUNAR_MODULE_DIR
-                            << QByteArrayList();
+                            << QByteArray() << QByteArrayList();
 #endif
 #ifdef EMBLIX_CAJA_MODULE_FILE
-    QTest::newRow("Caja") << "caja" << QStringList{"--no-desktop"} << EMBLIX_CAJA_MODULE_FILE << QString()
-                          << QByteArrayList{"CAJA_EXTENSION_DIRS="
-                                            + QFileInfo(EMBLIX_CAJA_MODULE_FILE).path().toUtf8()};
+    QTest::newRow("Caja") << "caja" << QStringList{"--no-desktop"} << EMBLIX_CAJA_MODULE_FILE << EMBLIX_CAJA_MODULE_DIR
+                          << "CAJA_EXTENSION_DIRS=" + QFileInfo(EMBLIX_CAJA_MODULE_FILE).path().toUtf8()
+                          << QByteArrayList();
 #endif
 #ifdef EMBLIX_NEMO_MODULE_FILE
     QTest::newRow("Nemo") << "nemo" << QStringList() << EMBLIX_NEMO_MODULE_FILE << EMBLIX_NEMO_MODULE_DIR
-                          << QByteArrayList();
+                          << QByteArray() << QByteArrayList();
+#endif
+#ifdef EMBLIX_DOLPHIN_OVERLAY_MODULE_FILE
+    // Both Dolphin plugins lie below one folder, as in Qt's plugin folder.
+    QTest::newRow("Dolphin") << "dolphin" << QStringList() << EMBLIX_DOLPHIN_OVERLAY_MODULE_FILE
+                             << EMBLIX_DOLPHIN_OVERLAY_MODULE_DIR
+                             << "QT_PLUGIN_PATH=" + QFileInfo(EMBLIX_DOLPHIN_OVERLAY_MODULE_FILE).path().toUtf8()
+                                    + "/../.."
+                             << QByteArrayList();
 #endif
 #ifdef EMBLIX_NAUTILUS_MODULE_FILE
     // GTK 4's GL renderer draws nothing under Xvfb.
     QTest::newRow("Nautilus") << "nautilus" << QStringList() << EMBLIX_NAUTILUS_MODULE_FILE
-                              << EMBLIX_NAUTILUS_MODULE_DIR << QByteArrayList{"GSK_RENDERER=cairo"};
+                              << EMBLIX_NAUTILUS_MODULE_DIR << QByteArray() << QByteArrayList{"GSK_RENDERER=cairo"};
 #endif
 }
 
@@ -103,14 +114,13 @@ void TestFileManagerBadges::badgeFollowsStoreAndTheme()
     QFETCH(QStringList, arguments);
     QFETCH(QString, module);
     QFETCH(QString, systemFolder);
+    QFETCH(QByteArray, moduleVariable);
     QFETCH(QByteArrayList, environment);
     if (QStandardPaths::findExecutable(program).isEmpty())
         QSKIP("this file manager is not installed");
-#ifdef EMBLIX_CAJA_MODULE_DIR
     // An installed module is the one the file manager loads.
-    if (systemFolder.isEmpty() && QFileInfo::exists(QStringLiteral(EMBLIX_CAJA_MODULE_DIR "/emblix-caja.so")))
-        environment.clear();
-#endif
+    if (!moduleVariable.isEmpty() && !QFileInfo::exists(systemFolder + u'/' + QFileInfo(module).fileName()))
+        environment.append(moduleVariable);
     for (const QByteArray &setting : environment)
         qputenv(setting.left(setting.indexOf('=')), setting.mid(setting.indexOf('=') + 1));
     const auto unset = qScopeGuard([&] {
@@ -120,7 +130,7 @@ void TestFileManagerBadges::badgeFollowsStoreAndTheme()
 
     ExtensionFixture fx;
     SystemModule installed;
-    if (!systemFolder.isEmpty() && !installed.place(module, systemFolder))
+    if (moduleVariable.isEmpty() && !installed.place(module, systemFolder))
         QSKIP("the module's system folder cannot be written here (not root)");
     // Badge 5 draws cyan; the theme applied later draws it magenta.
     const QColor cyan = ExtensionFixture::badgeColour(5);

@@ -1,0 +1,85 @@
+#include "BadgeActionPlugin.h"
+
+extern "C" {
+#include "MenuSwitch.h"
+}
+
+#include <KFileItemListProperties>
+#include <KPluginFactory>
+
+#include <QAction>
+#include <QFile>
+#include <QIcon>
+#include <QMenu>
+#include <QProcess>
+#include <QStandardPaths>
+
+K_PLUGIN_CLASS_WITH_JSON(BadgeActionPlugin, "badgeactions.json")
+
+namespace {
+
+// The badges' own images, as the other file managers show them.
+QIcon iconOf(const char *name)
+{
+    if (!name)
+        return {};
+    const QString file = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+                         + QStringLiteral("/icons/hicolor/48x48/emblems/") + QString::fromUtf8(name)
+                         + QStringLiteral(".png");
+    return QFile::exists(file) ? QIcon(file) : QIcon::fromTheme(QString::fromUtf8(name));
+}
+
+QAction *actionFor(const EmblixMenuSet *set, const EmblixMenuEntry *entry, const QStringList &paths, QObject *parent)
+{
+    auto *action = new QAction(iconOf(entry->icon), QString::fromUtf8(entry->label), parent);
+    QStringList arguments;
+    for (char **argument = entry->arguments; *argument; ++argument)
+        arguments.append(QString::fromUtf8(*argument));
+    // Whatever a name begins with, it is never read as an option.
+    arguments.append(QStringLiteral("--"));
+    arguments.append(paths);
+    const QString command = QFile::decodeName(set->command);
+    QObject::connect(action, &QAction::triggered, action,
+                     [command, arguments] { QProcess::startDetached(command, arguments); });
+    return action;
+}
+
+} // namespace
+
+BadgeActionPlugin::BadgeActionPlugin(QObject *parent, const QVariantList &) : KAbstractFileItemActionPlugin(parent) {}
+
+QList<QAction *> BadgeActionPlugin::actions(const KFileItemListProperties &selection, QWidget *parentWidget)
+{
+    QStringList paths;
+    for (const QUrl &url : selection.urlList()) {
+        // A remote location's badge could not be recorded.
+        if (!url.isLocalFile())
+            return {};
+        paths.append(url.toLocalFile());
+    }
+    if (paths.isEmpty())
+        return {};
+    QList<QAction *> actions;
+    GPtrArray *sets = emblix_menu_switch_read();
+    for (guint s = 0; s < sets->len; ++s) {
+        const auto *set = static_cast<const EmblixMenuSet *>(g_ptr_array_index(sets, s));
+        if (!set->for_folders && selection.isDirectory())
+            continue;
+        if (set->submenu) {
+            auto *menu = new QMenu(QString::fromUtf8(set->submenu), parentWidget);
+            for (guint e = 0; e < set->entries->len; ++e)
+                menu->addAction(actionFor(set, static_cast<const EmblixMenuEntry *>(g_ptr_array_index(set->entries, e)),
+                                          paths, menu));
+            menu->setIcon(iconOf("emblix-badge-1"));
+            actions.append(menu->menuAction());
+        } else {
+            for (guint e = 0; e < set->entries->len; ++e)
+                actions.append(actionFor(set, static_cast<const EmblixMenuEntry *>(g_ptr_array_index(set->entries, e)),
+                                         paths, parentWidget));
+        }
+    }
+    g_ptr_array_unref(sets);
+    return actions;
+}
+
+#include "BadgeActionPlugin.moc"
