@@ -9,7 +9,7 @@
 
 #include <gio/gio.h>
 #if FM_GTK == 3
-#include <gtk/gtk.h>
+#include "Gtk3IconTheme.h"
 #else
 #include <dlfcn.h>
 #endif
@@ -66,9 +66,8 @@ static void reload_gtk4_icon_theme(void)
 static void theme_changed(void)
 {
 #if FM_GTK == 3
-    gtk_icon_theme_rescan_if_needed(gtk_icon_theme_get_default());
+    emblix_reload_icon_theme();
 #else
-    emblix_theme_watch_touch_folders();
     reload_gtk4_icon_theme();
 #endif
     /* The file manager asks the module about each file again from inside

@@ -1,17 +1,20 @@
 #include "ThemeWatch.h"
 
 #include <gio/gio.h>
-#include <glib/gstdio.h>
 
 /* The sizes icoswap.exe draws, smallest first. */
 static const int kSizes[] = {16, 22, 24, 32, 48, 64};
 /* icoswap.exe writes sixty images one after the other: one refresh, a short
- * while after the last of them. */
+ * while after the last of them, and one more a little later for a file
+ * manager that was still reading the old ones (or had not yet shown the
+ * module a file) when the first came. */
 static const guint kSettleMs = 60;
+static const guint kAgainMs = 700;
 
 static EmblixThemeChanged on_changed;
 static GFileMonitor *monitors[G_N_ELEMENTS(kSizes)];
 static guint settle_source;
+static guint again_source;
 
 static char *emblem_folder(int size)
 {
@@ -21,12 +24,24 @@ static char *emblem_folder(int size)
     return folder;
 }
 
+static gboolean refresh_again(gpointer data)
+{
+    (void)data;
+    again_source = 0;
+    if (on_changed)
+        on_changed();
+    return G_SOURCE_REMOVE;
+}
+
 static gboolean settled(gpointer data)
 {
     (void)data;
     settle_source = 0;
     if (on_changed)
         on_changed();
+    if (again_source)
+        g_source_remove(again_source);
+    again_source = g_timeout_add(kAgainMs, refresh_again, NULL);
     return G_SOURCE_REMOVE;
 }
 
@@ -57,19 +72,4 @@ void emblix_theme_watch_start(EmblixThemeChanged changed)
         g_object_unref(file);
         g_free(folder);
     }
-}
-
-void emblix_theme_watch_touch_folders(void)
-{
-    char *theme = g_build_filename(g_get_user_data_dir(), "icons", "hicolor", NULL);
-    for (gsize i = 0; i < G_N_ELEMENTS(kSizes); ++i) {
-        char *folder = emblem_folder(kSizes[i]);
-        char *parent = g_path_get_dirname(folder);
-        g_utime(folder, NULL);
-        g_utime(parent, NULL);
-        g_free(parent);
-        g_free(folder);
-    }
-    g_utime(theme, NULL);
-    g_free(theme);
 }

@@ -13,8 +13,4 @@ typedef void (*EmblixThemeChanged)(void);
  * have settled. Safe to call again: it watches once. */
 void emblix_theme_watch_start(EmblixThemeChanged changed);
 
-/* Sets the modification time of the user's icon theme folders to now: GTK 4
- * looks a theme up again only when its folders look changed. */
-void emblix_theme_watch_touch_folders(void);
-
 G_END_DECLS

@@ -1,18 +1,18 @@
 /* Thunar draws the files' gvfs emblems by itself but keeps the icons it
  * looked up; thunarx offers no emblem interface. The module only has GTK
- * look the user's icon theme up again when a theme was applied in the
+ * read the user's icon theme again when a theme was applied in the
  * manager, so the new badges show at once. The menus stay Thunar's own
  * custom actions. */
+#include "Gtk3IconTheme.h"
 #include "ThemeWatch.h"
 
-#include <gtk/gtk.h>
 #include <thunarx/thunarx.h>
 
 static GType no_types[1];
 
 static void theme_changed(void)
 {
-    gtk_icon_theme_rescan_if_needed(gtk_icon_theme_get_default());
+    emblix_reload_icon_theme();
 }
 
 G_MODULE_EXPORT void thunar_extension_initialize(ThunarxProviderPlugin *plugin)
