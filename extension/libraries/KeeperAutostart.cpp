@@ -5,11 +5,15 @@
 #include "UserFiles.h"
 #include "UserFolders.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QThread>
 
 namespace {
+
+constexpr int kStartWaitMs = 3000;
 
 UserFiles::Marks marksOf(const QString &folder)
 {
@@ -79,7 +83,17 @@ void install(const ProgramFolder &folder)
     if (running && QDir::cleanPath(running->programFolder) == folder.root())
         return;
     KeeperLock::stopRunning();
-    startKeeper(folder, {});
+    // Until it holds its lock a keeper is invisible: an unregistering that
+    // came before would miss it and leave it running.
+    if (startKeeper(folder, {})) {
+        const QDeadlineTimer deadline(kStartWaitMs);
+        while (!deadline.hasExpired()) {
+            const std::optional<KeeperLock::Holder> started = KeeperLock::holder();
+            if (started && QDir::cleanPath(started->programFolder) == folder.root())
+                break;
+            QThread::msleep(5);
+        }
+    }
 }
 
 bool startTakingOff(const ProgramFolder &folder)
