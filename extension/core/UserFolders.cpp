@@ -32,6 +32,11 @@ QString stateFolder()
     return dataHome() + QStringLiteral("/emblix-manager");
 }
 
+QString keeperAutostartEntry()
+{
+    return configHome() + QStringLiteral("/autostart/emblix-keeper.desktop");
+}
+
 QString iconTheme()
 {
     return dataHome() + QStringLiteral("/icons/hicolor");

@@ -20,6 +20,8 @@ QString stateFolder();
 // The sizes a file manager asks emblems at, and where each size lies in the
 // user's hicolor icon theme.
 inline constexpr std::array<int, 6> kEmblemSizes{16, 22, 24, 32, 48, 64};
+// The keeper's autostart entry: there while the menu library is registered.
+QString keeperAutostartEntry();
 QString iconTheme();
 QString emblemFolder(int size);
 // The icon name of badge n: emblix-badge-<n>.

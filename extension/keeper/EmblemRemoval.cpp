@@ -15,22 +15,12 @@
 #include <cstdio>
 #include <thread>
 
-namespace {
-
-// Registering again writes the keeper's autostart entry before it starts a
-// keeper: the sign that the badges are wanted again.
-QString autostartEntry()
-{
-    return UserFolders::configHome() + QStringLiteral("/autostart/emblix-keeper.desktop");
-}
-
-} // namespace
-
 namespace EmblemRemoval {
 
 bool registered()
 {
-    return FileSystem::pathExists(autostartEntry());
+    // Registering again writes the entry before it starts a keeper.
+    return FileSystem::pathExists(UserFolders::keeperAutostartEntry());
 }
 
 Ending takeOffAll(std::atomic_bool &stop)

@@ -60,7 +60,7 @@ namespace KeeperAutostart {
 
 QString fileName()
 {
-    return UserFolders::configHome() + QStringLiteral("/autostart/emblix-keeper.desktop");
+    return UserFolders::keeperAutostartEntry();
 }
 
 void install(const ProgramFolder &folder)
