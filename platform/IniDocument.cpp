@@ -192,7 +192,11 @@ std::optional<QString> IniDocument::value(QStringView sectionName, QStringView k
     const qsizetype lineIndex = resolveKey(section - m_sections.data(), key);
     if (lineIndex < 0)
         return std::nullopt;
-    const Line &line = m_lines[lineIndex];
+    return valueOf(m_lines[lineIndex]);
+}
+
+QString IniDocument::valueOf(const Line &line) const
+{
     qint32 start = line.valueStart;
     qint32 length = line.valueLength;
     if (length >= 2) {
@@ -217,6 +221,20 @@ QStringList IniDocument::keyNames(QStringView sectionName) const
             names.append(nameOf(m_lines[i]).toString());
     }
     return names;
+}
+
+QList<std::pair<QString, QString>> IniDocument::entries(QStringView sectionName) const
+{
+    QList<std::pair<QString, QString>> entries;
+    const Section *section = firstSection(sectionName);
+    if (!section)
+        return entries;
+    entries.reserve(section->end - section->header - 1);
+    for (qsizetype i = section->header + 1; i < section->end; ++i) {
+        if (m_lines[i].kind == LineKind::Key)
+            entries.append({nameOf(m_lines[i]).toString(), valueOf(m_lines[i])});
+    }
+    return entries;
 }
 
 QStringList IniDocument::sectionNames() const

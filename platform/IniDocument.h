@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -43,6 +44,10 @@ public:
     std::optional<QString> value(QStringView section, QStringView key) const;
     // Every key name of the section's first occurrence, duplicates included.
     QStringList keyNames(QStringView section) const;
+    // Every key of the section's first occurrence with its value as value()
+    // reads it, in file order, duplicates included: the first of each
+    // spelling is what an Exact read of it finds. One pass, no lookups.
+    QList<std::pair<QString, QString>> entries(QStringView section) const;
     // The name of every section, in file order, duplicates included.
     QStringList sectionNames() const;
 
@@ -85,6 +90,7 @@ private:
 
     void parse();
     QStringView nameOf(const Line &line) const;
+    QString valueOf(const Line &line) const;
     const Section *firstSection(QStringView name) const;
     qsizetype findKey(qsizetype sectionIndex, QStringView key) const;
     // findKey, then the exact spelling where the name has several.

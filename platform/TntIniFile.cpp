@@ -164,6 +164,11 @@ void TTntIniFile::ReadSection(const QString &section, QStringList &list)
     list = current().keyNames(trimSpaces(section));
 }
 
+void TTntIniFile::ReadSectionEntries(const QString &section, QList<std::pair<QString, QString>> &list)
+{
+    list = current().entries(trimSpaces(section));
+}
+
 bool TTntIniFile::IsReadable()
 {
     current();

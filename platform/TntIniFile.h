@@ -41,6 +41,9 @@ public:
     int ReadInteger(const QString &section, const QString &key, int defaultValue);
     // Clears list, then fills it with the section's key names in file order.
     void ReadSection(const QString &section, QStringList &list);
+    // Clears list, then fills it with the section's keys and their values in
+    // file order, duplicates included (see IniDocument::entries).
+    void ReadSectionEntries(const QString &section, QList<std::pair<QString, QString>> &list);
     // False when the file exists but cannot be read whole (no regular file,
     // larger than kMaxFileBytes, no permission): it then reads as empty,
     // which a reader that removes what the file no longer holds must not
