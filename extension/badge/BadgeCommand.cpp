@@ -68,7 +68,7 @@ BadgeCommand::Outcome BadgeCommand::mark(const QStringList &paths, int badge)
         for (const QString &path : targets)
             noted.append({path, badge});
         try {
-            ledger.note(noted, {});
+            ledger.plan(noted);
         } catch (const AppError &error) {
             outcome.messages.append(
                 m_translator.Translate(QStringLiteral("The badge is recorded, but no file can show it: %1"))
@@ -87,6 +87,7 @@ BadgeCommand::Outcome BadgeCommand::mark(const QStringList &paths, int badge)
             return BoundedCalls::PathOutcome{problem, problem.isEmpty() || FileSystem::pathExists(path)};
         },
         kAnswerMs, Emblems::kWritesAtOnce);
+    QList<std::pair<QString, int>> set;
     QStringList gone;
     QString firstFailure;
     int failures = 0;
@@ -100,15 +101,18 @@ BadgeCommand::Outcome BadgeCommand::mark(const QStringList &paths, int badge)
         // takes it off then.
         if (problem.isEmpty() ? badge == 0 : (!exists && badge > 0))
             gone.append(path);
+        else if (problem.isEmpty())
+            set.append({path, badge});
         // A file already gone shows no badge: taking it off has nothing to do.
         if (!problem.isEmpty() && (badge > 0 || exists) && failures++ == 0)
             firstFailure = problem;
     }
     try {
-        ledger.note({}, gone);
+        ledger.note(set, gone);
     } catch (const AppError &) {
-        // The ledger keeps a path whose emblem went: unregistering finds
-        // nothing to take off there.
+        // The ledger keeps a path whose emblem went, or one it is unsure of:
+        // unregistering finds nothing to take off there, the keeper checks
+        // the file again.
     }
     if (failures > 0) {
         // The record is what counts; the keeper tries the emblem again when

@@ -128,7 +128,7 @@ void unregisterMenuFrom(const ProgramFolder &folder, QStringList &left)
         // background and then removes the ledger and its lock file, so the
         // caller (the manager's window) returns at once. Only where it cannot
         // be started is the work done here.
-        if (!FileSystem::pathExists(EmblemLedger().fileName()) || !KeeperAutostart::startTakingOff(folder)) {
+        if (!EmblemLedger().exists() || !KeeperAutostart::startTakingOff(folder)) {
             if (!takeOffEmblems())
                 left.append(QStringLiteral("badge emblems"));
             UserFiles::removeFile(KeeperLock::fileName(), UserFolders::dataHome());

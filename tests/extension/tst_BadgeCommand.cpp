@@ -1,5 +1,6 @@
 #include "ExtensionFixture.h"
 
+#include "EmblemLedger.h"
 #include "Emblems.h"
 #include "platform/TntIniFile.h"
 
@@ -66,9 +67,7 @@ void TestBadgeCommand::setChangeAndClear()
     QCOMPARE(record(fx, folder), "<none>");
     QCOMPARE(emblems(file), QStringList{"emblem-important"});
     QCOMPARE(Emblems::badgeOf(folder), 0);
-    QStringList ledger;
-    TTntIniFile(fx.data("emblix-manager/emblems.ini")).ReadSection("Emblems", ledger);
-    QCOMPARE(ledger, QStringList());
+    QCOMPARE(EmblemLedger().read(), (QHash<QString, int>()));
 }
 
 void TestBadgeCommand::spellingsAreSeparateFiles()
@@ -205,7 +204,7 @@ void TestBadgeCommand::faultsAreToldExactly()
     // A ledger that cannot be written: the record is made, no emblem is set
     // that nothing could take off again, and the user learns why.
     const QString file = fx.item("ledger.txt");
-    const QString ledger = fx.data("emblix-manager/emblems.ini");
+    const QString ledger = EmblemLedger().journalName();
     QFile::remove(ledger);
     QVERIFY(QDir().mkpath(ledger)); // a folder in its place: no write can succeed, even as root
     const auto restore = qScopeGuard([&] { QDir().rmdir(ledger); });
