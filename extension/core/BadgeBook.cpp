@@ -31,19 +31,27 @@ QHash<QString, QString> BadgeBook::records() const
     return result;
 }
 
-std::optional<QHash<QString, QString>> BadgeBook::fileRecords() const
+std::optional<QList<std::pair<QString, QString>>> BadgeBook::fileEntries() const
 {
     TTntIniFile store(fileName(), IniDocument::KeySpelling::Exact);
     if (!store.IsReadable())
         return std::nullopt;
-    QStringList paths;
-    store.ReadSection(kSection, paths);
+    QList<std::pair<QString, QString>> entries;
+    store.ReadSectionEntries(kSection, entries);
+    return entries;
+}
+
+std::optional<QHash<QString, QString>> BadgeBook::fileRecords() const
+{
+    std::optional<QList<std::pair<QString, QString>>> entries = fileEntries();
+    if (!entries)
+        return std::nullopt;
     QHash<QString, QString> result;
-    for (QString &path : paths) {
-        if (!BadgePath::namesAFile(path) || result.contains(path))
-            continue;
-        QString badge = store.ReadString(kSection, path, QString());
-        result.insert(std::move(path), std::move(badge));
+    result.reserve(entries->size());
+    // The first of each spelling is the record, as a read of it finds.
+    for (auto &[path, badge] : *entries) {
+        if (BadgePath::namesAFile(path) && !result.contains(path))
+            result.insert(std::move(path), std::move(badge));
     }
     return result;
 }
@@ -73,7 +81,10 @@ bool BadgeBook::clearBadge(const QStringList &paths) const
 
 int BadgeBook::badgeNumber(const QString &text)
 {
-    bool ok = false;
-    const int number = text.toInt(&ok);
-    return (ok && number >= kFirstBadge && number <= kLastBadge && text == QString::number(number)) ? number : 0;
+    // Only the plain spellings "1" to "10": " 3", "03" or "+3" are texts of
+    // their own, shown as they stand.
+    static_assert(kFirstBadge == 1 && kLastBadge == 10);
+    if (text.size() == 1 && text[0] >= u'1' && text[0] <= u'9')
+        return text[0].unicode() - u'0';
+    return text == u"10" ? 10 : 0;
 }

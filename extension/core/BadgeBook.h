@@ -3,10 +3,12 @@
 #include "platform/ProgramFolder.h"
 
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <optional>
+#include <utility>
 
 // The badge records of base.ini as the extension writes them: section
 // "Files", the full path as key, the badge number as value. Paths are
@@ -30,6 +32,9 @@ public:
     // nullopt when base.ini is there but cannot be read, which is not an
     // empty store.
     std::optional<QHash<QString, QString>> fileRecords() const;
+    // The records section line by line (key, badge text), in file order,
+    // duplicates and keys that name no file included; nullopt as above.
+    std::optional<QList<std::pair<QString, QString>>> fileEntries() const;
     // The badge text of path, or an empty text when it has no record.
     QString badgeOf(const QString &path) const;
 

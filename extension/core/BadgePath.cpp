@@ -11,6 +11,29 @@ bool isIniBlank(QChar c)
     return c == u' ' || c == u'\t' || c == u'\v';
 }
 
+// The common case decided in one pass: an absolute ASCII path with no NUL,
+// no empty, "." or ".." step and no trailing "/" is clean and spelled the
+// same in the file system's encoding. Anything else takes the full check.
+bool isPlainAbsolute(const QString &key)
+{
+    if (key.size() < 2 || key.front() != u'/' || key.back() == u'/')
+        return false;
+    qsizetype stepStart = 1;
+    for (qsizetype i = 1; i <= key.size(); ++i) {
+        const char16_t c = i < key.size() ? key[i].unicode() : u'/';
+        if (c == 0 || c >= 0x80)
+            return false;
+        if (c != u'/')
+            continue;
+        const qsizetype length = i - stepStart;
+        if (length == 0 || (length == 1 && key[stepStart] == u'.')
+            || (length == 2 && key[stepStart] == u'.' && key[stepStart + 1] == u'.'))
+            return false;
+        stepStart = i + 1;
+    }
+    return true;
+}
+
 } // namespace
 
 namespace BadgePath {
@@ -39,6 +62,8 @@ bool namesAFile(const QString &key)
     // Longer than any path the kernel takes: also keeps a huge key from
     // costing memory wherever records are kept.
     constexpr qsizetype kLongestPath = 4096;
+    if (key.size() < kLongestPath && isPlainAbsolute(key))
+        return true;
     if (key.size() >= kLongestPath || !key.startsWith(u'/') || key.contains(QChar(0)) || QDir::cleanPath(key) != key)
         return false;
     const QByteArray name = QFile::encodeName(key);

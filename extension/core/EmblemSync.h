@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QByteArray>
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <utility>
 
 #include <atomic>
 
@@ -21,8 +25,9 @@ public:
         QStringList waiting;  // emblems to take off once a file is at their path again
     };
 
-    // shown: what the files are believed to show (path -> badge), from the
-    // ledger at first; kept up to date by every sync.
+    // shown: what the files are believed to show (path -> badge, or
+    // EmblemLedger::kUnsure), from the ledger at first; kept up to date by
+    // every sync.
     EmblemSync(EmblemLedger &ledger, QHash<QString, int> shown);
 
     // A sync checks stop between files and ends early once it is set.
@@ -30,14 +35,26 @@ public:
 
     // Touches only the files whose record differs from what they show.
     // records: path -> badge text, as base.ini holds them. Every emblem is
-    // in the ledger before it is set, so a sync that is killed leaves none
-    // that unregistering cannot find.
+    // in the ledger, as unsure, before it is set, so a sync that is killed
+    // leaves none that unregistering cannot find, and the next one checks
+    // the files it was writing.
     Report follow(const QHash<QString, QString> &records);
+    // The same where only the records of `keys` may have changed since the
+    // last sync (RecordTable::update).
+    Report follow(const QHash<QString, QString> &records, const QStringList &keys);
 
     const QHash<QString, int> &shown() const { return m_shown; }
 
 private:
+    // folder -> (file name -> emblems) of the folders that were listed.
+    using FolderEmblems = QHash<QString, QHash<QByteArray, QStringList>>;
+    // Gives each changed file its emblem, chunk by chunk.
+    Report write(QList<std::pair<QString, int>> changes);
+    // The emblems of the folders where enough files change, listed.
+    FolderEmblems listFolders(const QList<std::pair<QString, int>> &changes) const;
+
     EmblemLedger &m_ledger;
     QHash<QString, int> m_shown;
+    QStringList m_unnameable; // ledger entries to drop at the next sync
     const std::atomic_bool *m_stop = nullptr;
 };

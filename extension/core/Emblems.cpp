@@ -34,6 +34,18 @@ QString takeMessage(GError *error)
     return message;
 }
 
+QStringList emblemsFrom(GFileInfo *info)
+{
+    QStringList emblems;
+    if (g_file_info_get_attribute_type(info, kAttribute) == G_FILE_ATTRIBUTE_TYPE_STRINGV) {
+        for (char **name = g_file_info_get_attribute_stringv(info, kAttribute); name && *name; ++name)
+            emblems.append(QString::fromUtf8(*name));
+    } else if (g_file_info_get_attribute_type(info, kAttribute) == G_FILE_ATTRIBUTE_TYPE_STRING) {
+        emblems.append(QString::fromUtf8(g_file_info_get_attribute_string(info, kAttribute)));
+    }
+    return emblems;
+}
+
 // The file's emblems; why they could not be read goes to problem, when given.
 QStringList emblemsOf(GFile *file, QString *problem)
 {
@@ -46,13 +58,7 @@ QStringList emblemsOf(GFile *file, QString *problem)
             g_error_free(error);
         return {};
     }
-    QStringList emblems;
-    if (g_file_info_get_attribute_type(info, kAttribute) == G_FILE_ATTRIBUTE_TYPE_STRINGV) {
-        for (char **name = g_file_info_get_attribute_stringv(info, kAttribute); name && *name; ++name)
-            emblems.append(QString::fromUtf8(*name));
-    } else if (g_file_info_get_attribute_type(info, kAttribute) == G_FILE_ATTRIBUTE_TYPE_STRING) {
-        emblems.append(QString::fromUtf8(g_file_info_get_attribute_string(info, kAttribute)));
-    }
+    const QStringList emblems = emblemsFrom(info);
     g_object_unref(info);
     return emblems;
 }
@@ -93,11 +99,18 @@ QString setBadge(const QString &path, int badge)
 {
     if (!BadgePath::namesAFile(path))
         return QStringLiteral("the name is no text this system can spell");
-    FileRef ref(path);
     QString problem;
-    const QStringList before = emblemsOf(ref.file, &problem);
+    const QStringList before = emblemsOf(FileRef(path).file, &problem);
     if (!problem.isEmpty())
         return problem;
+    return setBadge(path, badge, before);
+}
+
+QString setBadge(const QString &path, int badge, const QStringList &before)
+{
+    if (!BadgePath::namesAFile(path))
+        return QStringLiteral("the name is no text this system can spell");
+    FileRef ref(path);
     QStringList after;
     for (const QString &name : before) {
         if (!name.startsWith(kOwnPrefix))
@@ -129,6 +142,30 @@ QString setBadge(const QString &path, int badge)
         return takeMessage(error);
     announce(path);
     return {};
+}
+
+std::optional<QHash<QByteArray, QStringList>> emblemsIn(const QString &folder)
+{
+    FileRef ref(folder);
+    GFileEnumerator *children = g_file_enumerate_children(ref.file, "standard::name,metadata::emblems",
+                                                          G_FILE_QUERY_INFO_NOFOLLOW_SYMLINKS, nullptr, nullptr);
+    if (!children)
+        return std::nullopt;
+    QHash<QByteArray, QStringList> emblems;
+    GError *error = nullptr;
+    while (GFileInfo *info = g_file_enumerator_next_file(children, nullptr, &error)) {
+        QStringList names = emblemsFrom(info);
+        if (!names.isEmpty())
+            emblems.insert(QByteArray(g_file_info_get_name(info)), std::move(names));
+        g_object_unref(info);
+    }
+    g_object_unref(children);
+    // A listing cut short would read as files without emblems.
+    if (error) {
+        g_error_free(error);
+        return std::nullopt;
+    }
+    return emblems;
 }
 
 void askForRedraw(const QString &path)

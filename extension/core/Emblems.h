@@ -1,6 +1,11 @@
 #pragma once
 
+#include <QByteArray>
+#include <QHash>
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 // The badge emblem of a file as file managers read it: the GIO attribute
 // metadata::emblems, a list of icon names kept per user by gvfs. Only the
@@ -21,6 +26,14 @@ int badgeOf(const QString &path);
 // text on success, else why it failed (no such file, no metadata store).
 // A file that already shows it is not written to.
 QString setBadge(const QString &path, int badge);
+// The same, with the file's emblems as read a moment before (emblemsIn).
+QString setBadge(const QString &path, int badge, const QStringList &before);
+
+// The emblems of the files in folder that have any, by file name as the
+// file system spells it, read in one listing: far cheaper than asking file
+// by file once many files of the folder are to be written. nullopt when the
+// folder cannot be listed.
+std::optional<QHash<QByteArray, QStringList>> emblemsIn(const QString &folder);
 
 // Has the file managers that watch path's folder read the file again, as
 // `touch -r path path` does, without changing its modification time: they

@@ -8,10 +8,13 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <malloc.h>
 
 namespace {
 
-constexpr int kSettleMs = 100;
+// The writers replace base.ini in one rename: a short wait only gathers a
+// burst of changes into one sync.
+constexpr int kSettleMs = 20;
 constexpr int kPollMs = 1000;
 constexpr int kRetryMs = 30000;
 // inotify watches are a per-user resource the file managers need too.
@@ -22,6 +25,9 @@ constexpr int kImagesSettleMs = 100;
 // caches them a few seconds more: it is asked once again.
 constexpr int kRedrawAgainMs = 6000;
 constexpr int kTouchAnswerMs = 2000;
+// Once a sync is over and nothing follows, the memory its reading took goes
+// back to the system: the keeper runs for the whole session.
+constexpr int kGiveBackMs = 2000;
 
 } // namespace
 
@@ -53,6 +59,9 @@ EmblemKeeper::EmblemKeeper(const ProgramFolder &folder, const std::atomic_bool *
     m_redrawAgain.setSingleShot(true);
     m_redrawAgain.setInterval(kRedrawAgainMs);
     connect(&m_redrawAgain, &QTimer::timeout, this, &EmblemKeeper::askForRedraw);
+    m_giveBack.setSingleShot(true);
+    m_giveBack.setInterval(kGiveBackMs);
+    connect(&m_giveBack, &QTimer::timeout, this, [] { ::malloc_trim(0); });
 }
 
 void EmblemKeeper::start()
@@ -83,28 +92,34 @@ void EmblemKeeper::syncIfChanged()
     m_watcher.removePath(m_book.fileName());
     if (now.isFile)
         m_watcher.addPath(m_book.fileName());
-    syncNow();
+    sync(true);
 }
 
-void EmblemKeeper::syncNow()
+void EmblemKeeper::sync(bool onlyChanges)
 {
     // A store that cannot be read (a pipe, a folder or a huge file in its
     // place) is not an empty one: the emblems stay until it can be read.
-    const std::optional<QHash<QString, QString>> records = m_book.fileRecords();
-    if (!records) {
+    std::optional<QList<std::pair<QString, QString>>> entries = m_book.fileEntries();
+    if (!entries) {
         std::fprintf(stderr, "emblix-keeper: %s cannot be read; the emblems stay as they are\n",
                      qPrintable(m_book.fileName()));
         return;
     }
     try {
-        const EmblemSync::Report report = m_sync.follow(*records);
+        const std::optional<QStringList> changed = m_records.update(std::move(*entries));
+        const bool all = !onlyChanges || !changed || m_compareAll;
+        m_compareAll = true; // until this sync is through
+        const EmblemSync::Report report = all ? m_sync.follow(m_records.records())
+                                              : m_sync.follow(m_records.records(), *changed);
+        m_compareAll = false;
         watchWaiting(report.waiting);
         if (report.setAside > 0 || report.waiting.size() > 0)
             m_retry.start();
+        m_giveBack.start();
         emit synced(report);
     } catch (const AppError &error) {
         // The ledger could not be written, so no emblem was set; the next
-        // change tries again.
+        // change compares every record again.
         std::fprintf(stderr, "emblix-keeper: %s\n", error.what());
     }
 }

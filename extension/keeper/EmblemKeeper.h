@@ -3,6 +3,7 @@
 #include "BadgeBook.h"
 #include "EmblemLedger.h"
 #include "EmblemSync.h"
+#include "RecordTable.h"
 #include "platform/FileStamp.h"
 
 #include <QFileSystemWatcher>
@@ -32,11 +33,16 @@ signals:
 private:
     void changeSeen();
     void syncIfChanged();
-    void syncNow();
+    // Every record compared with what its file shows; a change reading
+    // compares only the records that differ from the last reading.
+    void syncNow() { sync(false); }
+    void sync(bool onlyChanges);
     void watchWaiting(const QStringList &paths);
     void askForRedraw();
 
     BadgeBook m_book;
+    RecordTable m_records;
+    bool m_compareAll = false; // a sync failed midway: the next one compares every record
     EmblemLedger m_ledger;
     EmblemSync m_sync;
     FileStamp m_stamp;
@@ -49,4 +55,5 @@ private:
     QFileSystemWatcher m_emblemImages;
     QTimer m_imagesSettle;
     QTimer m_redrawAgain; // file managers that were still reading the old images
+    QTimer m_giveBack;    // the memory of the last reading, once idle
 };

@@ -1,0 +1,121 @@
+#include "EmblemLedger.h"
+#include "RecordTable.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <thread>
+
+// What the keeper keeps between syncs: the records as last read, brought up
+// to date from each reading, and the ledger of emblems it set, written by
+// several processes at once.
+class TestKeeperTables : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void recordsFollowEveryReading_data();
+    void recordsFollowEveryReading();
+    void ledgerKeepsEveryWritersNotes();
+};
+
+using Entries = QList<std::pair<QString, QString>>;
+
+namespace {
+
+// The records as a full reading finds them: the first line of each
+// spelling, keys that name a file only.
+QHash<QString, QString> fullReading(const Entries &entries)
+{
+    QHash<QString, QString> records;
+    for (const auto &[path, badge] : entries) {
+        if (path.startsWith(u'/') && !path.contains(u"//") && !records.contains(path))
+            records.insert(path, badge);
+    }
+    return records;
+}
+
+Entries many(int count, const QString &badge)
+{
+    Entries entries;
+    for (int i = 0; i < count; ++i)
+        entries.append({QStringLiteral("/files/%1.txt").arg(i), badge});
+    return entries;
+}
+
+} // namespace
+
+void TestKeeperTables::recordsFollowEveryReading_data()
+{
+    QTest::addColumn<QList<Entries>>("readings");
+    const Entries base = many(50, "2");
+    Entries changed = base, removed = base, added = base, moved = base, twice = base, unnameable = base;
+    changed[10].second = "7";
+    removed.removeAt(20);
+    added.insert(30, {"/files/new.txt", "4"});
+    moved.move(5, 40);
+    twice.append(std::pair<QString, QString>("/files/3.txt", "9")); // a second line of a key: the first counts
+    unnameable.insert(25, {"/files//2.txt", "8"});
+    Entries secondFirst = twice;
+    secondFirst.removeAt(3); // now the later line is the record
+    QTest::newRow("a value changed") << QList<Entries>{base, changed, base};
+    QTest::newRow("a line removed, then back") << QList<Entries>{base, removed, base};
+    QTest::newRow("a line added") << QList<Entries>{base, added, removed};
+    QTest::newRow("a line moved") << QList<Entries>{base, moved};
+    QTest::newRow("a key twice") << QList<Entries>{base, twice, secondFirst, base};
+    QTest::newRow("a key naming no file") << QList<Entries>{base, unnameable, base};
+    QTest::newRow("everything changed") << QList<Entries>{many(3000, "1"), many(3000, "5"), {}};
+}
+
+void TestKeeperTables::recordsFollowEveryReading()
+{
+    QFETCH(QList<Entries>, readings);
+    RecordTable table;
+    QHash<QString, QString> last;
+    for (const Entries &reading : readings) {
+        const std::optional<QStringList> changed = table.update(reading);
+        const QHash<QString, QString> expected = fullReading(reading);
+        QCOMPARE(table.records(), expected);
+        // Every record that differs from the last reading is among the keys
+        // reported (nullopt: every key is compared).
+        if (changed) {
+            for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+                QVERIFY2(last.value(it.key()) == it.value() || changed->contains(it.key()), qPrintable(it.key()));
+            for (auto it = last.cbegin(); it != last.cend(); ++it)
+                QVERIFY2(expected.contains(it.key()) || changed->contains(it.key()), qPrintable(it.key()));
+        }
+        last = expected;
+    }
+}
+
+void TestKeeperTables::ledgerKeepsEveryWritersNotes()
+{
+    // Two writers at once, as the badge command and the keeper are, each
+    // noting far more than one fold's worth: no note is lost to a fold.
+    QTemporaryDir folder;
+    const EmblemLedger ledger(folder.filePath("emblems.ini"));
+    const auto writer = [&](const QString &name) {
+        for (int i = 0; i < 2000; ++i) {
+            const QString path = folder.filePath(QStringLiteral("%1 %2.txt").arg(name).arg(i));
+            ledger.plan({{path, 3}});
+            ledger.note({{path, 3}}, {});
+            if (i % 2)
+                ledger.note({}, {path});
+        }
+    };
+    std::thread first(writer, QStringLiteral("first"));
+    std::thread second(writer, QStringLiteral("second"));
+    first.join();
+    second.join();
+    QVERIFY(QFileInfo(ledger.fileName()).size() > 0); // folded at least once
+    ledger.plan({{folder.filePath("under way.txt"), 5}});
+    const QHash<QString, int> entries = ledger.read();
+    QCOMPARE(entries.size(), 2001);
+    QCOMPARE(entries.value(folder.filePath("second 1998.txt")), 3);
+    QVERIFY(!entries.contains(folder.filePath("first 1999.txt")));
+    QCOMPARE(entries.value(folder.filePath("under way.txt")), EmblemLedger::kUnsure);
+}
+
+QTEST_GUILESS_MAIN(TestKeeperTables)
+#include "tst_KeeperTables.moc"
