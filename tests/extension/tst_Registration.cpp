@@ -1,5 +1,6 @@
 #include "ExtensionFixture.h"
 
+#include "EmblemLedger.h"
 #include "Emblems.h"
 #include "KeeperLock.h"
 #include "ModuleMenus.h"
@@ -45,12 +46,19 @@ private:
                 const QString path = it.next();
                 QFile file(path);
                 // gvfs keeps its own metadata there: not the extension's.
-                if (path.contains("/gvfs-metadata"))
+                // The ledger's journal grows with each note, whatever it says:
+                // what counts is what it holds.
+                if (path.contains("/gvfs-metadata") || path.startsWith(EmblemLedger().fileName()))
                     continue;
                 files[path] = file.open(QIODevice::ReadOnly)
                                   ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1)
                                   : QByteArray("folder");
             }
+        }
+        if (EmblemLedger().exists()) {
+            const QHash<QString, int> ledger = EmblemLedger().read();
+            for (auto it = ledger.cbegin(); it != ledger.cend(); ++it)
+                files["ledger: " + it.key()] = QByteArray::number(it.value());
         }
         return files;
     }
@@ -178,8 +186,27 @@ void TestRegistration::registerAndUnregister()
     registerBoth(fx, true);
     QCOMPARE(userFiles(fx), registered);
 
+    // Files of ours the user made their own (our mark gone) stay theirs.
+    QStringList adopted;
+    for (const QString &path : {fx.data("kio/servicemenus/emblix-badge-menu.desktop"),
+                                fx.config("caja/scripts/Badge properties..."),
+                                fx.data("nemo/actions/emblix-badge-menu-01-1.nemo_action")}) {
+        if (QFileInfo::exists(path))
+            adopted << path;
+    }
+    QVERIFY(!adopted.isEmpty());
+    const QByteArray theirs = "[Desktop Entry]\nType=Application\nName=Mine\nExec=true\n";
+    for (const QString &path : adopted)
+        writeFile(path, theirs);
+
     registerBoth(fx, false);
     QVERIFY(ExtensionFixture::takeOffEnded());
+    for (const QString &path : adopted) {
+        QCOMPARE(readFile(path), theirs);
+        QVERIFY(QFile::remove(path));
+        UserFiles::removeEmptyFolders(QFileInfo(path).path(), fx.data(QString()));
+        UserFiles::removeEmptyFolders(QFileInfo(path).path(), fx.config(QString()));
+    }
     QCOMPARE(userFiles(fx), before);
     QCOMPARE(QFileInfo::exists(uca), userHasActions);
     if (userHasActions)
@@ -285,7 +312,7 @@ void TestRegistration::filesAreTheUsersAlone()
         QCOMPARE(modeOf(fx.config("caja/scripts/Badge")), 0700u);
     }
     QCOMPARE(modeOf(fx.data("emblix-manager")), 0700u);
-    QCOMPARE(modeOf(fx.data("emblix-manager/emblems.ini")), 0600u);
+    QCOMPARE(modeOf(EmblemLedger().journalName()), 0600u);
     QCOMPARE(modeOf(fx.folder.path("base.ini")) & 022, 0u);
 }
 
