@@ -224,8 +224,8 @@ void keeperLatency(int others)
         store += file.toUtf8() + "=5\n";
         shown += file.toUtf8() + "=5\n";
     }
-    for (const auto &[name, text] : {std::pair{program.file(u"base.ini"), store},
-                                     std::pair{EmblemLedger().fileName(), shown}}) {
+    for (const auto &[name, text] :
+         {std::pair{program.file(u"base.ini"), store}, std::pair{EmblemLedger().fileName(), shown}}) {
         QDir().mkpath(QFileInfo(name).path());
         QFile out(name);
         out.open(QIODevice::WriteOnly);
@@ -269,7 +269,6 @@ void keeperLatency(int others)
     KeeperLock::stopRunning();
     EmblemLedger().forget();
 }
-
 
 } // namespace
 

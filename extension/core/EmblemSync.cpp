@@ -181,10 +181,11 @@ EmblemSync::Report EmblemSync::write(QList<std::pair<QString, int>> changes)
                     return BoundedCalls::PathOutcome{QStringLiteral("no such file"), false};
                 const QString folder = folderOf(path);
                 const auto listing = listed->constFind(folder);
-                const QString problem = listing == listed->cend()
-                    ? Emblems::setBadge(path, badge)
-                    : Emblems::setBadge(path, badge,
-                                        listing->value(QFile::encodeName(path.sliced(folder.size() + 1))));
+                const QString problem =
+                    listing == listed->cend()
+                        ? Emblems::setBadge(path, badge)
+                        : Emblems::setBadge(path, badge,
+                                            listing->value(QFile::encodeName(path.sliced(folder.size() + 1))));
                 return BoundedCalls::PathOutcome{problem, problem.isEmpty() || FileSystem::pathExists(path)};
             },
             kAnswerMs, Emblems::kWritesAtOnce);

@@ -109,8 +109,8 @@ void EmblemKeeper::sync(bool onlyChanges)
         const std::optional<QStringList> changed = m_records.update(std::move(*entries));
         const bool all = !onlyChanges || !changed || m_compareAll;
         m_compareAll = true; // until this sync is through
-        const EmblemSync::Report report = all ? m_sync.follow(m_records.records())
-                                              : m_sync.follow(m_records.records(), *changed);
+        const EmblemSync::Report report =
+            all ? m_sync.follow(m_records.records()) : m_sync.follow(m_records.records(), *changed);
         m_compareAll = false;
         watchWaiting(report.waiting);
         if (report.setAside > 0 || report.waiting.size() > 0)
