@@ -132,7 +132,6 @@ private:
     IntegrationPage *m_integrationPage = nullptr;
     AboutPage *m_aboutPage = nullptr;
     ToolbarSetBox *m_toolbarSetBox = nullptr;
-    bool m_programmaticSetChange = false;
     LibraryPage *m_libraryPage = nullptr;
     std::array<NavigationTile *, 5> m_tiles{};
     std::array<QWidget *, 5> m_pages{};

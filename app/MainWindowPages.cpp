@@ -47,10 +47,8 @@ void TForm1::wireLanguagePage()
 
 void TForm1::wireIntegrationPage()
 {
-    onSignal(m_toolbarSetBox, &QComboBox::activated, [this](int row) {
-        if (!m_programmaticSetChange)
-            cbTBThemesChange(row);
-    });
+    // activated comes only from the user, never from setCurrentIndex.
+    onSignal(m_toolbarSetBox, &QComboBox::activated, [this](int row) { cbTBThemesChange(row); });
     onSignal(m_integrationPage, &IntegrationPage::applyRequested,
              [this] { m_integration->Button1Click(m_toolbarSetBox->currentText()); });
 }
@@ -96,9 +94,7 @@ void TForm1::dropEvent(QDropEvent *event)
 void TForm1::selectSavedToolbarSet()
 {
     const QString saved = m_toolbarSets->savedSet();
-    m_programmaticSetChange = true;
     m_toolbarSetBox->setCurrentIndex(m_toolbarSetBox->findText(saved, Qt::MatchExactly | Qt::MatchCaseSensitive));
-    m_programmaticSetChange = false;
 }
 
 void TForm1::loadSavedToolbarSet()

@@ -40,11 +40,9 @@ void TForm1::FormCreate()
         m_integrationPage->showShellState();
     });
     step("list toolbar sets", [this] {
-        m_programmaticSetChange = true;
         m_toolbarSetBox->clear();
         m_toolbarSetBox->addItems(m_toolbarSets->ScanToolbarSets());
         m_toolbarSetBox->setCurrentIndex(-1);
-        m_programmaticSetChange = false;
     });
     step("select saved toolbar set", [this] { selectSavedToolbarSet(); });
     step("select current theme", [this] { m_themes->selectCurrentTheme(); });
