@@ -11,7 +11,7 @@ qt=/usr/include/x86_64-linux-gnu/qt6
 mapfile -t sources < <(
     {
         git ls-files '*.cpp' | grep -vE '^(tests|bench|fuzz|demo|resources)/' | xargs grep -lE 'Q_OS_WIN|_WIN32'
-        git ls-files 'platform/*.cpp' 'shell/*.cpp' | grep -vE '/(ui|standin)/'
+        git ls-files 'platform/*.cpp' 'shell/*.cpp' | grep -v '/ui/'
     } | sort -u
 )
 for source in "${sources[@]}"; do

@@ -1,15 +1,13 @@
 #include "ShellIntegration.h"
 
+#include "HandlerKeyNames.h"
 #include "RegDLL.h"
 #include "platform/Registry.h"
 #include "platform/TntIniFile.h"
 
-const QString ShellIntegration::kPropertySheetKey =
-    QStringLiteral("*\\shellex\\PropertySheetHandlers\\Varnick.EmblixProp.1");
-const QString ShellIntegration::kFolderMenuKey =
-    QStringLiteral("Directory\\shellex\\ContextMenuHandlers\\Varnick.EmblixContextMenu");
-const QString ShellIntegration::kFileMenuKey =
-    QStringLiteral("*\\shellex\\ContextMenuHandlers\\Varnick.Emblix.ContextMenu");
+const QString ShellIntegration::kPropertySheetKey = QString::fromLatin1(HandlerKeyNames::kPropertySheet);
+const QString ShellIntegration::kFolderMenuKey = QString::fromLatin1(HandlerKeyNames::kFolderMenu);
+const QString ShellIntegration::kFileMenuKey = QString::fromLatin1(HandlerKeyNames::kFileMenu);
 
 ShellIntegration::ShellIntegration(ProgramFolder folder) : m_folder(std::move(folder)) {}
 

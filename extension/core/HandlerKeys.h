@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ProgramFolder.h"
+#include "shell/HandlerKeyNames.h"
 
 #include <QStringList>
 
@@ -9,9 +10,9 @@
 // Registry service looks in.
 namespace HandlerKeys {
 
-inline const QString kFolderMenu = QStringLiteral("Directory\\shellex\\ContextMenuHandlers\\Varnick.EmblixContextMenu");
-inline const QString kFileMenu = QStringLiteral("*\\shellex\\ContextMenuHandlers\\Varnick.Emblix.ContextMenu");
-inline const QString kPropertySheet = QStringLiteral("*\\shellex\\PropertySheetHandlers\\Varnick.EmblixProp.1");
+inline const QString kFolderMenu = QString::fromLatin1(HandlerKeyNames::kFolderMenu);
+inline const QString kFileMenu = QString::fromLatin1(HandlerKeyNames::kFileMenu);
+inline const QString kPropertySheet = QString::fromLatin1(HandlerKeyNames::kPropertySheet);
 
 // Throws AppError when a key cannot be made.
 void create(const ProgramFolder &folder, const QStringList &keys);
