@@ -43,20 +43,29 @@ QByteArray folderText(const QString &folder)
     return QDir::cleanPath(folder).toUtf8().toPercentEncoding("/");
 }
 
-bool removeIfMarked(const QString &path, const Marks &marks, const QString &stopAt)
+Marks keeperEntryMarks(const QString &folder)
+{
+    return {"X-Emblix-Owner=emblix-badge-menu",
+            "X-Emblix-Folder=", folder.isEmpty() ? QByteArray() : folderText(folder)};
+}
+
+bool isMarked(const QString &path, const Marks &marks)
 {
     if (!FileSystem::isRegularFile(path))
-        return true;
+        return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return true; // not ours to judge, nor to remove
+        return false; // not ours to judge
     const QByteArray head = file.read(1 << 20);
-    file.close();
     if (!head.contains(marks.owner))
-        return true;
-    if (!marks.folder.isEmpty() && head.contains(marks.folderKey) && !head.contains(marks.folderLine()))
-        return true; // another program folder's
-    return removeFile(path, stopAt);
+        return false;
+    // Another program folder's file names that folder.
+    return marks.folder.isEmpty() || !head.contains(marks.folderKey) || head.contains(marks.folderLine());
+}
+
+bool removeIfMarked(const QString &path, const Marks &marks, const QString &stopAt)
+{
+    return !isMarked(path, marks) || removeFile(path, stopAt);
 }
 
 bool removeFile(const QString &path, const QString &stopAt)

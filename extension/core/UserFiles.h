@@ -29,6 +29,15 @@ struct Marks {
 // The text of a program folder in a mark: one line whatever its name holds.
 QByteArray folderText(const QString &folder);
 
+// The keeper's autostart entry carries these: the same for the library that
+// writes it and the keeper that looks for it.
+Marks keeperEntryMarks(const QString &folder);
+
+// True when path is a regular file holding the owner's mark and naming this
+// folder (or none, as files written before folders were named; or any
+// folder, when marks.folder is empty).
+bool isMarked(const QString &path, const Marks &marks);
+
 // Removes path when it holds the owner's mark and names this folder (or
 // none, as files written before folders were named), so a user's own file
 // of that name, and another program folder's, stay; then its folder and

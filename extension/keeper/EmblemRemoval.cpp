@@ -6,7 +6,6 @@
 #include "UserFiles.h"
 #include "UserFolders.h"
 #include "platform/AppError.h"
-#include "platform/FileSystem.h"
 
 #include <QSet>
 
@@ -19,8 +18,9 @@ namespace EmblemRemoval {
 
 bool registered()
 {
-    // Registering again writes the entry before it starts a keeper.
-    return FileSystem::pathExists(UserFolders::keeperAutostartEntry());
+    // Registering again writes the entry before it starts a keeper. A file
+    // of the user's own at that path (our mark gone) is no registration.
+    return UserFiles::isMarked(UserFolders::keeperAutostartEntry(), UserFiles::keeperEntryMarks(QString()));
 }
 
 Ending takeOffAll(std::atomic_bool &stop)

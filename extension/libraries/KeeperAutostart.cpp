@@ -17,8 +17,7 @@ constexpr int kStartWaitMs = 3000;
 
 UserFiles::Marks marksOf(const QString &folder)
 {
-    return {"X-Emblix-Owner=emblix-badge-menu",
-            "X-Emblix-Folder=", folder.isEmpty() ? QByteArray() : UserFiles::folderText(folder)};
+    return UserFiles::keeperEntryMarks(folder);
 }
 
 // The program folder the installed entry names: empty when there is no

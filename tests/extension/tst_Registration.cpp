@@ -201,16 +201,13 @@ void TestRegistration::registerAndUnregister()
     registerBoth(fx, true);
     QVERIFY2(userFiles(fx) == registered, qPrintable(changes(userFiles(fx), registered)));
 
-    // Files of ours the user made their own (our mark gone) stay theirs.
-    QStringList adopted;
-    for (const QString &path :
-         {fx.config("emblix-manager/file-manager-menus/emblix-badge-menu.ini"),
-          fx.data("kio/servicemenus/emblix-badge-menu.desktop"), fx.config("caja/scripts/Badge properties..."),
-          fx.data("nemo/actions/emblix-badge-menu-01-1.nemo_action")}) {
-        if (QFileInfo::exists(path))
-            adopted << path;
-    }
-    QVERIFY(adopted.size() >= 1);
+    // Files of ours the user made their own (our mark gone) stay theirs;
+    // the autostart entry among them must not pass for a new registration
+    // and keep the background take-off running as a keeper.
+    const QStringList adopted{fx.config("autostart/emblix-keeper.desktop"),
+                              fx.config("emblix-manager/file-manager-menus/emblix-badge-menu.ini")};
+    for (const QString &path : adopted)
+        QVERIFY2(QFileInfo::exists(path), qPrintable(path));
     const QByteArray theirs = "[Desktop Entry]\nType=Application\nName=Mine\nExec=true\n";
     for (const QString &path : adopted)
         writeFile(path, theirs);
