@@ -3,7 +3,6 @@
 #include "AboutPage.h"
 #include "NavigationTile.h"
 #include "NavigationTiles.h"
-#include "StatusHint.h"
 #include "ToolbarSetBox.h"
 #include "ToolbarSets.h"
 #include "i18n/LanguageList.h"
@@ -24,18 +23,11 @@
 #include "themes/ThemesController.h"
 #include "themes/ui/ThemesPage.h"
 
-#include <QApplication>
-#include <QCheckBox>
 #include <QDesktopServices>
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QFileInfo>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QFrame>
 #include <QLabel>
-#include <QListView>
-#include <QMimeData>
-#include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolButton>

@@ -27,7 +27,7 @@ void LibraryController::fill()
     const QList<BadgeRecord> records = m_store.load(m_recordPaths);
     m_grid.beginBatch();
     for (const BadgeRecord &record : records)
-        m_grid.appendRow({record.valid ? QString() : QStringLiteral("!"), record.badge, record.path});
+        AddRecordRow(record);
     m_grid.endBatch();
     if (m_grid.RowCount() > 1) {
         m_grid.setFixedRows(1);
@@ -40,9 +40,9 @@ void LibraryController::fill()
     emit recordsLoaded();
 }
 
-void LibraryController::AddRecordRow(const QString &path, const QString &badge)
+void LibraryController::AddRecordRow(const BadgeRecord &record)
 {
-    m_grid.appendRow({BadgeRecordStore::IsRecordPathValid(path) ? QString() : QStringLiteral("!"), badge, path});
+    m_grid.appendRow({record.valid ? QString() : QStringLiteral("!"), record.badge, record.path});
 }
 
 void LibraryController::DeleteSelected1Click()

@@ -32,7 +32,9 @@ public:
     void firstLoad();
     // tbb_ViewAllClick: empties the grid and fills it again from the store.
     void tbb_ViewAllClick();
-    void AddRecordRow(const QString &path, const QString &badge);
+    // One row: "!" where the path no longer exists (the store tests every
+    // path at once, on every core), the badge, the path.
+    void AddRecordRow(const BadgeRecord &record);
     // Button5Click runs it: deletes the records of the highlighted rows.
     void DeleteSelected1Click();
     // Removes every invalid record.

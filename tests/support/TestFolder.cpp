@@ -10,8 +10,21 @@ TestFolder::TestFolder() : m_program(m_root.filePath(QStringLiteral("program")))
     QDir().mkpath(m_program);
     // The extension libraries write per-user files where these point: into
     // the test's root, never the real home.
-    qputenv("XDG_DATA_HOME", QFile::encodeName(m_root.filePath(QStringLiteral("xdg-data"))));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_root.filePath(QStringLiteral("xdg-config"))));
+    for (const auto &[name, folder] :
+         {std::pair{"XDG_DATA_HOME", "xdg-data"}, std::pair{"XDG_CONFIG_HOME", "xdg-config"}}) {
+        m_saved.push_back({name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt});
+        qputenv(name, QFile::encodeName(m_root.filePath(QString::fromLatin1(folder))));
+    }
+}
+
+TestFolder::~TestFolder()
+{
+    for (const SavedVariable &saved : m_saved) {
+        if (saved.value)
+            qputenv(saved.name, *saved.value);
+        else
+            qunsetenv(saved.name);
+    }
 }
 
 QString TestFolder::path(const QString &relative) const

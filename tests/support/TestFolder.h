@@ -5,16 +5,22 @@
 #include <QByteArray>
 #include <QTemporaryDir>
 
+#include <optional>
+#include <vector>
+
 // A temporary program folder of one test, removed with it. It lies inside a
 // temporary root of the test's own, so that "../" beside the program folder
 // (where tests keep packages and files that are not the program's) is the
 // test's too and nothing is written into the shared temporary folder. The
 // per-user base folders (XDG_DATA_HOME, XDG_CONFIG_HOME) point into that
-// root while the folder lives.
+// root while the folder lives; they are as they were once it goes.
 class TestFolder final
 {
 public:
     TestFolder();
+    ~TestFolder();
+    TestFolder(const TestFolder &) = delete;
+    TestFolder &operator=(const TestFolder &) = delete;
 
     ProgramFolder folder() const { return ProgramFolder(m_program); }
     QString path(const QString &relative) const;
@@ -30,6 +36,11 @@ public:
     QString rootPath(const QString &relative) const;
 
 private:
+    struct SavedVariable {
+        const char *name;
+        std::optional<QByteArray> value;
+    };
+    std::vector<SavedVariable> m_saved;
     QTemporaryDir m_root;
     QString m_program;
 };
