@@ -5,7 +5,7 @@
 // What each extension library installs when registered and removes when
 // unregistered. Every step is safe to repeat: registering twice changes
 // nothing more, unregistering what is not there is no error.
-namespace Integration {
+namespace Registration {
 
 // emblixmenu.dll: the badge menus, the two context-menu handler keys, the
 // emblem images of the active icons, the keeper (now and at login).
@@ -24,4 +24,4 @@ ProgramFolder libraryFolder();
 // the status an entry point returns (negative on failure).
 int asEntryPoint(void (*step)(const ProgramFolder &));
 
-} // namespace Integration
+} // namespace Registration

@@ -1,4 +1,4 @@
-#include "Integration.h"
+#include "Registration.h"
 
 #include "BadgePath.h"
 #include "BoundedCalls.h"
@@ -171,7 +171,7 @@ void registerOrUndo(const ProgramFolder &folder, Steps steps, void (*undo)(const
 
 } // namespace
 
-namespace Integration {
+namespace Registration {
 
 void registerMenu(const ProgramFolder &folder)
 {
@@ -241,4 +241,4 @@ int asEntryPoint(void (*step)(const ProgramFolder &))
     return kFail;
 }
 
-} // namespace Integration
+} // namespace Registration
