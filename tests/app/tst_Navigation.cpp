@@ -151,6 +151,12 @@ void TestNavigation::scansToolbarSets()
     int loaded = 0;
     ToolbarSets(m_folder->folder()).load("A", [&](int, const QPixmap &) { ++loaded; });
     QCOMPARE(loaded, 0);
+    // A set name leaving toolbar/ (from settings.ini) loads nothing, though a
+    // set's icons lie where it points.
+    m_folder->write("outside/library.ico", ZipBuilder::icon(Qt::red));
+    for (const QString &name : QStringList{"../outside", "..", ""})
+        ToolbarSets(m_folder->folder()).load(name, [&](int, const QPixmap &) { ++loaded; });
+    QCOMPARE(loaded, 0);
     QCOMPARE(ToolbarSets(m_folder->folder()).savedSet(), "Pastel");
     QDir(m_folder->path("toolbar")).removeRecursively();
     QCOMPARE(ToolbarSets(m_folder->folder()).ScanToolbarSets(), QStringList{});

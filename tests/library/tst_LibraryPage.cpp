@@ -29,7 +29,8 @@ private slots:
     void highlightedRowsAreTheDeletedRows();
 
 private:
-    void makePage(int records);
+    // Record n has badge n; firstBadge, when given, is record 1's instead.
+    void makePage(int records, const QString &firstBadge = QString());
     QImage render();
     QPoint headerPoint(int col) const;
 
@@ -56,7 +57,7 @@ void TestLibraryPage::cleanup()
 }
 
 // Records: odd ones exist, even ones do not; badge n for record n.
-void TestLibraryPage::makePage(int records)
+void TestLibraryPage::makePage(int records, const QString &firstBadge)
 {
     QImage badge(32, 32, QImage::Format_ARGB32);
     badge.fill(QColor(255, 0, 0));
@@ -68,7 +69,7 @@ void TestLibraryPage::makePage(int records)
         const QString path = m_folder->path(QStringLiteral("marked/record %1").arg(n));
         if (n % 2)
             m_folder->write(QStringLiteral("marked/record %1").arg(n), "x");
-        text += path + QStringLiteral("=%1\n").arg(n);
+        text += path + u'=' + (n == 1 && !firstBadge.isEmpty() ? firstBadge : QString::number(n)) + u'\n';
     }
     m_folder->write("base.ini", text.toUtf8());
 
@@ -98,7 +99,11 @@ QPoint TestLibraryPage::headerPoint(int col) const
 
 void TestLibraryPage::drawsRowsMarksAndIcons()
 {
-    makePage(4);
+    // Record 1's badge names a file outside icons/, and a red icon lies there.
+    QImage outside(32, 32, QImage::Format_ARGB32);
+    outside.fill(QColor(255, 0, 0));
+    QVERIFY(QImageWriter(m_folder->path("outside.ico"), "ico").write(outside));
+    makePage(4, "../outside");
     QCOMPARE(m_grid->ColWidths(0), 42);
     QCOMPARE(m_grid->ColWidths(1), 42);
     QCOMPARE(m_grid->ColWidths(2), m_grid->width() - 42 - 42 - 32);
@@ -119,7 +124,8 @@ void TestLibraryPage::drawsRowsMarksAndIcons()
     // Badge 3 has a red icon, drawn at 14 x 14 from (left + (42 - 14) / 2, top + 4).
     QCOMPARE(pixel(1, 3, 14 + 7, 4 + 7), QColor(255, 0, 0));
     QCOMPARE(pixel(1, 3, 14 - 1, 4 + 7), QColor(Qt::white));
-    // Badge 4's file is no icon: the cell stays empty; badge 1 has no file.
+    // Badge 4's file is no icon: the cell stays empty; record 1's badge
+    // leaves icons/, so its icon is never read.
     QCOMPARE(pixel(1, 4, 14 + 7, 4 + 7), QColor(216, 233, 254));
     QCOMPARE(pixel(1, 1, 14 + 7, 4 + 7), QColor(Qt::white));
     // A grey grid line after a data cell, none below it.
