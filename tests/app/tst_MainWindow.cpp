@@ -18,6 +18,9 @@
 #include <QStatusBar>
 #include <QTest>
 
+#include <stdexcept>
+#include <utility>
+
 // The frame of the program: start-up and shutdown in their order, the
 // geometry kept in settings.ini, the hint line and the general error box.
 class TestMainWindow : public QObject
@@ -34,6 +37,7 @@ private slots:
     void storedGeometryRules();
     void closedMaximisedWritesOnlyState();
     void failedSaveAtExitShowsErrorAndSkipsTheRest();
+    void anyFailureOfAHandlerIsShown();
     void minimisedStartWaitsForTheRestore();
     void hintWalk();
     void statusBarFollowsThePointer();
@@ -193,6 +197,27 @@ void TestMainWindow::failedSaveAtExitShowsErrorAndSkipsTheRest()
     QCOMPARE(box.buttons, PromptButtons::Ok);
     // The steps after the failed one do not run.
     QCOMPARE(log->mid(startUpSteps), QStringList{"save geometry"});
+}
+
+void TestMainWindow::anyFailureOfAHandlerIsShown()
+{
+    // Not only the program's own errors: a failure from a library (here the
+    // dialog asking to confirm) ends the click with an error box, and the
+    // window goes on.
+    m_folder->write("base.ini", "[Files]\n/gone/file=1\n");
+    ScriptedPrompt prompt;
+    bool failed = false;
+    prompt.onMessage = [&](const MessageRequest &) {
+        if (!std::exchange(failed, true))
+            throw std::runtime_error("no dialog can be shown");
+    };
+    TForm1 form(m_folder->folder(), prompt);
+    form.present();
+    form.findChild<QPushButton *>("Button6")->click();
+    QCOMPARE(prompt.messages.size(), 2);
+    QCOMPARE(prompt.messages.last().text, "no dialog can be shown.");
+    QCOMPARE(prompt.messages.last().icon, PromptIcon::Error);
+    QCOMPARE(m_folder->read("base.ini"), "[Files]\n/gone/file=1\n");
 }
 
 void TestMainWindow::minimisedStartWaitsForTheRestore()
