@@ -13,6 +13,7 @@
 #include "platform/AppError.h"
 #include "platform/Hints.h"
 #include "platform/Prompt.h"
+#include "platform/Settings.h"
 #include "platform/TntIniFile.h"
 #include "platform/ui/Anchors.h"
 #include "platform/ui/LinkLabel.h"
@@ -25,8 +26,8 @@
 
 #include <QDesktopServices>
 #include <QFontDatabase>
-#include <QGuiApplication>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
 #include <QStatusBar>
@@ -162,7 +163,7 @@ void TForm1::guarded(const std::function<void()> &work)
 
 void TForm1::restoreGeometry()
 {
-    TTntIniFile settings(m_folder.file(u"settings.ini"));
+    TTntIniFile settings(Settings::fileName(m_folder));
     m_geometry = StoredGeometry::read(settings);
     // A window larger than the desktop cannot be shown or painted (a stored
     // width of two billion pixels would end the program): no larger than

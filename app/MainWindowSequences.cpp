@@ -12,6 +12,7 @@
 #include "i18n/ui/LanguagePage.h"
 #include "library/LibraryController.h"
 #include "library/ui/LibraryPage.h"
+#include "platform/Settings.h"
 #include "platform/TntIniFile.h"
 #include "shell/IntegrationController.h"
 #include "shell/ui/IntegrationPage.h"
@@ -67,7 +68,7 @@ void TForm1::FormShow()
 void TForm1::FormDestroy()
 {
     step("save geometry", [this] {
-        TTntIniFile settings(m_folder.file(u"settings.ini"));
+        TTntIniFile settings(Settings::fileName(m_folder));
         StoredGeometry::writeOnExit(settings, windowStateCode(), frameGeometry());
     });
     step("remove message hook", [] {});

@@ -2,7 +2,7 @@
 
 #include "platform/AppError.h"
 #include "platform/FileSystem.h"
-#include "platform/TntIniFile.h"
+#include "platform/Settings.h"
 #include "platform/ui/IconImages.h"
 
 const std::array<const char *, 5> ToolbarSets::kIconFiles = {"library.ico", "themes.ico", "About.ico", "Language.ico",
@@ -24,10 +24,9 @@ QStringList ToolbarSets::ScanToolbarSets() const
 QString ToolbarSets::savedSet() const
 {
     try {
-        return TTntIniFile(m_folder.file(u"settings.ini"))
-            .ReadString(QStringLiteral("Toolbar"), QStringLiteral("Name"), QStringLiteral("Pastel"));
+        return Settings::read(m_folder, Settings::kToolbarSet);
     } catch (...) {
-        return QStringLiteral("Pastel");
+        return QString::fromLatin1(Settings::kToolbarSet.defaultValue);
     }
 }
 

@@ -1,31 +1,30 @@
 #include "WindowGeometry.h"
 
+#include "platform/Settings.h"
 #include "platform/TntIniFile.h"
 
 #include <algorithm>
 
 StoredGeometry StoredGeometry::read(TTntIniFile &settings)
 {
-    const QString section = QStringLiteral("position");
     StoredGeometry g;
-    g.left = settings.ReadInteger(section, QStringLiteral("left"), 0);
-    g.width = std::max(settings.ReadInteger(section, QStringLiteral("width"), 640), kMinimumWidth);
-    g.top = settings.ReadInteger(section, QStringLiteral("top"), 0);
-    g.height = std::max(settings.ReadInteger(section, QStringLiteral("height"), 480), kMinimumHeight);
-    g.state = settings.ReadInteger(section, QStringLiteral("State"), 0);
+    g.left = Settings::read(settings, Settings::kWindowLeft);
+    g.width = std::max(Settings::read(settings, Settings::kWindowWidth), kMinimumWidth);
+    g.top = Settings::read(settings, Settings::kWindowTop);
+    g.height = std::max(Settings::read(settings, Settings::kWindowHeight), kMinimumHeight);
+    g.state = Settings::read(settings, Settings::kWindowState);
     return g;
 }
 
 void StoredGeometry::writeOnExit(TTntIniFile &settings, int state, const QRect &outerBounds)
 {
-    const QString section = QStringLiteral("position");
-    settings.WriteInteger(section, QStringLiteral("State"), state);
+    Settings::write(settings, Settings::kWindowState, state);
     if (state != 0)
         return;
-    settings.WriteInteger(section, QStringLiteral("left"), outerBounds.left());
-    settings.WriteInteger(section, QStringLiteral("width"), outerBounds.width());
-    settings.WriteInteger(section, QStringLiteral("top"), outerBounds.top());
-    settings.WriteInteger(section, QStringLiteral("height"), outerBounds.height());
+    Settings::write(settings, Settings::kWindowLeft, outerBounds.left());
+    Settings::write(settings, Settings::kWindowWidth, outerBounds.width());
+    Settings::write(settings, Settings::kWindowTop, outerBounds.top());
+    Settings::write(settings, Settings::kWindowHeight, outerBounds.height());
 }
 
 QPoint centredPosition(const QSize &window, const QRect &screen, const QRect &desktop)

@@ -2,6 +2,7 @@
 
 #include "LanguageSupport.h"
 #include "platform/FileSystem.h"
+#include "platform/Settings.h"
 #include "platform/TntIniFile.h"
 
 #include <QDir>
@@ -10,7 +11,7 @@
 namespace {
 
 const QString kEnglish = QStringLiteral("English");
-const QString kDefaultLanguage = QStringLiteral("Default (my bad English)");
+const QString kDefaultLanguage = QString::fromLatin1(Settings::kLanguage.defaultValue);
 const QString kUnknown = QStringLiteral("uncknown");
 
 } // namespace
@@ -98,8 +99,7 @@ void LanguageList::LoadCurrentLanguage()
 {
     QString current = kDefaultLanguage;
     try {
-        current = TTntIniFile(m_folder.file(u"settings.ini"))
-                      .ReadString(QStringLiteral("Translate"), QStringLiteral("CurLang"), kDefaultLanguage);
+        current = Settings::read(m_folder, Settings::kLanguage);
     } catch (...) {
     }
     LanguageSupport::setCurLang(current);
@@ -127,8 +127,7 @@ void LanguageList::ListBox2DblClick()
     if (!rows.isEmpty())
         LanguageSupport::setCurLang(m_list.data(rows.first()).toString());
     try {
-        TTntIniFile(m_folder.file(u"settings.ini"))
-            .WriteString(QStringLiteral("Translate"), QStringLiteral("CurLang"), LanguageSupport::CurLang());
+        Settings::write(m_folder, Settings::kLanguage, LanguageSupport::CurLang());
     } catch (...) {
         // Read back below: the stored language stays in force.
     }

@@ -3,7 +3,7 @@
 #include "HandlerKeyNames.h"
 #include "RegDLL.h"
 #include "platform/Registry.h"
-#include "platform/TntIniFile.h"
+#include "platform/Settings.h"
 
 const QString ShellIntegration::kPropertySheetKey = QString::fromLatin1(HandlerKeyNames::kPropertySheet);
 const QString ShellIntegration::kFolderMenuKey = QString::fromLatin1(HandlerKeyNames::kFolderMenu);
@@ -25,6 +25,5 @@ void ShellIntegration::apply(bool menu, bool prop, const QString &toolbarSet) co
 {
     RegisterServerLibrary(prop, m_folder.file(u"SheetExt.dll"));
     RegisterServerLibrary(menu, m_folder.file(u"emblixmenu.dll"));
-    TTntIniFile(m_folder.file(u"settings.ini"))
-        .WriteString(QStringLiteral("Toolbar"), QStringLiteral("Name"), toolbarSet);
+    Settings::write(m_folder, Settings::kToolbarSet, toolbarSet);
 }

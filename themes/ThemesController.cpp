@@ -6,6 +6,7 @@
 #include "platform/AppError.h"
 #include "platform/IniText.h"
 #include "platform/Prompt.h"
+#include "platform/Settings.h"
 #include "platform/TntIniFile.h"
 
 #include <QDir>
@@ -80,10 +81,9 @@ void ThemesController::RefreshThemeList()
 
 void ThemesController::selectCurrentTheme()
 {
-    QString current = QStringLiteral("Pastel");
+    QString current = QString::fromLatin1(Settings::kTheme.defaultValue);
     try {
-        current = TTntIniFile(m_folder.file(u"settings.ini"))
-                      .ReadString(QStringLiteral("Theme"), QStringLiteral("Name"), QStringLiteral("Pastel"));
+        current = Settings::read(m_folder, Settings::kTheme);
     } catch (...) {
     }
     const int row = int(m_list.stringList().indexOf(current));
@@ -128,7 +128,7 @@ void ThemesController::ListBox1DblClick()
     }
     m_applier.ApplyTheme(m_folders.themeFolder(*name) + u'/');
     try {
-        TTntIniFile(m_folder.file(u"settings.ini")).WriteString(QStringLiteral("Theme"), QStringLiteral("Name"), *name);
+        Settings::write(m_folder, Settings::kTheme, *name);
     } catch (...) {
         // The current theme is remembered when possible; nothing else depends on it.
     }

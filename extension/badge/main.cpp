@@ -4,7 +4,7 @@
 #include "BadgeDialog.h"
 #include "BadgePath.h"
 #include "i18n/Translator.h"
-#include "platform/TntIniFile.h"
+#include "platform/Settings.h"
 
 #include <QApplication>
 #include <QFile>
@@ -96,9 +96,7 @@ int main(int argc, char *argv[])
         windows ? std::make_unique<QApplication>(qtArgc, qtArgv) : std::make_unique<QCoreApplication>(qtArgc, qtArgv);
 
     const ProgramFolder folder = ProgramFolder::ofExecutable();
-    Translator translator(
-        folder, TTntIniFile(folder.file(u"settings.ini"))
-                    .ReadString(QStringLiteral("Translate"), QStringLiteral("CurLang"), QStringLiteral("English")));
+    Translator translator(folder, Settings::read(folder, Settings::kLanguage));
     const auto report = [&](QStringList messages) {
         if (messages.isEmpty())
             return;

@@ -2,16 +2,14 @@
 
 #include "UserFolders.h"
 #include "i18n/Translator.h"
-#include "platform/TntIniFile.h"
+#include "platform/Settings.h"
 
 namespace {
 
 // The menus speak the language the user chose in the manager.
 Translator translatorOf(const ProgramFolder &folder)
 {
-    return Translator(
-        folder, TTntIniFile(folder.file(u"settings.ini"))
-                    .ReadString(QStringLiteral("Translate"), QStringLiteral("CurLang"), QStringLiteral("English")));
+    return Translator(folder, Settings::read(folder, Settings::kLanguage));
 }
 
 } // namespace
