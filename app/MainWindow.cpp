@@ -4,7 +4,7 @@
 #include "NavigationTile.h"
 #include "NavigationTiles.h"
 #include "ToolbarSetBox.h"
-#include "ToolbarSets.h"
+#include "ToolbarSetController.h"
 #include "i18n/LanguageList.h"
 #include "i18n/LanguageSupport.h"
 #include "i18n/ui/LanguagePage.h"
@@ -71,7 +71,7 @@ TForm1::TForm1(ProgramFolder folder, Prompt &prompt, QStringList arguments)
     m_archive = std::make_unique<LibZipArchive>();
     m_themes = std::make_unique<ThemesController>(m_folder, m_prompt, *m_archive);
     m_languages = std::make_unique<LanguageList>(m_folder);
-    m_toolbarSets = std::make_unique<ToolbarSets>(m_folder);
+    m_toolbarSet = std::make_unique<ToolbarSetController>(m_folder);
     m_integration = std::make_unique<IntegrationController>(m_folder);
     buildLayout();
     guarded([this] { FormCreate(); });
@@ -109,7 +109,7 @@ void TForm1::buildLayout()
     m_themesPage = new ThemesPage(this, *m_themes);
     m_aboutPage = new AboutPage(this);
     m_languagePage = new LanguagePage(this, *m_languages);
-    m_toolbarSetBox = new ToolbarSetBox(*m_toolbarSets);
+    m_toolbarSetBox = new ToolbarSetBox(m_toolbarSet->sets());
     m_integrationPage = new IntegrationPage(this, *m_integration, m_toolbarSetBox);
     m_pages = {m_libraryPage, m_themesPage, m_aboutPage, m_languagePage, m_integrationPage};
     wireLibraryPage();

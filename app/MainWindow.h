@@ -17,7 +17,7 @@ class IntegrationController;
 class ThemeArchive;
 class ThemesController;
 class ToolbarSetBox;
-class ToolbarSets;
+class ToolbarSetController;
 class HintTracker;
 class IntegrationPage;
 class LanguagePage;
@@ -100,8 +100,6 @@ private:
     void wireIntegrationPage();
     void cbTBThemesChange(int row);
     void selectSavedToolbarSet();
-    void loadSavedToolbarSet();
-    void loadToolbarSet(const QString &set);
     int windowStateCode() const;
     void centre();
     void fitOuterSize();
@@ -125,7 +123,7 @@ private:
     std::unique_ptr<ThemeArchive> m_archive;
     std::unique_ptr<ThemesController> m_themes;
     std::unique_ptr<LanguageList> m_languages;
-    std::unique_ptr<ToolbarSets> m_toolbarSets;
+    std::unique_ptr<ToolbarSetController> m_toolbarSet;
     std::unique_ptr<IntegrationController> m_integration;
     ThemesPage *m_themesPage = nullptr;
     LanguagePage *m_languagePage = nullptr;

@@ -6,7 +6,7 @@
 #include "AboutPage.h"
 #include "StatusHint.h"
 #include "ToolbarSetBox.h"
-#include "ToolbarSets.h"
+#include "ToolbarSetController.h"
 #include "i18n/LanguageList.h"
 #include "i18n/LanguageSupport.h"
 #include "i18n/ui/LanguagePage.h"
@@ -42,12 +42,12 @@ void TForm1::FormCreate()
     });
     step("list toolbar sets", [this] {
         m_toolbarSetBox->clear();
-        m_toolbarSetBox->addItems(m_toolbarSets->ScanToolbarSets());
+        m_toolbarSetBox->addItems(m_toolbarSet->sets().ScanToolbarSets());
         m_toolbarSetBox->setCurrentIndex(-1);
     });
     step("select saved toolbar set", [this] { selectSavedToolbarSet(); });
     step("select current theme", [this] { m_themes->selectCurrentTheme(); });
-    step("load saved toolbar set", [this] { loadSavedToolbarSet(); });
+    step("load saved toolbar set", [this] { m_toolbarSet->loadSaved(); });
     step("show program icon", [this] { m_aboutPage->showProgramIcon(); });
     // Qt's event handling and its drag and drop stand for the window's
     // message hook and the shell's drop registration.
