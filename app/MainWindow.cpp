@@ -199,7 +199,7 @@ void TForm1::SelectPage(int page)
     m_currentPage = page;
 }
 
-void TForm1::setLinkOpener(std::function<void(const QString &)> opener)
+void TForm1::setLinkOpener(const std::function<void(const QString &)> &opener)
 {
     m_aboutPage->openLink = opener;
     m_languagePage->downloadLink()->onClick = [this, opener] { opener(AboutLinks::kLanguagesPage); };

@@ -44,7 +44,7 @@ public:
 
     LibraryPage *libraryPage() const { return m_libraryPage; }
     // The desktop's "open" action for the program's links.
-    void setLinkOpener(std::function<void(const QString &)> opener);
+    void setLinkOpener(const std::function<void(const QString &)> &opener);
     // A package handed over by the command line or a drop, while it is
     // being installed; empty otherwise.
     const QString &pendingPackagePath() const { return m_pendingPackagePath; }

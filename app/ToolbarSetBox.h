@@ -9,7 +9,7 @@ class ToolbarSets;
 class ToolbarSetBox final : public QComboBox
 {
 public:
-    ToolbarSetBox(const ToolbarSets &sets, QWidget *parent = nullptr);
+    explicit ToolbarSetBox(const ToolbarSets &sets, QWidget *parent = nullptr);
 
     // cbTBThemesDrawItem: row r inside rect, measured from the list's left edge.
     void cbTBThemesDrawItem(QPainter &painter, int row, const QRect &rect, bool selected) const;

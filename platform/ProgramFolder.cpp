@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 
-ProgramFolder::ProgramFolder(QString root) : m_root(QDir::cleanPath(std::move(root))) {}
+ProgramFolder::ProgramFolder(const QString &root) : m_root(QDir::cleanPath(root)) {}
 
 ProgramFolder ProgramFolder::ofExecutable()
 {

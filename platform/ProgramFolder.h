@@ -9,7 +9,7 @@ class ProgramFolder final
 {
 public:
     ProgramFolder() = default;
-    explicit ProgramFolder(QString root);
+    explicit ProgramFolder(const QString &root);
 
     // The folder of the running executable.
     static ProgramFolder ofExecutable();

@@ -9,7 +9,7 @@ packages=(
   libgl-dev libxkbcommon-dev
   libzip-dev zipcmp zipmerge ziptool
   libbenchmark-dev
-  clang clang-format
+  clang clang-format clang-tidy
   util-linux
   xvfb xauth x11-utils
   fonts-wqy-microhei fonts-dejavu-core

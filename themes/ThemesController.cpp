@@ -68,7 +68,7 @@ void writeIcons(const QList<QByteArray> &icons, const std::function<QString(int)
 
 } // namespace
 
-ThemesController::ThemesController(ProgramFolder folder, Prompt &prompt, ThemeArchive &archive,
+ThemesController::ThemesController(const ProgramFolder &folder, Prompt &prompt, ThemeArchive &archive,
                                    ThemeApplier::Launcher launcher)
     : m_folder(folder), m_prompt(prompt), m_archive(archive), m_folders(folder), m_applier(folder, std::move(launcher))
 {}

@@ -19,7 +19,8 @@ class ThemesController final : public QObject
     Q_OBJECT
 
 public:
-    ThemesController(ProgramFolder folder, Prompt &prompt, ThemeArchive &archive, ThemeApplier::Launcher launcher = {});
+    ThemesController(const ProgramFolder &folder, Prompt &prompt, ThemeArchive &archive,
+                     ThemeApplier::Launcher launcher = {});
 
     QStringListModel &list() { return m_list; }
     QItemSelectionModel &selection() { return m_selection; }

@@ -39,9 +39,11 @@ Arguments parse(int argc, char *argv[])
     bool pathsOnly = false;
     for (int i = 1; i < argc; ++i) {
         const QByteArray word(argv[i]);
-        if (pathsOnly)
+        if (pathsOnly) {
             parsed.paths.append(word);
-        else if (word == "--")
+            continue;
+        }
+        if (word == "--")
             pathsOnly = true;
         else if (word == "--window" && parsed.command.isEmpty())
             parsed.window = true;

@@ -51,7 +51,7 @@ std::optional<QHash<QString, QString>> BadgeBook::fileRecords() const
     // The first of each spelling is the record, as a read of it finds.
     for (auto &[path, badge] : *entries) {
         if (BadgePath::namesAFile(path) && !result.contains(path))
-            result.insert(std::move(path), std::move(badge));
+            result.insert(path, badge);
     }
     return result;
 }

@@ -43,7 +43,7 @@ QString fromArgument(const QByteArray &argument)
     const QString text = QFile::decodeName(argument);
     if (argument.isEmpty() || QFile::encodeName(text) != argument)
         return {};
-    const QString absolute = QDir::current().absoluteFilePath(text);
+    QString absolute = QDir::current().absoluteFilePath(text);
     // "link/../file" is the file beside the link's target for the kernel,
     // not beside the link: the part up to the last ".." is resolved as the
     // kernel resolves it; other links keep the spelling the user sees.

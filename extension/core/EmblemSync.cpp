@@ -88,7 +88,7 @@ EmblemSync::FolderEmblems EmblemSync::listFolders(const QList<std::pair<QString,
             if (!emblems)
                 return BoundedCalls::PathOutcome{QStringLiteral("cannot be listed")};
             const std::lock_guard guard(listings->mutex);
-            listings->byFolder.insert(folder, std::move(*emblems));
+            listings->byFolder.insert(folder, *emblems);
             return BoundedCalls::PathOutcome{};
         },
         kAnswerMs, Emblems::kWritesAtOnce);

@@ -29,7 +29,7 @@ struct FileRef {
 
 QString takeMessage(GError *error)
 {
-    const QString message = QString::fromUtf8(error->message);
+    QString message = QString::fromUtf8(error->message);
     g_error_free(error);
     return message;
 }
@@ -58,7 +58,7 @@ QStringList emblemsOf(GFile *file, QString *problem)
             g_error_free(error);
         return {};
     }
-    const QStringList emblems = emblemsFrom(info);
+    QStringList emblems = emblemsFrom(info);
     g_object_unref(info);
     return emblems;
 }
@@ -130,6 +130,8 @@ QString setBadge(const QString &path, int badge, const QStringList &before)
     } else {
         std::vector<QByteArray> utf8;
         std::vector<char *> names;
+        utf8.reserve(size_t(after.size()));
+        names.reserve(size_t(after.size()) + 1);
         for (const QString &name : after)
             utf8.push_back(name.toUtf8());
         for (QByteArray &name : utf8)
@@ -154,9 +156,9 @@ std::optional<QHash<QByteArray, QStringList>> emblemsIn(const QString &folder)
     QHash<QByteArray, QStringList> emblems;
     GError *error = nullptr;
     while (GFileInfo *info = g_file_enumerator_next_file(children, nullptr, &error)) {
-        QStringList names = emblemsFrom(info);
+        const QStringList names = emblemsFrom(info);
         if (!names.isEmpty())
-            emblems.insert(QByteArray(g_file_info_get_name(info)), std::move(names));
+            emblems.insert(QByteArray(g_file_info_get_name(info)), names);
         g_object_unref(info);
     }
     g_object_unref(children);
