@@ -14,7 +14,7 @@
 #include "platform/Hints.h"
 #include "platform/Prompt.h"
 #include "platform/Settings.h"
-#include "platform/TntIniFile.h"
+#include "platform/ini/TntIniFile.h"
 #include "platform/ui/Anchors.h"
 #include "platform/ui/LinkLabel.h"
 #include "resources/ProgramImages.h"

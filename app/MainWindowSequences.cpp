@@ -13,7 +13,7 @@
 #include "library/LibraryController.h"
 #include "library/ui/LibraryPage.h"
 #include "platform/Settings.h"
-#include "platform/TntIniFile.h"
+#include "platform/ini/TntIniFile.h"
 #include "shell/IntegrationController.h"
 #include "shell/ui/IntegrationPage.h"
 #include "themes/ThemesController.h"

@@ -1,7 +1,7 @@
 #include "WindowGeometry.h"
 
 #include "platform/Settings.h"
-#include "platform/TntIniFile.h"
+#include "platform/ini/TntIniFile.h"
 
 #include <algorithm>
 

@@ -23,7 +23,7 @@
 #include "Emblems.h"
 #include "KeeperLock.h"
 #include "library/BadgeRecordStore.h"
-#include "platform/TntIniFile.h"
+#include "platform/ini/TntIniFile.h"
 
 #undef signals
 #include <gio/gio.h>

@@ -3,7 +3,7 @@
 
 #include "BenchSupport.h"
 
-#include "platform/TntIniFile.h"
+#include "platform/ini/TntIniFile.h"
 
 #include <QFile>
 

@@ -5,7 +5,7 @@
 #include "BenchSupport.h"
 
 #include "i18n/LanguageSupport.h"
-#include "platform/TntIniFile.h"
+#include "platform/ini/TntIniFile.h"
 
 #include <QDir>
 #include <QFile>

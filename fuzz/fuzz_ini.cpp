@@ -4,8 +4,8 @@
 // disk around these is covered by the tests: here it would only slow the
 // search down.)
 
-#include "platform/IniDocument.h"
-#include "platform/IniText.h"
+#include "platform/ini/IniDocument.h"
+#include "platform/ini/IniText.h"
 
 #include <cstdlib>
 

@@ -2,9 +2,9 @@
 // read back as written, and whatever theme name comes out is either refused
 // or a single plain folder name.
 
-#include "platform/IniDocument.h"
-#include "platform/IniText.h"
 #include "platform/ProgramFolder.h"
+#include "platform/ini/IniDocument.h"
+#include "platform/ini/IniText.h"
 #include "themes/PlistText.h"
 #include "themes/ThemeName.h"
 

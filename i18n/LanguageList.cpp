@@ -3,7 +3,7 @@
 #include "LanguageSupport.h"
 #include "platform/FileSystem.h"
 #include "platform/Settings.h"
-#include "platform/TntIniFile.h"
+#include "platform/ini/TntIniFile.h"
 
 #include <QDir>
 #include <QFileInfo>

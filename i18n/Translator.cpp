@@ -1,7 +1,7 @@
 #include "Translator.h"
 
 #include "platform/TextTrim.h"
-#include "platform/TntIniFile.h"
+#include "platform/ini/TntIniFile.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "BadgeRecordStore.h"
 
 #include "platform/FileSystem.h"
-#include "platform/TntIniFile.h"
+#include "platform/ini/TntIniFile.h"
 
 namespace {
 

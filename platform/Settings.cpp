@@ -1,6 +1,6 @@
 #include "Settings.h"
 
-#include "TntIniFile.h"
+#include "ini/TntIniFile.h"
 
 namespace Settings {
 

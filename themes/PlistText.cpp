@@ -1,6 +1,6 @@
 #include "PlistText.h"
 
-#include "platform/IniText.h"
+#include "platform/ini/IniText.h"
 
 QString plistWorkingText(const QByteArray &plist)
 {

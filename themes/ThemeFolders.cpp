@@ -1,7 +1,7 @@
 #include "ThemeFolders.h"
 
 #include "platform/FileSystem.h"
-#include "platform/TntIniFile.h"
+#include "platform/ini/TntIniFile.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -4,10 +4,10 @@
 #include "ThemeName.h"
 #include "i18n/LanguageSupport.h"
 #include "platform/AppError.h"
-#include "platform/IniText.h"
 #include "platform/Prompt.h"
 #include "platform/Settings.h"
-#include "platform/TntIniFile.h"
+#include "platform/ini/IniText.h"
+#include "platform/ini/TntIniFile.h"
 
 #include <QDir>
 #include <QFile>

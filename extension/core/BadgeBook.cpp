@@ -1,7 +1,7 @@
 #include "BadgeBook.h"
 
 #include "BadgePath.h"
-#include "platform/TntIniFile.h"
+#include "platform/ini/TntIniFile.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "UserFiles.h"
 #include "UserFolders.h"
 #include "platform/AppError.h"
-#include "platform/TntIniFile.h"
+#include "platform/ini/TntIniFile.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -8,7 +8,7 @@
 #include "app/ToolbarSetBox.h"
 #include "app/ToolbarSets.h"
 #include "i18n/LanguageSupport.h"
-#include "platform/TntIniFile.h"
+#include "platform/ini/TntIniFile.h"
 #include "platform/ui/SystemColours.h"
 
 #include <QAbstractItemView>

@@ -7,7 +7,7 @@
 #include "library/SortGridModel.h"
 #include "library/ui/LibraryPage.h"
 #include "library/ui/TSortGrid.h"
-#include "platform/TntIniFile.h"
+#include "platform/ini/TntIniFile.h"
 
 #include <QHeaderView>
 #include <QLabel>

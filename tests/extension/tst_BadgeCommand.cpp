@@ -2,7 +2,7 @@
 
 #include "EmblemLedger.h"
 #include "Emblems.h"
-#include "platform/TntIniFile.h"
+#include "platform/ini/TntIniFile.h"
 
 #include <QScopeGuard>
 #include <QTest>

@@ -3,7 +3,7 @@
 #include "EmblemLedger.h"
 #include "Emblems.h"
 #include "library/BadgeRecordStore.h"
-#include "platform/TntIniFile.h"
+#include "platform/ini/TntIniFile.h"
 
 #include <QElapsedTimer>
 #include <QScopeGuard>

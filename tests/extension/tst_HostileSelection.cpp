@@ -2,7 +2,7 @@
 #include "XvfbDisplay.h"
 
 #include "Emblems.h"
-#include "platform/TntIniFile.h"
+#include "platform/ini/TntIniFile.h"
 #include "shell/RegDLL.h"
 
 #include <QTest>

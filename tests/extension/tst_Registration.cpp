@@ -6,7 +6,7 @@
 #include "ModuleMenus.h"
 #include "UserFiles.h"
 #include "platform/AppError.h"
-#include "platform/TntIniFile.h"
+#include "platform/ini/TntIniFile.h"
 #include "shell/RegDLL.h"
 #include "shell/ShellIntegration.h"
 

@@ -2,7 +2,7 @@
 
 #include "i18n/LanguageList.h"
 #include "i18n/LanguageSupport.h"
-#include "platform/TntIniFile.h"
+#include "platform/ini/TntIniFile.h"
 
 #include <QDir>
 #include <QTest>

@@ -1,7 +1,7 @@
 #include "TestFolder.h"
 
 #include "i18n/LanguageSupport.h"
-#include "platform/TntIniFile.h"
+#include "platform/ini/TntIniFile.h"
 
 #include <QCheckBox>
 #include <QDir>

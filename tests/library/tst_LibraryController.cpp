@@ -3,7 +3,7 @@
 
 #include "i18n/LanguageSupport.h"
 #include "library/LibraryController.h"
-#include "platform/TntIniFile.h"
+#include "platform/ini/TntIniFile.h"
 
 #include <QDir>
 #include <QTest>

@@ -2,7 +2,7 @@
 #include "UnlockedWriter.h"
 
 #include "library/BadgeRecordStore.h"
-#include "platform/TntIniFile.h"
+#include "platform/ini/TntIniFile.h"
 
 #include <QProcess>
 #include <QTest>

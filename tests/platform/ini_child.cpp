@@ -7,7 +7,7 @@
 //                                        <ms> milliseconds, as a writer that ignores the lock does
 //   ini_child delete <file> <key>        deletes <key> from [Files]; exits 3 when that could not be made
 
-#include "platform/TntIniFile.h"
+#include "platform/ini/TntIniFile.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #include "TestFolder.h"
 
 #include "platform/AppError.h"
-#include "platform/TntIniFile.h"
+#include "platform/ini/TntIniFile.h"
 
 #include <QDir>
 #include <QElapsedTimer>

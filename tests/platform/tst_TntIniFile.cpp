@@ -1,10 +1,10 @@
 #include "TestFolder.h"
 
 #include "platform/AppError.h"
-#include "platform/FolderLock.h"
-#include "platform/IniDocument.h"
-#include "platform/IniText.h"
-#include "platform/TntIniFile.h"
+#include "platform/ini/FolderLock.h"
+#include "platform/ini/IniDocument.h"
+#include "platform/ini/IniText.h"
+#include "platform/ini/TntIniFile.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -2,7 +2,7 @@
 
 #include "platform/AppError.h"
 #include "platform/Registry.h"
-#include "platform/TntIniFile.h"
+#include "platform/ini/TntIniFile.h"
 #include "shell/IntegrationController.h"
 #include "shell/RegDLL.h"
 #include "shell/ShellIntegration.h"

@@ -1,7 +1,7 @@
 #include "UnlockedWriter.h"
 
 #include "library/BadgeRecordStore.h"
-#include "platform/TntIniFile.h"
+#include "platform/ini/TntIniFile.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -2,7 +2,7 @@
 #include "ZipBuilder.h"
 
 #include "i18n/LanguageSupport.h"
-#include "platform/TntIniFile.h"
+#include "platform/ini/TntIniFile.h"
 #include "themes/LibZipArchive.h"
 #include "themes/ThemesController.h"
 

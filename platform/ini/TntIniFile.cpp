@@ -1,10 +1,10 @@
 #include "TntIniFile.h"
 
-#include "AppError.h"
 #include "AtomicFile.h"
 #include "FolderLock.h"
 #include "HeldFile.h"
 #include "IniNameTable.h"
+#include "platform/AppError.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileStamp.h"
+#include "platform/FileStamp.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "FileStamp.h"
 #include "IniDocument.h"
 #include "IniText.h"
+#include "platform/FileStamp.h"
 
 #include <QElapsedTimer>
 #include <QString>
