@@ -49,7 +49,7 @@ std::optional<QHash<QString, QString>> BadgeBook::fileRecords() const
     QHash<QString, QString> result;
     result.reserve(entries->size());
     // The first of each spelling is the record, as a read of it finds.
-    for (auto &[path, badge] : *entries) {
+    for (const auto &[path, badge] : *entries) {
         if (BadgePath::namesAFile(path) && !result.contains(path))
             result.insert(path, badge);
     }

@@ -41,9 +41,15 @@ struct Listings {
     QHash<QString, QHash<QByteArray, QStringList>> byFolder;
 };
 
+// The folder and the name of an absolute path ("/" for a file in the root).
 QString folderOf(const QString &path)
 {
     return path.first(std::max<qsizetype>(1, path.lastIndexOf(u'/')));
+}
+
+QString nameOf(const QString &path)
+{
+    return path.sliced(path.lastIndexOf(u'/') + 1);
 }
 
 } // namespace
@@ -184,8 +190,7 @@ EmblemSync::Report EmblemSync::write(QList<std::pair<QString, int>> changes)
                 const QString problem =
                     listing == listed->cend()
                         ? Emblems::setBadge(path, badge)
-                        : Emblems::setBadge(path, badge,
-                                            listing->value(QFile::encodeName(path.sliced(folder.size() + 1))));
+                        : Emblems::setBadge(path, badge, listing->value(QFile::encodeName(nameOf(path))));
                 return BoundedCalls::PathOutcome{problem, problem.isEmpty() || FileSystem::pathExists(path)};
             },
             kAnswerMs, Emblems::kWritesAtOnce);
