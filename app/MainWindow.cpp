@@ -202,7 +202,7 @@ void TForm1::SelectPage(int page)
 void TForm1::setLinkOpener(const std::function<void(const QString &)> &opener)
 {
     m_aboutPage->openLink = opener;
-    m_languagePage->downloadLink()->onClick = [this, opener] { opener(AboutLinks::kLanguagesPage); };
+    m_languagePage->downloadLink()->onClick = [opener] { opener(AboutLinks::kLanguagesPage); };
 }
 
 void TForm1::ShowApplicationHint(const QString &hint)
