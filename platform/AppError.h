@@ -18,6 +18,9 @@ public:
     // reason says why where the system told (the window shows the message
     // alone, as its translations know it; the extension adds the reason).
     static AppError unableToWrite(const QString &path, QString reason = {});
+    // "Cannot create file "<file>". <reason>", the install's text for a
+    // file or folder it cannot make; the reason is part of the message.
+    static AppError cannotCreate(const QString &file, const QString &reason);
 
     const QString &message() const noexcept { return m_message; }
     const QString &reason() const noexcept { return m_reason; }

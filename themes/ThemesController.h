@@ -11,7 +11,8 @@
 class Prompt;
 
 // The rules of the themes page: the theme list and its selection, the
-// description of the selected theme, applying, installing, deleting and
+// description of the selected theme, applying, installing (the package
+// read by ThemePackageReader, written by ThemeInstaller), deleting and
 // packing. The page widget draws the list, asks for what the user did and
 // follows infoChanged.
 class ThemesController final : public QObject
@@ -46,17 +47,11 @@ public:
     void tb_DeleteThemeClick();
     void tb_PackThemeClick();
 
-    // The largest entry an install reads from a package.
-    static constexpr qint64 kMaxEntryBytes = 8 * 1024 * 1024;
-
 signals:
     // The description of the selected theme changed.
     void infoChanged();
 
 private:
-    std::optional<QString> themeNameOf(const QByteArray &plist) const;
-    void writeTheme(const QString &name, const QList<QByteArray> &icons, const QByteArray &plist) const;
-
     ProgramFolder m_folder;
     Prompt &m_prompt;
     ThemeArchive &m_archive;

@@ -2,11 +2,11 @@
 
 #include "platform/AppError.h"
 #include "platform/FileSystem.h"
+#include "platform/WholeFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -29,13 +29,12 @@ void write(const QString &path, const QByteArray &content, bool executable)
 {
     if (!makeFolder(QFileInfo(path).path()))
         throw AppError::unableToWrite(path, qt_error_string(errno));
-    QSaveFile file(path);
     QFileDevice::Permissions permissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
     if (executable)
         permissions |= QFileDevice::ExeOwner;
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.setPermissions(permissions)
-        || !file.commit())
-        throw AppError::unableToWrite(path, file.errorString());
+    QString reason;
+    if (!WholeFile::write(path, content, &reason, permissions))
+        throw AppError::unableToWrite(path, reason);
 }
 
 QByteArray folderText(const QString &folder)
