@@ -58,14 +58,28 @@ bool TestFolder::exists(const QString &relative) const
     return QFileInfo::exists(path(relative));
 }
 
-QStringList TestFolder::entries() const
+namespace {
+
+QStringList entriesBelow(const QString &folder)
 {
     QStringList result;
-    QDirIterator it(m_program, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
                     QDirIterator::Subdirectories);
-    const QDir root(m_program);
+    const QDir root(folder);
     while (it.hasNext())
         result.append(root.relativeFilePath(it.next()));
     result.sort();
     return result;
+}
+
+} // namespace
+
+QStringList TestFolder::entries() const
+{
+    return entriesBelow(m_program);
+}
+
+QStringList TestFolder::rootEntries() const
+{
+    return entriesBelow(m_root.path());
 }

@@ -31,9 +31,10 @@ public:
     bool exists(const QString &relative) const;
     // Every file and folder below the program folder, relative, sorted.
     QStringList entries() const;
-    // The same below the temporary root: the program folder and the
-    // per-user folders.
+    // The same below the temporary root: the program folder, the files
+    // kept beside it and the per-user folders.
     QString rootPath(const QString &relative) const;
+    QStringList rootEntries() const;
 
 private:
     struct SavedVariable {

@@ -1,15 +1,10 @@
-#include "ScriptedPrompt.h"
-#include "TestFolder.h"
+#include "ThemesFixture.h"
 #include "ZipBuilder.h"
-
-#include "app/MainWindow.h"
-#include "i18n/LanguageSupport.h"
 
 #include <QDir>
 #include <QTest>
 
-// Hostile theme packages handed over on the command line: the outcome the
-// program gives, and that nothing was written outside themes/ and no
+// Hostile theme packages given to the installer: the outcome the user sees, and that nothing was written outside themes/ and no
 // half-installed theme remains.
 class TestHostileInput : public QObject
 {
@@ -124,29 +119,23 @@ void TestHostileInput::packages()
 {
     QFETCH(HostilePackage, package);
     QFETCH(Outcome, outcome);
-    TestFolder root;
-    const ProgramFolder program(root.path("program"));
-    root.write("program/settings.ini", "[Translate]\nCurLang=English\n");
-    root.write("program/themes/Pastel/1.ico", ZipBuilder::icon(Qt::green));
-    const LanguageSupport::TranslatorScope translation(program);
-    const QString file = root.path("incoming/package.vqk");
+    ThemesFixture fx;
+    const TestFolder &folder = fx.folder;
+    folder.write("themes/Pastel/1.ico", ZipBuilder::icon(Qt::green));
+    const QString file = folder.path("../incoming/package.vqk");
     if (package.entries.isEmpty()) {
-        root.write("incoming/package.vqk", package.rawBytes);
+        folder.write("../incoming/package.vqk", package.rawBytes);
     } else {
-        QDir().mkpath(root.path("incoming"));
+        QDir().mkpath(folder.path("../incoming"));
         ZipBuilder::write(file, package.entries);
         if (!package.patchFrom.isEmpty())
             ZipBuilder::patchNames(file, package.patchFrom, package.patchTo);
     }
-    const QStringList before = root.entries();
+    const QStringList before = folder.rootEntries();
 
-    ScriptedPrompt prompt;
-    prompt.answers = {PromptAnswer::Yes};
-    {
-        TForm1 form(program, prompt, {file});
-        form.present(); // the command line hands the package over
-    }
-    const QStringList texts = prompt.texts();
+    fx.prompt.answers = {PromptAnswer::Yes};
+    fx.themes.installPackage(file);
+    const QStringList texts = fx.prompt.texts();
     switch (outcome) {
     case Outcome::Installed:
         QCOMPARE(texts.size(), 1);
@@ -159,9 +148,9 @@ void TestHostileInput::packages()
         QCOMPARE(texts, QStringList{});
         break;
     }
-    // Only settings.ini (written at exit) and at most one whole new theme.
+    // At most one whole new theme, and nothing else.
     QStringList added;
-    for (const QString &entry : root.entries())
+    for (const QString &entry : folder.rootEntries())
         if (!before.contains(entry))
             added << entry;
     QStringList newThemes;
@@ -176,11 +165,11 @@ void TestHostileInput::packages()
     }
     QCOMPARE(newThemes.size(), outcome == Outcome::Installed ? 1 : 0);
     if (!newThemes.isEmpty())
-        QCOMPARE(QDir(root.path("program/themes/" + newThemes.first())).entryList(QDir::Files | QDir::Hidden).size(),
+        QCOMPARE(QDir(folder.path("themes/" + newThemes.first())).entryList(QDir::Files | QDir::Hidden).size(),
                  11);
-    QVERIFY(!QFile::exists(root.path("program/~temp.ini")));
+    QVERIFY(!QFile::exists(folder.path("~temp.ini")));
     QCOMPARE(
-        QDir(root.path("program/themes")).entryList({".*"}, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QDir(folder.path("themes")).entryList({".*"}, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
         QStringList{});
 }
 
