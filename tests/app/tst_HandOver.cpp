@@ -1,9 +1,6 @@
-#include "ScriptedPrompt.h"
-#include "TestFolder.h"
+#include "WindowFixture.h"
 #include "ZipBuilder.h"
 
-#include "app/MainWindow.h"
-#include "i18n/LanguageSupport.h"
 
 #include <QDir>
 #include <QDropEvent>
@@ -27,20 +24,17 @@ private slots:
 private:
     QString package(const QString &file, const QString &theme);
 
-    std::unique_ptr<TestFolder> m_folder;
-    std::unique_ptr<LanguageSupport::TranslatorScope> m_translation;
+    std::unique_ptr<WindowFixture> m_window;
 };
 
 void TestHandOver::init()
 {
-    m_folder = std::make_unique<TestFolder>();
-    m_translation = std::make_unique<LanguageSupport::TranslatorScope>(m_folder->folder());
-    m_folder->write("settings.ini", "[Translate]\nCurLang=English\n");
+    m_window = std::make_unique<WindowFixture>();
 }
 
 QString TestHandOver::package(const QString &file, const QString &theme)
 {
-    const QString path = m_folder->path("../" + file);
+    const QString path = m_window->folder.path("../" + file);
     ZipBuilder::write(path, ZipBuilder::themeEntries(theme));
     return path;
 }
@@ -65,22 +59,22 @@ void TestHandOver::commandLine()
     QFETCH(bool, asked);
     QStringList paths;
     for (const QString &argument : arguments)
-        paths << (argument.startsWith('-') ? m_folder->path("../" + argument.mid(1)) : package(argument, "A"));
+        paths << (argument.startsWith('-') ? m_window->folder.path("../" + argument.mid(1)) : package(argument, "A"));
     ScriptedPrompt prompt;
     prompt.answers = {PromptAnswer::Yes};
-    TForm1 form(m_folder->folder(), prompt, paths);
+    TForm1 form(m_window->folder.folder(), prompt, paths);
     form.present();
     QCOMPARE(prompt.messages.size(), asked ? 1 : 0);
     QVERIFY(prompt.openDialogs.isEmpty());
     QVERIFY(form.pendingPackagePath().isEmpty());
-    QCOMPARE(m_folder->exists("themes/A/plist.ini"), asked);
+    QCOMPARE(m_window->folder.exists("themes/A/plist.ini"), asked);
 }
 
 void TestHandOver::commandLineInstallsBeforeTheWindowShows()
 {
     ScriptedPrompt prompt;
     prompt.answers = {PromptAnswer::Yes};
-    TForm1 form(m_folder->folder(), prompt, {package("shown.vqk", "Shown")});
+    TForm1 form(m_window->folder.folder(), prompt, {package("shown.vqk", "Shown")});
     bool visibleWhenAsked = true;
     prompt.onMessage = [&](const MessageRequest &) { visibleWhenAsked = form.isVisible(); };
     form.present();
@@ -90,7 +84,7 @@ void TestHandOver::commandLineInstallsBeforeTheWindowShows()
 
     // A missing file is handed over all the same; the installer ends quietly.
     ScriptedPrompt quiet;
-    TForm1 missing(m_folder->folder(), quiet, {m_folder->path("../missing.vqk")});
+    TForm1 missing(m_window->folder.folder(), quiet, {m_window->folder.path("../missing.vqk")});
     missing.present();
     QVERIFY(quiet.messages.isEmpty());
     QVERIFY(missing.pendingPackagePath().isEmpty());
@@ -99,18 +93,18 @@ void TestHandOver::commandLineInstallsBeforeTheWindowShows()
 void TestHandOver::dropsGoToTheInstallerInOrder()
 {
     ScriptedPrompt prompt;
-    TForm1 form(m_folder->folder(), prompt);
+    TForm1 form(m_window->folder.folder(), prompt);
     form.present();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QVERIFY(form.acceptDrops());
     const QString longer = package("a much longer package name.vqk", "Long");
     const QString shorter = package("s.vqk", "Short");
-    QDir().mkpath(m_folder->path("../a folder.vqk"));
-    const QString text = m_folder->write("../readme.txt", "not an archive");
+    QDir().mkpath(m_window->folder.path("../a folder.vqk"));
+    const QString text = m_window->folder.write("../readme.txt", "not an archive");
     prompt.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
 
     QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(m_folder->path("../a folder.vqk")), QUrl::fromLocalFile(longer),
+    data.setUrls({QUrl::fromLocalFile(m_window->folder.path("../a folder.vqk")), QUrl::fromLocalFile(longer),
                   QUrl::fromLocalFile(text), QUrl::fromLocalFile(shorter)});
     // The events a file manager's drop delivers, handed to the window's own
     // event handling (the application object refuses drops that no drag of
@@ -123,8 +117,8 @@ void TestHandOver::dropsGoToTheInstallerInOrder()
     window.event(&drop);
 
     QCOMPARE(prompt.texts(), (QStringList{"Install theme : \"Long\" ?", "Install theme : \"Short\" ?"}));
-    QVERIFY(m_folder->exists("themes/Long/1.ico"));
-    QVERIFY(m_folder->exists("themes/Short/1.ico"));
+    QVERIFY(m_window->folder.exists("themes/Long/1.ico"));
+    QVERIFY(m_window->folder.exists("themes/Short/1.ico"));
     QVERIFY(prompt.openDialogs.isEmpty());
     QVERIFY(form.pendingPackagePath().isEmpty());
 }

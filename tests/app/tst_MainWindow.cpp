@@ -1,8 +1,6 @@
-#include "ScriptedPrompt.h"
-#include "TestFolder.h"
+#include "WindowFixture.h"
 #include "ZipBuilder.h"
 
-#include "app/MainWindow.h"
 #include "app/StatusHint.h"
 #include "app/WindowGeometry.h"
 #include "i18n/LanguageSupport.h"
@@ -47,14 +45,12 @@ private slots:
     void textsAndIconsShowWhole();
 
 private:
-    std::unique_ptr<TestFolder> m_folder;
-    std::unique_ptr<LanguageSupport::TranslatorScope> m_translation;
+    std::unique_ptr<WindowFixture> m_window;
 };
 
 void TestMainWindow::init()
 {
-    m_folder = std::make_unique<TestFolder>();
-    m_translation = std::make_unique<LanguageSupport::TranslatorScope>(m_folder->folder());
+    m_window = std::make_unique<WindowFixture>();
 }
 
 // Test tables keep one row per line.
@@ -85,7 +81,7 @@ void TestMainWindow::errorBoxText()
 void TestMainWindow::startUpOrder()
 {
     ScriptedPrompt prompt;
-    auto form = std::make_unique<TForm1>(m_folder->folder(), prompt);
+    auto form = std::make_unique<TForm1>(m_window->folder.folder(), prompt);
     QCOMPARE(form->objectName(), "Form1");
     QCOMPARE(*form->sequenceLog(),
              (QStringList{"create RecordPaths", "fill theme list", "restore geometry", "fill language list",
@@ -103,10 +99,11 @@ void TestMainWindow::startUpOrder()
 
 void TestMainWindow::opensCentredWithDefaultsAndSavesOnExit()
 {
+    QFile::remove(m_window->folder.path("settings.ini"));
     ScriptedPrompt prompt;
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     {
-        TForm1 form(m_folder->folder(), prompt);
+        TForm1 form(m_window->folder.folder(), prompt);
         form.present();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QCOMPARE(form.frameGeometry().size(), QSize(640, 480));
@@ -120,7 +117,7 @@ void TestMainWindow::opensCentredWithDefaultsAndSavesOnExit()
             .arg((screen.width() - 640) / 2)
             .arg((screen.height() - 480) / 2)
             .toUtf8();
-    QCOMPARE(m_folder->read("settings.ini"), expected);
+    QCOMPARE(m_window->folder.read("settings.ini"), expected);
 }
 
 // Test tables keep one row per line.
@@ -143,25 +140,23 @@ void TestMainWindow::storedGeometryRules()
 {
     QFETCH(QByteArray, settings);
     QFETCH(QSize, size);
-    m_folder->write("settings.ini", settings);
-    ScriptedPrompt prompt;
-    TForm1 form(m_folder->folder(), prompt);
-    form.present();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    m_window->folder.write("settings.ini", settings);
+    const auto form = m_window->shownForm();
+    QVERIFY(form);
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    QCOMPARE(form.frameGeometry().size(), size);
+    QCOMPARE(form->frameGeometry().size(), size);
     // Each stored size fits the screen, so both halves are positive.
-    QCOMPARE(form.frameGeometry().topLeft(),
+    QCOMPARE(form->frameGeometry().topLeft(),
              QPoint((screen.width() - size.width()) / 2, (screen.height() - size.height()) / 2));
 }
 
 void TestMainWindow::closedMaximisedWritesOnlyState()
 {
     const QByteArray before = "[position]\r\nleft=10\r\nwidth=700\r\ntop=20\r\nheight=500\r\nState=0\r\n";
-    m_folder->write("settings.ini", before);
+    m_window->folder.write("settings.ini", before);
     ScriptedPrompt prompt;
     {
-        TForm1 form(m_folder->folder(), prompt);
+        TForm1 form(m_window->folder.folder(), prompt);
         form.present();
         form.showMaximized();
         QTRY_VERIFY(form.isMaximized());
@@ -169,10 +164,10 @@ void TestMainWindow::closedMaximisedWritesOnlyState()
     }
     QByteArray expected = before;
     expected.replace("State=0", "State=2");
-    QCOMPARE(m_folder->read("settings.ini"), expected);
+    QCOMPARE(m_window->folder.read("settings.ini"), expected);
 
     // The next start opens maximised again.
-    TForm1 again(m_folder->folder(), prompt);
+    TForm1 again(m_window->folder.folder(), prompt);
     again.present();
     QTRY_VERIFY(again.isMaximized());
     QVERIFY(prompt.messages.isEmpty());
@@ -181,9 +176,10 @@ void TestMainWindow::closedMaximisedWritesOnlyState()
 void TestMainWindow::failedSaveAtExitShowsErrorAndSkipsTheRest()
 {
     // A folder where settings.ini should be: the write at exit must fail.
-    QDir().mkpath(m_folder->path("settings.ini"));
+    QFile::remove(m_window->folder.path("settings.ini"));
+    QDir().mkpath(m_window->folder.path("settings.ini"));
     ScriptedPrompt prompt;
-    auto form = std::make_unique<TForm1>(m_folder->folder(), prompt);
+    auto form = std::make_unique<TForm1>(m_window->folder.folder(), prompt);
     QVERIFY(prompt.messages.isEmpty());
     const std::shared_ptr<const QStringList> log = form->sequenceLog();
     const qsizetype startUpSteps = log->size();
@@ -192,7 +188,7 @@ void TestMainWindow::failedSaveAtExitShowsErrorAndSkipsTheRest()
     QCOMPARE(prompt.messages.size(), 1);
     const MessageRequest &box = prompt.messages.first();
     QCOMPARE(box.caption, "Emblix Manager");
-    QCOMPARE(box.text, "Unable to write to " + m_folder->path("settings.ini") + ".");
+    QCOMPARE(box.text, "Unable to write to " + m_window->folder.path("settings.ini") + ".");
     QCOMPARE(box.icon, PromptIcon::Error);
     QCOMPARE(box.buttons, PromptButtons::Ok);
     // The steps after the failed one do not run.
@@ -204,27 +200,27 @@ void TestMainWindow::anyFailureOfAHandlerIsShown()
     // Not only the program's own errors: a failure from a library (here the
     // dialog asking to confirm) ends the click with an error box, and the
     // window goes on.
-    m_folder->write("base.ini", "[Files]\n/gone/file=1\n");
+    m_window->folder.write("base.ini", "[Files]\n/gone/file=1\n");
     ScriptedPrompt prompt;
     bool failed = false;
     prompt.onMessage = [&](const MessageRequest &) {
         if (!std::exchange(failed, true))
             throw std::runtime_error("no dialog can be shown");
     };
-    TForm1 form(m_folder->folder(), prompt);
+    TForm1 form(m_window->folder.folder(), prompt);
     form.present();
     form.findChild<QPushButton *>("Button6")->click();
     QCOMPARE(prompt.messages.size(), 2);
     QCOMPARE(prompt.messages.last().text, "no dialog can be shown.");
     QCOMPARE(prompt.messages.last().icon, PromptIcon::Error);
-    QCOMPARE(m_folder->read("base.ini"), "[Files]\n/gone/file=1\n");
+    QCOMPARE(m_window->folder.read("base.ini"), "[Files]\n/gone/file=1\n");
 }
 
 void TestMainWindow::minimisedStartWaitsForTheRestore()
 {
-    m_folder->write("settings.ini", "[position]\r\nState=1\r\n");
+    m_window->folder.write("settings.ini", "[position]\r\nState=1\r\n");
     ScriptedPrompt prompt;
-    TForm1 form(m_folder->folder(), prompt);
+    TForm1 form(m_window->folder.folder(), prompt);
     form.present();
     // A taskbar entry only: the first display has not run.
     QVERIFY(!form.sequenceLog()->contains("load badge records"));
@@ -253,15 +249,13 @@ void TestMainWindow::hintWalk()
 
 void TestMainWindow::statusBarFollowsThePointer()
 {
-    ScriptedPrompt prompt;
-    TForm1 form(m_folder->folder(), prompt);
-    form.present();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
-    auto *panel = form.findChild<QLabel *>("StatusBar1Panel");
+    const auto form = m_window->shownForm();
+    QVERIFY(form);
+    auto *panel = form->findChild<QLabel *>("StatusBar1Panel");
     QVERIFY(panel);
-    auto *tile = form.findChild<QWidget *>("t_2");
-    auto *button = form.findChild<QPushButton *>("Button5");
-    Hints::set(form.findChild<QWidget *>("p_1"), "page hint");
+    auto *tile = form->findChild<QWidget *>("t_2");
+    auto *button = form->findChild<QPushButton *>("Button5");
+    Hints::set(form->findChild<QWidget *>("p_1"), "page hint");
 
     QEvent enter(QEvent::Enter);
     QCoreApplication::sendEvent(tile, &enter);
@@ -276,12 +270,12 @@ void TestMainWindow::statusBarFollowsThePointer()
 
 void TestMainWindow::captionsTranslatedAtStartUp()
 {
-    m_folder->write("settings.ini", "[Translate]\r\nCurLang=de.ini\r\n");
-    m_folder->write("langs/de.ini", QString("[Dict]\r\n删除=Löschen\r\n选择小图标主题=Themen wählen\r\n"
+    m_window->folder.write("settings.ini", "[Translate]\r\nCurLang=de.ini\r\n");
+    m_window->folder.write("langs/de.ini", QString("[Dict]\r\n删除=Löschen\r\n选择小图标主题=Themen wählen\r\n"
                                             "Library=Bibliothek\r\nEmblix Manager=Emblix Verwaltung\r\n")
                                         .toUtf8());
     ScriptedPrompt prompt;
-    TForm1 form(m_folder->folder(), prompt);
+    TForm1 form(m_window->folder.folder(), prompt);
     QCOMPARE(LanguageSupport::CurLang(), "de.ini");
     QCOMPARE(form.windowTitle(), "Emblix Verwaltung");
     QCOMPARE(form.findChild<QPushButton *>("Button5")->text(), QString::fromUtf8("Löschen"));
@@ -293,14 +287,12 @@ void TestMainWindow::captionsTranslatedAtStartUp()
 
 void TestMainWindow::rendersFrameOffscreen()
 {
-    ScriptedPrompt prompt;
-    TForm1 form(m_folder->folder(), prompt);
-    form.present();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
-    form.resize(800, 600);
-    const QImage image = form.grab().toImage();
+    const auto form = m_window->shownForm();
+    QVERIFY(form);
+    form->resize(800, 600);
+    const QImage image = form->grab().toImage();
     QCOMPARE(image.size(), QSize(800, 600) * image.devicePixelRatio());
-    const QColor shadow = form.palette().color(QPalette::Dark);
+    const QColor shadow = form->palette().color(QPalette::Dark);
     // The separator runs at y = 68 and 69 from x = 1 to the right edge.
     for (int x : {1, 400, 799}) {
         QCOMPARE(image.pixel(x, 68), shadow.rgb());
@@ -308,30 +300,28 @@ void TestMainWindow::rendersFrameOffscreen()
     }
     QVERIFY(image.pixel(0, 68) != shadow.rgb());
     // Pages follow the window: the library page ends above the status bar.
-    QWidget *page = form.findChild<QWidget *>("p_1");
+    QWidget *page = form->findChild<QWidget *>("p_1");
     QCOMPARE(page->geometry(), QRect(8, 76, 800 - 16, 600 - 76 - 26));
-    auto *status = form.findChild<QStatusBar *>("StatusBar1");
+    auto *status = form->findChild<QStatusBar *>("StatusBar1");
     QCOMPARE(status->geometry(), QRect(0, 600 - 19, 800, 19));
     // The path column ends 32 pixels short of the grid, at every size.
-    auto *grid = form.findChild<TSortGrid *>("StringGrid1");
+    auto *grid = form->findChild<TSortGrid *>("StringGrid1");
     for (const QSize size : {QSize(800, 600), QSize(700, 500), QSize(1000, 700)}) {
-        form.resize(size);
+        form->resize(size);
         QCOMPARE(grid->ColWidths(2), grid->width() - grid->ColWidths(0) - grid->ColWidths(1) - 32);
     }
 }
 
 void TestMainWindow::tilesSwitchPages()
 {
-    ScriptedPrompt prompt;
-    TForm1 form(m_folder->folder(), prompt);
-    form.present();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const auto form = m_window->shownForm();
+    QVERIFY(form);
     const char *pages[] = {"p_1", "p_2", "p_3", "p_4", "p_5"};
     for (int n = 1; n <= 5; ++n) {
-        QTest::mouseClick(form.findChild<QWidget *>(QStringLiteral("t_%1").arg(n)), Qt::LeftButton);
-        QCOMPARE(form.currentPage(), n);
+        QTest::mouseClick(form->findChild<QWidget *>(QStringLiteral("t_%1").arg(n)), Qt::LeftButton);
+        QCOMPARE(form->currentPage(), n);
         for (int p = 0; p < 5; ++p)
-            QCOMPARE(form.findChild<QWidget *>(pages[p])->isVisible(), p + 1 == n);
+            QCOMPARE(form->findChild<QWidget *>(pages[p])->isVisible(), p + 1 == n);
     }
 }
 
@@ -359,8 +349,8 @@ void TestMainWindow::textsAndIconsShowWhole()
 {
     // Translated lines longer than the untranslated ones, a long credit, a
     // navigation set of 48-pixel icons and a flag of English's own.
-    m_folder->write("settings.ini", "[Translate]\r\nCurLang=de.ini\r\n[Toolbar]\r\nName=Big\r\n");
-    m_folder->write("langs/de.ini",
+    m_window->folder.write("settings.ini", "[Translate]\r\nCurLang=de.ini\r\n[Toolbar]\r\nName=Big\r\n");
+    m_window->folder.write("langs/de.ini",
                     QString("[Dict]\r\n"
                             "Badges for your files and folders=Abzeichen für Ihre Dateien und Ordner, "
                             "alle an einem Ort\r\n"
@@ -370,34 +360,32 @@ void TestMainWindow::textsAndIconsShowWhole()
                             "ein/langer/pfad\r\n")
                         .toUtf8());
     const QColor big(0, 200, 0);
-    m_folder->write("toolbar/Big/library.ico", ZipBuilder::icon(big, 48));
+    m_window->folder.write("toolbar/Big/library.ico", ZipBuilder::icon(big, 48));
     const QColor flag(230, 0, 0);
-    m_folder->write("langs/English.ico", ZipBuilder::icon(flag, 16));
-    ScriptedPrompt prompt;
-    TForm1 form(m_folder->folder(), prompt);
-    form.present();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    m_window->folder.write("langs/English.ico", ZipBuilder::icon(flag, 16));
+    const auto form = m_window->shownForm();
+    QVERIFY(form);
 
     for (const char *name : {"Label3", "Label5", "Label7"}) {
-        auto *line = form.findChild<QLabel *>(name);
+        auto *line = form->findChild<QLabel *>(name);
         QVERIFY2(line->width() >= line->fontMetrics().horizontalAdvance(line->text()), name);
     }
     // A read-only field shows a long value from its start.
-    auto *www = form.findChild<QLineEdit *>("ed_www");
+    auto *www = form->findChild<QLineEdit *>("ed_www");
     QVERIFY(www->text().startsWith("https://translations"));
     QCOMPARE(www->cursorPosition(), 0);
     // A hint longer than its panel is clipped, never given an ellipsis.
     const QString hint = "A hint far longer than the two hundred pixels of the panel that shows it";
-    auto *button = form.findChild<QPushButton *>("Button5");
+    auto *button = form->findChild<QPushButton *>("Button5");
     Hints::set(button, hint);
     QEvent enter(QEvent::Enter);
     QCoreApplication::sendEvent(button, &enter);
-    QCOMPARE(form.findChild<QLabel *>("StatusBar1Panel")->text(), hint);
+    QCOMPARE(form->findChild<QLabel *>("StatusBar1Panel")->text(), hint);
     // The navigation set's icon at its own size (48 x 48, not 32 x 32).
-    QVERIFY2(pixelsOf(form.findChild<QWidget *>("t_1"), big) > 40 * 40,
-             qPrintable(QString::number(pixelsOf(form.findChild<QWidget *>("t_1"), big))));
+    QVERIFY2(pixelsOf(form->findChild<QWidget *>("t_1"), big) > 40 * 40,
+             qPrintable(QString::number(pixelsOf(form->findChild<QWidget *>("t_1"), big))));
     // The English row draws the flag beside its name too.
-    QVERIFY(pixelsOf(form.findChild<QListView *>("ListBox2"), flag) > 12 * 12);
+    QVERIFY(pixelsOf(form->findChild<QListView *>("ListBox2"), flag) > 12 * 12);
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -1,9 +1,7 @@
-#include "ScriptedPrompt.h"
-#include "TestFolder.h"
+#include "WindowFixture.h"
 #include "ZipBuilder.h"
 
 #include "app/AboutPage.h"
-#include "app/MainWindow.h"
 #include "app/NavigationTiles.h"
 #include "app/ToolbarSetBox.h"
 #include "app/ToolbarSets.h"
@@ -44,17 +42,12 @@ private:
     QRgb tilePixel(TForm1 &form, int tile, int x, int y);
     QImage holderImage(TForm1 &form, int page);
 
-    std::unique_ptr<TestFolder> m_folder;
-    std::unique_ptr<LanguageSupport::TranslatorScope> m_translation;
-    ScriptedPrompt m_prompt;
+    std::unique_ptr<WindowFixture> m_window;
 };
 
 void TestNavigation::init()
 {
-    m_folder = std::make_unique<TestFolder>();
-    m_prompt = ScriptedPrompt();
-    m_translation = std::make_unique<LanguageSupport::TranslatorScope>(m_folder->folder());
-    m_folder->write("settings.ini", "[Translate]\nCurLang=English\n");
+    m_window = std::make_unique<WindowFixture>();
 }
 
 QRgb TestNavigation::tilePixel(TForm1 &form, int tile, int x, int y)
@@ -136,56 +129,56 @@ void TestNavigation::twoLineCaptionIsDrawnLower()
 
 void TestNavigation::scansToolbarSets()
 {
-    QDir().mkpath(m_folder->path("toolbar/B"));
-    QDir().mkpath(m_folder->path("toolbar/A"));
-    QDir().mkpath(m_folder->path("toolbar/c"));
-    m_folder->write("toolbar/file.ico", ZipBuilder::icon(Qt::red));
+    QDir().mkpath(m_window->folder.path("toolbar/B"));
+    QDir().mkpath(m_window->folder.path("toolbar/A"));
+    QDir().mkpath(m_window->folder.path("toolbar/c"));
+    m_window->folder.write("toolbar/file.ico", ZipBuilder::icon(Qt::red));
     // Folders only, in the Windows listing order: no pipe, no broken link.
-    QVERIFY(::mkfifo(QFile::encodeName(m_folder->path("toolbar/Pipe")).constData(), 0600) == 0);
-    QVERIFY(QFile::link(m_folder->path("toolbar/none"), m_folder->path("toolbar/Broken")));
-    QCOMPARE(ToolbarSets(m_folder->folder()).ScanToolbarSets(), (QStringList{"A", "B", "c"}));
+    QVERIFY(::mkfifo(QFile::encodeName(m_window->folder.path("toolbar/Pipe")).constData(), 0600) == 0);
+    QVERIFY(QFile::link(m_window->folder.path("toolbar/none"), m_window->folder.path("toolbar/Broken")));
+    QCOMPARE(ToolbarSets(m_window->folder.folder()).ScanToolbarSets(), (QStringList{"A", "B", "c"}));
 
     // Icons that are no regular files are missing, not invalid, and never opened.
-    QDir().mkpath(m_folder->path("toolbar/A/library.ico"));
-    QVERIFY(::mkfifo(QFile::encodeName(m_folder->path("toolbar/A/themes.ico")).constData(), 0600) == 0);
+    QDir().mkpath(m_window->folder.path("toolbar/A/library.ico"));
+    QVERIFY(::mkfifo(QFile::encodeName(m_window->folder.path("toolbar/A/themes.ico")).constData(), 0600) == 0);
     int loaded = 0;
-    ToolbarSets(m_folder->folder()).load("A", [&](int, const QPixmap &) { ++loaded; });
+    ToolbarSets(m_window->folder.folder()).load("A", [&](int, const QPixmap &) { ++loaded; });
     QCOMPARE(loaded, 0);
     // A set name leaving toolbar/ (from settings.ini) loads nothing, though a
     // set's icons lie where it points.
-    m_folder->write("outside/library.ico", ZipBuilder::icon(Qt::red));
+    m_window->folder.write("outside/library.ico", ZipBuilder::icon(Qt::red));
     for (const QString &name : QStringList{"../outside", "..", ""})
-        ToolbarSets(m_folder->folder()).load(name, [&](int, const QPixmap &) { ++loaded; });
+        ToolbarSets(m_window->folder.folder()).load(name, [&](int, const QPixmap &) { ++loaded; });
     QCOMPARE(loaded, 0);
-    QCOMPARE(ToolbarSets(m_folder->folder()).savedSet(), "Pastel");
-    QDir(m_folder->path("toolbar")).removeRecursively();
-    QCOMPARE(ToolbarSets(m_folder->folder()).ScanToolbarSets(), QStringList{});
+    QCOMPARE(ToolbarSets(m_window->folder.folder()).savedSet(), "Pastel");
+    QDir(m_window->folder.path("toolbar")).removeRecursively();
+    QCOMPARE(ToolbarSets(m_window->folder.folder()).ScanToolbarSets(), QStringList{});
 }
 
 void TestNavigation::savedSetLoadsItsIconsOnly()
 {
     // No [Toolbar] Name: "Pastel"; its folder holds only themes.ico.
-    m_folder->write("toolbar/Pastel/themes.ico", ZipBuilder::icon(QColor(0, 255, 0)));
-    TForm1 form(m_folder->folder(), m_prompt);
+    m_window->folder.write("toolbar/Pastel/themes.ico", ZipBuilder::icon(QColor(0, 255, 0)));
+    TForm1 form(m_window->folder.folder(), m_window->prompt);
     QCOMPARE(form.findChild<QComboBox *>("cbTBThemes")->currentText(), "Pastel");
     QCOMPARE(QColor(holderImage(form, 2).pixel(16, 16)), QColor(0, 255, 0));
     QVERIFY(QColor(holderImage(form, 1).pixel(16, 16)) != QColor(0, 255, 0));
     // The Themes tile shows it, inactive; the Library tile is active.
     QCOMPARE(QColor(tilePixel(form, 2, 30, 15)), QColor(0, 255, 0));
     QCOMPARE(QColor(tilePixel(form, 1, 1, 60)), QColor(SystemColours::dark3DShadow().rgb()));
-    QVERIFY(m_prompt.messages.isEmpty());
+    QVERIFY(m_window->prompt.messages.isEmpty());
 }
 
 void TestNavigation::defaultSetKeepsTheBuiltInIcons()
 {
     const QImage builtIn = [&] {
-        TForm1 plain(m_folder->folder(), m_prompt);
+        TForm1 plain(m_window->folder.folder(), m_window->prompt);
         return holderImage(plain, 1);
     }();
-    m_folder->write("toolbar/Default/library.ico", ZipBuilder::icon(QColor(0, 0, 255)));
-    m_folder->write("toolbar/default/library.ico", ZipBuilder::icon(QColor(255, 0, 255)));
-    m_folder->write("settings.ini", "[Translate]\nCurLang=English\n[Toolbar]\nName=Default\n");
-    TForm1 form(m_folder->folder(), m_prompt);
+    m_window->folder.write("toolbar/Default/library.ico", ZipBuilder::icon(QColor(0, 0, 255)));
+    m_window->folder.write("toolbar/default/library.ico", ZipBuilder::icon(QColor(255, 0, 255)));
+    m_window->folder.write("settings.ini", "[Translate]\nCurLang=English\n[Toolbar]\nName=Default\n");
+    TForm1 form(m_window->folder.folder(), m_window->prompt);
     QCOMPARE(holderImage(form, 1), builtIn);
     // Picking "Default" changes nothing; "default" is an ordinary set.
     auto *box = form.findChild<QComboBox *>("cbTBThemes");
@@ -200,10 +193,10 @@ void TestNavigation::defaultSetKeepsTheBuiltInIcons()
 
 void TestNavigation::pickingSetsKeepsEarlierIcons()
 {
-    m_folder->write("toolbar/A/About.ico", ZipBuilder::icon(QColor(255, 0, 0)));
-    m_folder->write("toolbar/A/library.ico", ZipBuilder::icon(QColor(255, 0, 0)));
-    m_folder->write("toolbar/B/library.ico", ZipBuilder::icon(QColor(0, 0, 255)));
-    TForm1 form(m_folder->folder(), m_prompt);
+    m_window->folder.write("toolbar/A/About.ico", ZipBuilder::icon(QColor(255, 0, 0)));
+    m_window->folder.write("toolbar/A/library.ico", ZipBuilder::icon(QColor(255, 0, 0)));
+    m_window->folder.write("toolbar/B/library.ico", ZipBuilder::icon(QColor(0, 0, 255)));
+    TForm1 form(m_window->folder.folder(), m_window->prompt);
     auto *box = form.findChild<QComboBox *>("cbTBThemes");
     QCOMPARE(box->currentIndex(), -1); // no set named Pastel
     emit box->activated(box->findText("A"));
@@ -213,18 +206,18 @@ void TestNavigation::pickingSetsKeepsEarlierIcons()
     QCOMPARE(QColor(tilePixel(form, 3, 30, 15)), QColor(255, 0, 0));
     QCOMPARE(form.currentPage(), 5);
     // The choice is not written until the apply button.
-    QCOMPARE(TTntIniFile(m_folder->path("settings.ini")).ReadString("Toolbar", "Name", "<none>"), "<none>");
+    QCOMPARE(TTntIniFile(m_window->folder.path("settings.ini")).ReadString("Toolbar", "Name", "<none>"), "<none>");
 }
 
 void TestNavigation::invalidIconIsReported()
 {
-    m_folder->write("toolbar/Broken/library.ico", ZipBuilder::icon(QColor(0, 0, 255)));
-    m_folder->write("toolbar/Broken/themes.ico", "not an icon");
-    m_folder->write("toolbar/Broken/About.ico", ZipBuilder::icon(QColor(0, 0, 255)));
-    m_folder->write("settings.ini", "[Translate]\nCurLang=English\n[Toolbar]\nName=Broken\n");
-    TForm1 form(m_folder->folder(), m_prompt);
-    QCOMPARE(m_prompt.texts(), QStringList{"Icon image is not valid."});
-    QCOMPARE(m_prompt.messages.first().caption, "Emblix Manager");
+    m_window->folder.write("toolbar/Broken/library.ico", ZipBuilder::icon(QColor(0, 0, 255)));
+    m_window->folder.write("toolbar/Broken/themes.ico", "not an icon");
+    m_window->folder.write("toolbar/Broken/About.ico", ZipBuilder::icon(QColor(0, 0, 255)));
+    m_window->folder.write("settings.ini", "[Translate]\nCurLang=English\n[Toolbar]\nName=Broken\n");
+    TForm1 form(m_window->folder.folder(), m_window->prompt);
+    QCOMPARE(m_window->prompt.texts(), QStringList{"Icon image is not valid."});
+    QCOMPARE(m_window->prompt.messages.first().caption, "Emblix Manager");
     // The icon before the bad one was loaded; the ones after were not, and
     // the rest of the start-up was skipped.
     QCOMPARE(QColor(holderImage(form, 1).pixel(16, 16)), QColor(0, 0, 255));
@@ -236,23 +229,23 @@ void TestNavigation::applyStoresTheChosenSet()
 {
     // No toolbar folder: an empty name is stored; the stand-in libraries are
     // missing here, so register them first.
-    QDir().mkpath(m_folder->path("toolbar/Mine"));
-    TForm1 form(m_folder->folder(), m_prompt);
+    QDir().mkpath(m_window->folder.path("toolbar/Mine"));
+    TForm1 form(m_window->folder.folder(), m_window->prompt);
     auto *box = form.findChild<QComboBox *>("cbTBThemes");
     box->setCurrentIndex(box->findText("Mine"));
     emit box->activated(box->currentIndex());
     for (const char *library : {"SheetExt.dll", "emblixmenu.dll"})
-        QFile::copy(QStringLiteral(EMBLIX_DEMO_DIR "/") + library, m_folder->path(library));
+        QFile::copy(QStringLiteral(EMBLIX_DEMO_DIR "/") + library, m_window->folder.path(library));
     QTest::mouseClick(form.findChild<QWidget *>("Button1"), Qt::LeftButton);
-    QVERIFY2(m_prompt.messages.isEmpty(), qPrintable(m_prompt.texts().join('\n')));
-    QCOMPARE(TTntIniFile(m_folder->path("settings.ini")).ReadString("Toolbar", "Name", "<none>"), "Mine");
+    QVERIFY2(m_window->prompt.messages.isEmpty(), qPrintable(m_window->prompt.texts().join('\n')));
+    QCOMPARE(TTntIniFile(m_window->folder.path("settings.ini")).ReadString("Toolbar", "Name", "<none>"), "Mine");
 }
 
 void TestNavigation::setListDrawsPreviews()
 {
-    m_folder->write("toolbar/A/library.ico", ZipBuilder::icon(QColor(255, 0, 0), 16));
-    m_folder->write("toolbar/A/About.ico", ZipBuilder::icon(QColor(0, 0, 255), 16));
-    TForm1 form(m_folder->folder(), m_prompt);
+    m_window->folder.write("toolbar/A/library.ico", ZipBuilder::icon(QColor(255, 0, 0), 16));
+    m_window->folder.write("toolbar/A/About.ico", ZipBuilder::icon(QColor(0, 0, 255), 16));
+    TForm1 form(m_window->folder.folder(), m_window->prompt);
     auto *box = form.findChild<QComboBox *>("cbTBThemes");
     QCOMPARE(box->view()->sizeHintForRow(0), 48);
     QImage row(400, 48, QImage::Format_RGB32);
@@ -266,9 +259,9 @@ void TestNavigation::setListDrawsPreviews()
 
 void TestNavigation::aboutTextsAndPlacement()
 {
-    m_folder->write("settings.ini", "[Translate]\nCurLang=long.ini\n");
-    m_folder->write("langs/long.ini", "[Dict]\nCoding:=A much longer translated caption:\nVersion:=Fassung:\n");
-    TForm1 form(m_folder->folder(), m_prompt);
+    m_window->folder.write("settings.ini", "[Translate]\nCurLang=long.ini\n");
+    m_window->folder.write("langs/long.ini", "[Dict]\nCoding:=A much longer translated caption:\nVersion:=Fassung:\n");
+    TForm1 form(m_window->folder.folder(), m_window->prompt);
     form.present();
     auto *caption = form.findChild<QLabel *>("Label20");
     auto *value = form.findChild<QLabel *>("Label9");
@@ -295,7 +288,7 @@ void TestNavigation::supportMailLink()
                    "%0D%0A%0A(Please%20use%20only%20English%20and%20Russian)%0D%0A%0A");
     // The same in every language.
     LanguageSupport::setCurLang("de.ini");
-    m_folder->write("langs/de.ini", "[Dict]\nVersion:=Fassung:\n");
+    m_window->folder.write("langs/de.ini", "[Dict]\nVersion:=Fassung:\n");
     QVERIFY(!AboutLinks::supportMailLink().contains("Fassung"));
 }
 

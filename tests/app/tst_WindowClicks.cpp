@@ -1,9 +1,6 @@
-#include "ScriptedPrompt.h"
-#include "TestFolder.h"
+#include "WindowFixture.h"
 #include "ZipBuilder.h"
 
-#include "app/MainWindow.h"
-#include "i18n/LanguageSupport.h"
 #include "library/SortGridModel.h"
 #include "library/ui/LibraryPage.h"
 #include "library/ui/TSortGrid.h"
@@ -30,43 +27,26 @@ private slots:
     void linksAreDrawnInTheHotTrackColour();
 
 private:
-    // A shown window on a program folder with two languages, one theme and
-    // three records.
-    std::unique_ptr<TForm1> showForm();
-
-    std::unique_ptr<TestFolder> m_folder;
-    std::unique_ptr<LanguageSupport::TranslatorScope> m_translation;
-    ScriptedPrompt m_prompt;
+    std::unique_ptr<WindowFixture> m_window;
 };
 
+// A program folder with two languages, one theme and three records.
 void TestWindowClicks::init()
 {
-    m_folder = std::make_unique<TestFolder>();
-    m_prompt = ScriptedPrompt();
-    m_translation = std::make_unique<LanguageSupport::TranslatorScope>(m_folder->folder());
-    m_folder->write("settings.ini", "[Translate]\nCurLang=English\n");
-    m_folder->write("langs/de.ini", "[Dict]\nNative Name=Deutsch\n[TRANSLATOR]\nAuthor=Anna\n");
-    m_folder->write("langs/fr.ini", "[Dict]\nNative Name=Francais\n[TRANSLATOR]\nAuthor=Bruno\n");
+    m_window = std::make_unique<WindowFixture>();
+    m_window->folder.write("langs/de.ini", "[Dict]\nNative Name=Deutsch\n[TRANSLATOR]\nAuthor=Anna\n");
+    m_window->folder.write("langs/fr.ini", "[Dict]\nNative Name=Francais\n[TRANSLATOR]\nAuthor=Bruno\n");
     for (const ZipEntry &entry : ZipBuilder::themeEntries("Blue"))
-        m_folder->write("themes/Blue/" + entry.name, entry.bytes);
+        m_window->folder.write("themes/Blue/" + entry.name, entry.bytes);
     QByteArray store = "[Files]\n";
     for (const char *name : {"b", "c", "a"})
-        store += m_folder->write(QStringLiteral("marked/") + name, "x").toUtf8() + "=1\n";
-    m_folder->write("base.ini", store);
-}
-
-std::unique_ptr<TForm1> TestWindowClicks::showForm()
-{
-    auto form = std::make_unique<TForm1>(m_folder->folder(), m_prompt);
-    form->present();
-    if (!QTest::qWaitForWindowExposed(form.get()))
-        return nullptr;
-    return form;
+        store += m_window->folder.write(QStringLiteral("marked/") + name, "x").toUtf8() + "=1\n";
+    m_window->folder.write("base.ini", store);
 }
 
 void TestWindowClicks::languageCreditsFollowTheClickedRow()
 {
-    const auto form = showForm();
+    const auto form = m_window->shownForm();
     QVERIFY(form);
     form->SelectPage(4);
     auto *list = form->findChild<QListView *>("ListBox2");
@@ -81,7 +61,7 @@ void TestWindowClicks::languageCreditsFollowTheClickedRow()
 
 void TestWindowClicks::doubleClickBelowTheRowsStillCounts()
 {
-    const auto form = showForm();
+    const auto form = m_window->shownForm();
     QVERIFY(form);
     form->SelectPage(2);
     auto *themes = form->findChild<QListView *>("ListBox1");
@@ -89,28 +69,28 @@ void TestWindowClicks::doubleClickBelowTheRowsStillCounts()
     const QPoint below(20, themes->viewport()->height() - 5);
     QVERIFY(!themes->indexAt(below).isValid());
     QTest::mouseDClick(themes->viewport(), Qt::LeftButton, {}, below);
-    QCOMPARE(m_prompt.messages.size(), 1);
-    QCOMPARE(m_prompt.messages.first().text, "Please, select theme");
+    QCOMPARE(m_window->prompt.messages.size(), 1);
+    QCOMPARE(m_window->prompt.messages.first().text, "Please, select theme");
     // With a row selected, a double-click below the rows applies that row:
     // the click where no row is leaves the selection alone.
     themes->selectionModel()->setCurrentIndex(themes->model()->index(0, 0), QItemSelectionModel::ClearAndSelect);
     QTest::mouseClick(themes->viewport(), Qt::LeftButton, {}, below);
     QTest::mouseDClick(themes->viewport(), Qt::LeftButton, {}, below);
-    QCOMPARE(m_prompt.messages.size(), 1);
-    QCOMPARE(TTntIniFile(m_folder->path("settings.ini")).ReadString("Theme", "Name", ""), "Blue");
+    QCOMPARE(m_window->prompt.messages.size(), 1);
+    QCOMPARE(TTntIniFile(m_window->folder.path("settings.ini")).ReadString("Theme", "Name", ""), "Blue");
 
     // On the language list, with no row selected, the language is stored again.
     form->SelectPage(4);
-    m_folder->write("settings.ini", "[Translate]\nCurLang=de.ini\n");
+    m_window->folder.write("settings.ini", "[Translate]\nCurLang=de.ini\n");
     auto *languages = form->findChild<QListView *>("ListBox2");
     languages->selectionModel()->clearSelection();
     QTest::mouseDClick(languages->viewport(), Qt::LeftButton, {}, QPoint(20, languages->viewport()->height() - 5));
-    QCOMPARE(m_folder->read("settings.ini"), QByteArray("[Translate]\nCurLang=English\n"));
+    QCOMPARE(m_window->folder.read("settings.ini"), QByteArray("[Translate]\nCurLang=English\n"));
 }
 
 void TestWindowClicks::firstHeaderClickAfterStartSorts()
 {
-    const auto form = showForm();
+    const auto form = m_window->shownForm();
     QVERIFY(form);
     TSortGrid *grid = form->libraryPage()->grid();
     QHeaderView *header = grid->horizontalHeader();
@@ -118,13 +98,13 @@ void TestWindowClicks::firstHeaderClickAfterStartSorts()
                       QPoint(header->sectionViewportPosition(2) + 20, header->height() / 2));
     // Paths were last sorted at start-up, so this click descends.
     QCOMPARE(grid->gridModel()->SortColumn(), 2);
-    QCOMPARE(grid->gridModel()->Cells(2, 1), m_folder->path("marked/c"));
-    QCOMPARE(grid->gridModel()->Cells(2, 3), m_folder->path("marked/a"));
+    QCOMPARE(grid->gridModel()->Cells(2, 1), m_window->folder.path("marked/c"));
+    QCOMPARE(grid->gridModel()->Cells(2, 3), m_window->folder.path("marked/a"));
 }
 
 void TestWindowClicks::linksAreDrawnInTheHotTrackColour()
 {
-    const auto form = showForm();
+    const auto form = m_window->shownForm();
     QVERIFY(form);
     for (const char *name : {"Label10", "Label17", "Label12"}) {
         QLabel *link = form->findChild<QLabel *>(name);
