@@ -108,8 +108,8 @@ void ThemesController::installPackage(const QString &path)
         m_prompt.note(Translate(QStringLiteral("Error")), Translate(QStringLiteral("Theme is corrupted, sorry.")));
         return;
     }
-    const QString question = Translate(QStringLiteral("Install theme :")) + QStringLiteral(" \"")
-                             + reading.package.name + QStringLiteral("\" ?");
+    const QString question = Translate(QStringLiteral("Install theme :")) + QStringLiteral(" \"") + reading.package.name
+                             + QStringLiteral("\" ?");
     if (!m_prompt.confirm(Translate(QStringLiteral("Confirm")), question))
         return;
     ThemeInstaller(m_folders).install(reading.package);

@@ -1,7 +1,6 @@
 #include "WindowFixture.h"
 #include "ZipBuilder.h"
 
-
 #include <QDir>
 #include <QDropEvent>
 #include <QMimeData>

@@ -272,8 +272,8 @@ void TestMainWindow::captionsTranslatedAtStartUp()
 {
     m_window->folder.write("settings.ini", "[Translate]\r\nCurLang=de.ini\r\n");
     m_window->folder.write("langs/de.ini", QString("[Dict]\r\n删除=Löschen\r\n选择小图标主题=Themen wählen\r\n"
-                                            "Library=Bibliothek\r\nEmblix Manager=Emblix Verwaltung\r\n")
-                                        .toUtf8());
+                                                   "Library=Bibliothek\r\nEmblix Manager=Emblix Verwaltung\r\n")
+                                               .toUtf8());
     ScriptedPrompt prompt;
     TForm1 form(m_window->folder.folder(), prompt);
     QCOMPARE(LanguageSupport::CurLang(), "de.ini");
@@ -351,14 +351,14 @@ void TestMainWindow::textsAndIconsShowWhole()
     // navigation set of 48-pixel icons and a flag of English's own.
     m_window->folder.write("settings.ini", "[Translate]\r\nCurLang=de.ini\r\n[Toolbar]\r\nName=Big\r\n");
     m_window->folder.write("langs/de.ini",
-                    QString("[Dict]\r\n"
-                            "Badges for your files and folders=Abzeichen für Ihre Dateien und Ordner, "
-                            "alle an einem Ort\r\n"
-                            "Freeware. Use it, share it.=Freeware. Benutzen und weitergeben, so oft Sie "
-                            "wollen.\r\n"
-                            "[TRANSLATOR]\r\nwww=https://translations.emblix.example.org/deutsch/"
-                            "ein/langer/pfad\r\n")
-                        .toUtf8());
+                           QString("[Dict]\r\n"
+                                   "Badges for your files and folders=Abzeichen für Ihre Dateien und Ordner, "
+                                   "alle an einem Ort\r\n"
+                                   "Freeware. Use it, share it.=Freeware. Benutzen und weitergeben, so oft Sie "
+                                   "wollen.\r\n"
+                                   "[TRANSLATOR]\r\nwww=https://translations.emblix.example.org/deutsch/"
+                                   "ein/langer/pfad\r\n")
+                               .toUtf8());
     const QColor big(0, 200, 0);
     m_window->folder.write("toolbar/Big/library.ico", ZipBuilder::icon(big, 48));
     const QColor flag(230, 0, 0);

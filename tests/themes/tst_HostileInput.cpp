@@ -4,8 +4,8 @@
 #include <QDir>
 #include <QTest>
 
-// Hostile theme packages given to the installer: the outcome the user sees, and that nothing was written outside themes/ and no
-// half-installed theme remains.
+// Hostile theme packages given to the installer: the outcome the user sees, and that nothing was written outside
+// themes/ and no half-installed theme remains.
 class TestHostileInput : public QObject
 {
     Q_OBJECT
@@ -165,12 +165,10 @@ void TestHostileInput::packages()
     }
     QCOMPARE(newThemes.size(), outcome == Outcome::Installed ? 1 : 0);
     if (!newThemes.isEmpty())
-        QCOMPARE(QDir(folder.path("themes/" + newThemes.first())).entryList(QDir::Files | QDir::Hidden).size(),
-                 11);
+        QCOMPARE(QDir(folder.path("themes/" + newThemes.first())).entryList(QDir::Files | QDir::Hidden).size(), 11);
     QVERIFY(!QFile::exists(folder.path("~temp.ini")));
-    QCOMPARE(
-        QDir(folder.path("themes")).entryList({".*"}, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-        QStringList{});
+    QCOMPARE(QDir(folder.path("themes")).entryList({".*"}, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{});
 }
 
 QTEST_MAIN(TestHostileInput)
