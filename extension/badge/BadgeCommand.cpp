@@ -53,8 +53,8 @@ BadgeCommand::Outcome BadgeCommand::mark(const QStringList &paths, int badge)
     try {
         if (badge > 0)
             book.setBadge(targets, badge);
-        else if (!book.clearBadge(targets))
-            throw AppError::unableToWrite(book.fileName());
+        else
+            book.clearBadge(targets);
     } catch (const AppError &error) {
         fail(error);
         return outcome;

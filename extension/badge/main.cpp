@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -77,9 +78,104 @@ QList<QByteArray> selectedPaths(const Arguments &arguments, QStringList &problem
     return lines;
 }
 
+// The selected paths made absolute; a message for each name that is no text.
+QStringList readablePaths(const Arguments &arguments, QStringList &unreadable, Translator &translator)
+{
+    QStringList paths;
+    for (const QByteArray &raw : selectedPaths(arguments, unreadable, translator)) {
+        const QString path = BadgePath::fromArgument(raw);
+        if (path.isNull())
+            unreadable.append(QStringLiteral("\"%1\": %2")
+                                  .arg(QFile::decodeName(raw), translator.Translate(QStringLiteral(
+                                                                   "the name is no text this system can spell"))));
+        else
+            paths.append(path);
+    }
+    return paths;
+}
+
+// The problems in one box that fits the screen, however many names were
+// refused, or on standard error.
+void report(QStringList messages, bool windows, Translator &translator)
+{
+    if (messages.isEmpty())
+        return;
+    constexpr qsizetype kShown = 10;
+    if (messages.size() > kShown + 1) {
+        const qsizetype more = messages.size() - kShown;
+        messages.resize(kShown);
+        messages.append(translator.Translate(QStringLiteral("... and %1 more")).arg(more));
+    }
+    if (windows)
+        QMessageBox::warning(nullptr, QStringLiteral("Emblix Manager"), messages.join(u'\n'));
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(messages.join(u'\n')));
+}
+
 bool hasDisplay()
 {
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+// What a command runs on: the paths it was given, and how problems reach
+// the user.
+struct Context {
+    const Arguments &arguments;
+    const QStringList &paths;
+    bool windows;
+    const ProgramFolder &folder;
+    Translator &translator;
+    BadgeCommand &command;
+};
+
+// Every command: what it runs, and whether it needs paths. A command run
+// with arguments it cannot use gives no outcome: the usage is shown.
+struct CommandEntry {
+    QStringView name;
+    bool needsPaths;
+    std::optional<BadgeCommand::Outcome> (*run)(const Context &);
+};
+
+std::optional<BadgeCommand::Outcome> setCommand(const Context &context)
+{
+    if (context.arguments.words.isEmpty())
+        return std::nullopt;
+    bool ok = false;
+    const int badge = context.arguments.words.front().toInt(&ok);
+    if (!ok || badge < 1 || badge > 10)
+        return std::nullopt;
+    return context.command.mark(context.paths, badge);
+}
+
+std::optional<BadgeCommand::Outcome> dialogCommand(const Context &context)
+{
+    if (!context.windows) {
+        BadgeCommand::Outcome outcome;
+        outcome.messages.append(QStringLiteral("emblix-badge: the dialog needs a display"));
+        outcome.ok = false;
+        return outcome;
+    }
+    BadgeDialog window(context.folder, context.translator, context.paths, context.command.sharedBadge(context.paths));
+    if (window.exec() != QDialog::Accepted)
+        return BadgeCommand::Outcome{};
+    return context.command.mark(context.paths, window.chosenBadge());
+}
+
+const CommandEntry kCommands[] = {
+    {u"set", false, setCommand},
+    {u"clear", false, [](const Context &c) { return std::optional(c.command.mark(c.paths, 0)); }},
+    {u"show", false, [](const Context &c) { return std::optional(c.command.show(c.paths)); }},
+    {u"sync", false, [](const Context &c) { return std::optional(c.command.sync()); }},
+    {u"dialog", true, dialogCommand},
+};
+
+const CommandEntry *findCommand(const QString &name)
+{
+    for (const CommandEntry &entry : kCommands) {
+        if (entry.name == name)
+            return &entry;
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -99,64 +195,20 @@ int main(int argc, char *argv[])
 
     const ProgramFolder folder = ProgramFolder::ofExecutable();
     Translator translator(folder, Settings::read(folder, Settings::kLanguage));
-    const auto report = [&](QStringList messages) {
-        if (messages.isEmpty())
-            return;
-        // One box that fits the screen, however many names were refused.
-        constexpr qsizetype kShown = 10;
-        if (messages.size() > kShown + 1) {
-            const qsizetype more = messages.size() - kShown;
-            messages.resize(kShown);
-            messages.append(translator.Translate(QStringLiteral("... and %1 more")).arg(more));
-        }
-        if (windows)
-            QMessageBox::warning(nullptr, QStringLiteral("Emblix Manager"), messages.join(u'\n'));
-        else
-            std::fprintf(stderr, "%s\n", qPrintable(messages.join(u'\n')));
-    };
-
-    QStringList paths;
     QStringList unreadable;
-    for (const QByteArray &raw : selectedPaths(arguments, unreadable, translator)) {
-        const QString path = BadgePath::fromArgument(raw);
-        if (path.isNull())
-            unreadable.append(QStringLiteral("\"%1\": %2")
-                                  .arg(QFile::decodeName(raw), translator.Translate(QStringLiteral(
-                                                                   "the name is no text this system can spell"))));
-        else
-            paths.append(path);
-    }
-
+    const QStringList paths = readablePaths(arguments, unreadable, translator);
+    const CommandEntry *entry = findCommand(arguments.command);
     BadgeCommand command(folder, translator);
-    BadgeCommand::Outcome outcome;
-    if (arguments.command == u"set" && !arguments.words.isEmpty()) {
-        bool ok = false;
-        const int badge = arguments.words.front().toInt(&ok);
-        if (!ok || badge < 1 || badge > 10) {
-            std::fputs(kUsage, stderr);
-            return 2;
-        }
-        outcome = command.mark(paths, badge);
-    } else if (arguments.command == u"clear") {
-        outcome = command.mark(paths, 0);
-    } else if (arguments.command == u"show") {
-        outcome = command.show(paths);
-    } else if (arguments.command == u"sync") {
-        outcome = command.sync();
-    } else if (dialog && !paths.isEmpty()) {
-        if (!windows) {
-            std::fputs("emblix-badge: the dialog needs a display\n", stderr);
-            return 1;
-        }
-        BadgeDialog window(folder, translator, paths, command.sharedBadge(paths));
-        if (window.exec() == QDialog::Accepted)
-            outcome = command.mark(paths, window.chosenBadge());
-    } else {
+    const std::optional<BadgeCommand::Outcome> outcome =
+        entry && !(entry->needsPaths && paths.isEmpty())
+            ? entry->run(Context{arguments, paths, windows, folder, translator, command})
+            : std::nullopt;
+    if (!outcome) {
         std::fputs(kUsage, stderr);
         return 2;
     }
-    for (const QString &line : outcome.lines)
+    for (const QString &line : outcome->lines)
         std::printf("%s\n", qPrintable(line));
-    report(unreadable + outcome.messages);
-    return (outcome.ok && unreadable.isEmpty()) ? 0 : 1;
+    report(unreadable + outcome->messages, windows, translator);
+    return (outcome->ok && unreadable.isEmpty()) ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 #include "BadgeBook.h"
 
 #include "BadgePath.h"
+#include "platform/AppError.h"
 #include "platform/ini/TntIniFile.h"
 
 namespace {
@@ -71,12 +72,13 @@ void BadgeBook::setBadge(const QStringList &paths, int badge) const
     TTntIniFile(fileName(), IniDocument::KeySpelling::Exact).WriteStrings(kSection, values);
 }
 
-bool BadgeBook::clearBadge(const QStringList &paths) const
+void BadgeBook::clearBadge(const QStringList &paths) const
 {
     TTntIniFile store(fileName(), IniDocument::KeySpelling::Exact);
     for (const QString &path : paths)
         store.DeleteKey(kSection, path);
-    return store.UpdateFile();
+    if (!store.UpdateFile())
+        throw AppError::unableToWrite(fileName());
 }
 
 int BadgeBook::badgeNumber(const QString &text)

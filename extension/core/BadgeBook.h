@@ -42,9 +42,9 @@ public:
     // Raises AppError "Unable to write to <file>" when it cannot be written;
     // then no record was changed.
     void setBadge(const QStringList &paths, int badge) const;
-    // Deletes the records of paths in one rewrite; false when the file could
-    // not be rewritten.
-    bool clearBadge(const QStringList &paths) const;
+    // Deletes the records of paths in one rewrite; raises AppError as
+    // setBadge does.
+    void clearBadge(const QStringList &paths) const;
 
     // The badge number a record's text stands for, or 0 when it stands for
     // none of the ten (the manager shows any text; only these have emblems).
