@@ -5,26 +5,64 @@
 #include <QFile>
 #include <QFileInfo>
 
+namespace {
+
+constexpr std::pair<const char *, const char *> kUserFolders[] = {{"XDG_DATA_HOME", "xdg-data"},
+                                                                  {"XDG_CONFIG_HOME", "xdg-config"}};
+
+// Folders may overlap in time in any order (a fixture replaced in init()
+// makes the new one before the old one goes): the variables point into the
+// newest folder alive, and are as they were before the first once none is.
+std::vector<const TestFolder *> &liveFolders()
+{
+    static std::vector<const TestFolder *> folders;
+    return folders;
+}
+
+std::vector<std::optional<QByteArray>> &valuesBeforeFirst()
+{
+    static std::vector<std::optional<QByteArray>> values;
+    return values;
+}
+
+} // namespace
+
 TestFolder::TestFolder() : m_program(m_root.filePath(QStringLiteral("program")))
 {
     QDir().mkpath(m_program);
-    // The extension libraries write per-user files where these point: into
-    // the test's root, never the real home.
-    for (const auto &[name, folder] :
-         {std::pair{"XDG_DATA_HOME", "xdg-data"}, std::pair{"XDG_CONFIG_HOME", "xdg-config"}}) {
-        m_saved.push_back({name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt});
-        qputenv(name, QFile::encodeName(m_root.filePath(QString::fromLatin1(folder))));
+    if (liveFolders().empty()) {
+        valuesBeforeFirst().clear();
+        for (const auto &[name, folder] : kUserFolders)
+            valuesBeforeFirst().push_back(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name))
+                                                                          : std::nullopt);
     }
+    liveFolders().push_back(this);
+    pointUserFoldersHere();
 }
 
 TestFolder::~TestFolder()
 {
-    for (const SavedVariable &saved : m_saved) {
-        if (saved.value)
-            qputenv(saved.name, *saved.value);
-        else
-            qunsetenv(saved.name);
+    std::vector<const TestFolder *> &live = liveFolders();
+    std::erase(live, this);
+    if (!live.empty()) {
+        live.back()->pointUserFoldersHere();
+        return;
     }
+    for (size_t i = 0; i < std::size(kUserFolders); ++i) {
+        const std::optional<QByteArray> &value = valuesBeforeFirst()[i];
+        if (value)
+            qputenv(kUserFolders[i].first, *value);
+        else
+            qunsetenv(kUserFolders[i].first);
+    }
+}
+
+// The extension libraries write per-user files where these point: into the
+// test's root, never the real home.
+void TestFolder::pointUserFoldersHere() const
+{
+    for (const auto &[name, folder] : kUserFolders)
+        qputenv(name, QFile::encodeName(m_root.filePath(QString::fromLatin1(folder))));
 }
 
 QString TestFolder::path(const QString &relative) const

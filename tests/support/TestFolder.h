@@ -5,15 +5,13 @@
 #include <QByteArray>
 #include <QTemporaryDir>
 
-#include <optional>
-#include <vector>
-
 // A temporary program folder of one test, removed with it. It lies inside a
 // temporary root of the test's own, so that "../" beside the program folder
 // (where tests keep packages and files that are not the program's) is the
 // test's too and nothing is written into the shared temporary folder. The
 // per-user base folders (XDG_DATA_HOME, XDG_CONFIG_HOME) point into that
-// root while the folder lives; they are as they were once it goes.
+// root while the folder lives (the newest one's, where several do); they are
+// as they were once the last one goes.
 class TestFolder final
 {
 public:
@@ -37,11 +35,8 @@ public:
     QStringList rootEntries() const;
 
 private:
-    struct SavedVariable {
-        const char *name;
-        std::optional<QByteArray> value;
-    };
-    std::vector<SavedVariable> m_saved;
+    void pointUserFoldersHere() const;
+
     QTemporaryDir m_root;
     QString m_program;
 };
