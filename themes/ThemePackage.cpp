@@ -26,14 +26,14 @@ ThemePackageReader::Reading ThemePackageReader::read(const QString &path) const
     const QStringList entries = m_archive.open(path);
     if (entries.isEmpty())
         return {};
-    const Reading corrupted{Verdict::Corrupted, {}};
+    const auto corrupted = [] { return Reading{Verdict::Corrupted, {}}; };
     const QStringList required{"1.ico", "2.ico", "3.ico", "4.ico",  "5.ico",    "6.ico",
                                "7.ico", "8.ico", "9.ico", "10.ico", "plist.ini"};
     for (const QString &needle : required) {
         const bool present =
             std::any_of(entries.begin(), entries.end(), [&](const QString &entry) { return entry.contains(needle); });
         if (!present)
-            return corrupted;
+            return corrupted();
     }
     m_archive.setPassPhrase(kPassPhrase);
 
@@ -41,17 +41,17 @@ ThemePackageReader::Reading ThemePackageReader::read(const QString &path) const
     ThemePackage &package = reading.package;
     const std::optional<QByteArray> plist = m_archive.extract(QStringLiteral("plist.ini"), kMaxEntryBytes);
     if (!plist)
-        return corrupted;
+        return corrupted();
     package.plist = *plist;
     package.name = themeNameOf(*plist);
     if (!isSafeThemeName(package.name))
-        return corrupted;
+        return corrupted();
     for (int n = 1; n <= 10; ++n) {
         const std::optional<QByteArray> icon = m_archive.extract(QStringLiteral("%1.ico").arg(n), kMaxEntryBytes);
         // Kept as they are: a theme may hold any image under these names,
         // and the drawing passes over one it cannot read.
         if (!icon)
-            return corrupted;
+            return corrupted();
         package.icons.append(*icon);
     }
     return reading;
