@@ -223,11 +223,10 @@ void TestEmblemKeeper::unregisteringReturnsAtOnce()
     QCOMPARE(
         QProcess::execute(QStringLiteral(EMBLIX_REGISTER_LIBRARY), {"unregister", fx.folder.path("emblixmenu.dll")}),
         0);
-    const qint64 returnedMs = clock.elapsed();
-    qInfo("unregistering returned after %lld ms", returnedMs);
-    // The bound is loose for a loaded machine; taking the emblems off here
-    // took over ten times as long.
-    QVERIFY2(returnedMs < 3000, qPrintable(QString::number(returnedMs)));
+    qInfo("unregistering returned after %lld ms", clock.elapsed());
+    // Returned before the work was done, however loaded the machine: taking
+    // 10 000 emblems off takes many seconds, so some are still on.
+    QVERIFY(std::any_of(files.cbegin(), files.cend(), [](const QString &file) { return Emblems::badgeOf(file) == 7; }));
 
     // Registered again while the emblems come off: they are kept after all.
     QCOMPARE(QProcess::execute(QStringLiteral(EMBLIX_REGISTER_LIBRARY), {"register", fx.folder.path("emblixmenu.dll")}),

