@@ -18,18 +18,20 @@
 // with (run-with-session-bus.sh makes them): gvfs, started on the test's
 // bus, keeps the emblems there, and every reader of them must look in the
 // same place.
+// How long a keeper may take to start and take its lock: seconds on a
+// machine busy with a build.
+constexpr int kKeeperStartMs = 60000;
+
 struct ExtensionFixture {
     const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
     const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
-    TestFolder folder;
+    TestFolder folder{TestFolder::UserFolders::AsTheyAre};
     QString stderrText;
 
     ExtensionFixture()
     {
         if (dataHome.isEmpty() || configHome.isEmpty())
             qFatal("run through run-with-session-bus.sh: the per-user folders must be the test's own");
-        qputenv("XDG_DATA_HOME", dataHome);
-        qputenv("XDG_CONFIG_HOME", configHome);
         for (const char *name : {"emblix-badge", "emblix-keeper", "icoswap.exe", "emblixmenu.dll", "SheetExt.dll"}) {
             if (!QFile::copy(QStringLiteral(EMBLIX_DEMO_DIR "/") + name, folder.path(name)))
                 qFatal("cannot copy %s", name);

@@ -31,7 +31,7 @@ private:
     static void startKeeper(const ExtensionFixture &fx)
     {
         QVERIFY(QProcess::startDetached(fx.folder.path("emblix-keeper"), {}));
-        QTRY_VERIFY(KeeperLock::holder().has_value());
+        QTRY_VERIFY_WITH_TIMEOUT(KeeperLock::holder().has_value(), kKeeperStartMs);
     }
 };
 

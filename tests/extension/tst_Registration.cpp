@@ -195,7 +195,7 @@ void TestRegistration::registerAndUnregister()
     const QImage emblem(fx.data("icons/hicolor/48x48/emblems/emblix-badge-4.png"));
     QCOMPARE(emblem.size(), QSize(48, 48));
     QCOMPARE(QColor(emblem.pixel(24, 24)).rgb(), ExtensionFixture::badgeColour(4).rgb());
-    QTRY_VERIFY(KeeperLock::holder().has_value());
+    QTRY_VERIFY_WITH_TIMEOUT(KeeperLock::holder().has_value(), kKeeperStartMs);
 
     const QMap<QString, QByteArray> registered = userFiles(fx);
     registerBoth(fx, true);
@@ -254,12 +254,14 @@ void TestRegistration::eachFolderOwnsItsRegistration()
                        a.folder.path("emblixmenu.dll")});
     QVERIFY2(piped.waitForFinished(30000), "registering through a pipe did not return");
     QVERIFY2(piped.readAllStandardOutput() == "DllRegisterServer: 0\n", piped.readAllStandardError().constData());
-    QTRY_COMPARE(KeeperLock::holder().value_or(KeeperLock::Holder()).programFolder, a.folder.path("."));
+    QTRY_COMPARE_WITH_TIMEOUT(KeeperLock::holder().value_or(KeeperLock::Holder()).programFolder, a.folder.path("."),
+                              kKeeperStartMs);
 
     // The folder that registered last is served; unregistering the other
     // leaves it all.
     RegisterServerLibrary(true, b.folder.path("emblixmenu.dll"));
-    QTRY_COMPARE(KeeperLock::holder().value_or(KeeperLock::Holder()).programFolder, b.folder.path("."));
+    QTRY_COMPARE_WITH_TIMEOUT(KeeperLock::holder().value_or(KeeperLock::Holder()).programFolder, b.folder.path("."),
+                              kKeeperStartMs);
     const QMap<QString, QByteArray> ofB = userFiles(b);
     RegisterServerLibrary(false, a.folder.path("emblixmenu.dll"));
     QVERIFY(!ShellIntegration(a.folder.folder()).readState().menu);

@@ -27,9 +27,12 @@ std::vector<std::optional<QByteArray>> &valuesBeforeFirst()
 
 } // namespace
 
-TestFolder::TestFolder() : m_program(m_root.filePath(QStringLiteral("program")))
+TestFolder::TestFolder(UserFolders userFolders)
+    : m_program(m_root.filePath(QStringLiteral("program"))), m_ownsUserFolders(userFolders == UserFolders::InRoot)
 {
     QDir().mkpath(m_program);
+    if (!m_ownsUserFolders)
+        return;
     if (liveFolders().empty()) {
         valuesBeforeFirst().clear();
         for (const auto &[name, folder] : kUserFolders)
@@ -42,6 +45,8 @@ TestFolder::TestFolder() : m_program(m_root.filePath(QStringLiteral("program")))
 
 TestFolder::~TestFolder()
 {
+    if (!m_ownsUserFolders)
+        return;
     std::vector<const TestFolder *> &live = liveFolders();
     std::erase(live, this);
     if (!live.empty()) {

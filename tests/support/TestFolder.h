@@ -10,12 +10,17 @@
 // (where tests keep packages and files that are not the program's) is the
 // test's too and nothing is written into the shared temporary folder. The
 // per-user base folders (XDG_DATA_HOME, XDG_CONFIG_HOME) point into that
-// root while the folder lives (the newest one's, where several do); they are
+// root, unless asked not to, while the folder lives (the newest one's, where several do); they are
 // as they were once the last one goes.
 class TestFolder final
 {
 public:
-    TestFolder();
+    enum class UserFolders {
+        InRoot,    // XDG_DATA_HOME and XDG_CONFIG_HOME point into the root
+        AsTheyAre, // left to the caller (the extension's tests keep their session's)
+    };
+
+    explicit TestFolder(UserFolders userFolders = UserFolders::InRoot);
     ~TestFolder();
     TestFolder(const TestFolder &) = delete;
     TestFolder &operator=(const TestFolder &) = delete;
@@ -39,4 +44,5 @@ private:
 
     QTemporaryDir m_root;
     QString m_program;
+    bool m_ownsUserFolders;
 };
