@@ -12,16 +12,16 @@
 #include <QProcess>
 #include <QTest>
 
+// How long a keeper may take to start and take its lock: seconds on a
+// machine busy with a build.
+constexpr int kKeeperStartMs = 60000;
+
 // A program folder holding the real extension as the build lays it out
 // (the badge command, the keeper, icoswap.exe and the two libraries) beside
 // ten active icons. The per-user folders stay those the test was started
 // with (run-with-session-bus.sh makes them): gvfs, started on the test's
 // bus, keeps the emblems there, and every reader of them must look in the
 // same place.
-// How long a keeper may take to start and take its lock: seconds on a
-// machine busy with a build.
-constexpr int kKeeperStartMs = 60000;
-
 struct ExtensionFixture {
     const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
     const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");

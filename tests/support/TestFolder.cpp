@@ -5,6 +5,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <optional>
+#include <vector>
+
 namespace {
 
 constexpr std::pair<const char *, const char *> kUserFolders[] = {{"XDG_DATA_HOME", "xdg-data"},
