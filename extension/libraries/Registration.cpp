@@ -164,9 +164,14 @@ void registerOrUndo(const ProgramFolder &folder, Steps steps, void (*undo)(const
     }
 }
 
-[[noreturn]] void failRemoving(const QStringList &left)
+// Runs an unregistering step to its end, then names every file it could
+// not remove in one error.
+void unregisterOrFail(const ProgramFolder &folder, void (*step)(const ProgramFolder &, QStringList &))
 {
-    throw AppError(QStringLiteral("Unable to remove %1").arg(left.join(QStringLiteral(", "))));
+    QStringList left;
+    step(folder, left);
+    if (!left.isEmpty())
+        throw AppError(QStringLiteral("Unable to remove %1").arg(left.join(QStringLiteral(", "))));
 }
 
 } // namespace
@@ -194,10 +199,7 @@ void registerMenu(const ProgramFolder &folder)
 
 void unregisterMenu(const ProgramFolder &folder)
 {
-    QStringList left;
-    unregisterMenuFrom(folder, left);
-    if (!left.isEmpty())
-        failRemoving(left);
+    unregisterOrFail(folder, unregisterMenuFrom);
 }
 
 void registerSheet(const ProgramFolder &folder)
@@ -213,10 +215,7 @@ void registerSheet(const ProgramFolder &folder)
 
 void unregisterSheet(const ProgramFolder &folder)
 {
-    QStringList left;
-    unregisterSheetFrom(folder, left);
-    if (!left.isEmpty())
-        failRemoving(left);
+    unregisterOrFail(folder, unregisterSheetFrom);
 }
 
 ProgramFolder libraryFolder()
