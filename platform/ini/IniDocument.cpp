@@ -398,3 +398,52 @@ std::optional<QString> IniDocument::withoutKeys(QStringView sectionName, const Q
     result.append(all.sliced(copiedUpTo));
     return result;
 }
+
+std::optional<QString>
+IniDocument::withRenamedKeys(QStringView sectionName,
+                             const std::function<std::optional<QString>(QStringView)> &newName) const
+{
+    const Section *section = firstSection(sectionName);
+    if (!section)
+        return std::nullopt;
+    const auto sameName = [this](QStringView a, QStringView b) {
+        return m_spelling == KeySpelling::Exact ? a == b : IniNameTable::namesEqual(a, b);
+    };
+    std::map<qsizetype, QString> renamed;
+    QStringList targets;
+    for (qsizetype i = section->header + 1; i <= section->lastKey; ++i) {
+        if (m_lines[i].kind != LineKind::Key)
+            continue;
+        std::optional<QString> name = newName(nameOf(m_lines[i]));
+        if (name && !sameName(*name, nameOf(m_lines[i]))) {
+            targets.append(*name);
+            renamed.emplace(i, std::move(*name));
+        }
+    }
+    if (renamed.empty())
+        return std::nullopt;
+    IniNameTable targetNames(targets.size(), m_spelling == KeySpelling::Exact ? IniNameTable::Match::Exact
+                                                                              : IniNameTable::Match::IgnoringCase);
+    for (qsizetype i = 0; i < targets.size(); ++i)
+        targetNames.insertFirst(targets[i], i);
+
+    QString result;
+    result.reserve(m_text.size() + 64 * qsizetype(renamed.size()));
+    const QStringView all(m_text);
+    qsizetype copiedUpTo = 0;
+    for (qsizetype i = section->header + 1; i <= section->lastKey; ++i) {
+        const Line &line = m_lines[i];
+        if (line.kind != LineKind::Key)
+            continue;
+        const auto change = renamed.find(i);
+        if (change != renamed.end()) {
+            result.append(all.sliced(copiedUpTo, line.nameStart - copiedUpTo)).append(change->second);
+            copiedUpTo = line.nameStart + line.nameLength;
+        } else if (targetNames.find(nameOf(line)) >= 0) {
+            result.append(all.sliced(copiedUpTo, line.start - copiedUpTo));
+            copiedUpTo = line.start + line.length + line.breakLength;
+        }
+    }
+    result.append(all.sliced(copiedUpTo));
+    return result;
+}

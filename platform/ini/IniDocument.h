@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -62,6 +63,12 @@ public:
     // section; nullopt when no line matched. A name that stands in several
     // spellings loses only the lines spelled as a read of it would take.
     std::optional<QString> withoutKeys(QStringView section, const QStringList &keys) const;
+    // The text with keys of the section's first occurrence renamed in place:
+    // newName gives a key's new name, or nullopt to keep it. A key already
+    // standing under a new name, and not renamed itself, goes: the record
+    // that moved there replaces it. nullopt when no line changed.
+    std::optional<QString> withRenamedKeys(QStringView section,
+                                           const std::function<std::optional<QString>(QStringView)> &newName) const;
 
     // The line break the file uses (its first one), CR LF when it has none.
     QStringView lineBreak() const;

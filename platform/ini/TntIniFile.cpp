@@ -200,6 +200,24 @@ void TTntIniFile::WriteStrings(const QString &section, const QList<std::pair<QSt
     rewrite([&]() -> std::optional<QString> { return m_document.withValues(sectionName, trimmed); });
 }
 
+void TTntIniFile::RenameKeys(const QString &section, const std::function<std::optional<QString>(QStringView)> &newName)
+{
+    const QString sectionName = trimSpaces(section);
+    const auto checkedName = [&](QStringView key) -> std::optional<QString> {
+        std::optional<QString> name = newName(key);
+        if (name && (*name != trimSpaces(*name) || name->isEmpty() || holdsLineBreak(*name) || name->contains(u'=')))
+            failWrite(QStringLiteral("a name holds a line break or \"=\""));
+        return name;
+    };
+    if (!m_pendingDeletes.empty())
+        UpdateFile();
+    rewrite([&]() -> std::optional<QString> {
+        if (!m_stamp.isFile)
+            return std::nullopt;
+        return m_document.withRenamedKeys(sectionName, checkedName);
+    });
+}
+
 void TTntIniFile::WriteInteger(const QString &section, const QString &key, int value)
 {
     WriteString(section, key, QString::number(value));

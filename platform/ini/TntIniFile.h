@@ -57,6 +57,12 @@ public:
     // of them cannot be.
     void WriteStrings(const QString &section, const QList<std::pair<QString, QString>> &values);
 
+    // Renames keys of the section in place, in one rewrite against the file
+    // as it is now (see IniDocument::withRenamedKeys); a missing file or
+    // section is no error. Raises AppError as WriteString does, also when a
+    // new name could not be a key.
+    void RenameKeys(const QString &section, const std::function<std::optional<QString>(QStringView)> &newName);
+
     // Silent: a missing key or file, or a file that cannot be written, is no error.
     void DeleteKey(const QString &section, const QString &key);
     // Makes the gathered deletions now. Returns false when a needed rewrite failed.
