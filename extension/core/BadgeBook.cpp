@@ -81,6 +81,42 @@ void BadgeBook::clearBadge(const QStringList &paths) const
         throw AppError::unableToWrite(fileName());
 }
 
+void BadgeBook::moveRecords(const QList<std::pair<QString, QString>> &moves) const
+{
+    if (moves.isEmpty())
+        return;
+    QMultiHash<QString, qsizetype> byOldPath;
+    for (qsizetype i = 0; i < moves.size(); ++i)
+        byOldPath.insert(moves[i].first, i);
+    // A key follows every move of itself or of a folder above it, in order:
+    // its ancestors are looked up, so 100 000 keys cost no more per move.
+    const auto newName = [&](QStringView key) -> std::optional<QString> {
+        QString path = key.toString();
+        bool moved = false;
+        for (qsizetype next = 0;;) {
+            qsizetype found = -1;
+            qsizetype cut = path.size();
+            for (qsizetype end = path.size(); end > 0; end = path.lastIndexOf(u'/', end - 1)) {
+                const QStringView ancestor = QStringView(path).first(end);
+                for (auto it = byOldPath.constFind(ancestor.toString()); it != byOldPath.cend() && it.key() == ancestor;
+                     ++it) {
+                    if (*it >= next && (found < 0 || *it < found)) {
+                        found = *it;
+                        cut = end;
+                    }
+                }
+            }
+            if (found < 0)
+                break;
+            path = moves[found].second + path.sliced(cut);
+            next = found + 1;
+            moved = true;
+        }
+        return moved ? std::optional(path) : std::nullopt;
+    };
+    TTntIniFile(fileName(), IniDocument::KeySpelling::Exact).RenameKeys(kSection, newName);
+}
+
 int BadgeBook::badgeNumber(const QString &text)
 {
     // Only the plain spellings "1" to "10": " 3", "03" or "+3" are texts of

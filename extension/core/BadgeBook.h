@@ -46,6 +46,12 @@ public:
     // setBadge does.
     void clearBadge(const QStringList &paths) const;
 
+    // Moves the records of each moved path, and of everything below it, to
+    // the new path, in place and in one rewrite: (old, new) pairs in the
+    // order the moves were made. A record already at a new path goes, as its
+    // file was replaced. Raises AppError as setBadge does.
+    void moveRecords(const QList<std::pair<QString, QString>> &moves) const;
+
     // The badge number a record's text stands for, or 0 when it stands for
     // none of the ten (the manager shows any text; only these have emblems).
     static int badgeNumber(const QString &text);

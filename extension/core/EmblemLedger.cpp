@@ -110,10 +110,10 @@ void replay(const QByteArray &journal, QHash<QString, int> &entries)
 QByteArray lines(const QList<std::pair<QString, int>> &set, const QStringList &cleared)
 {
     QByteArray text;
-    for (const auto &[path, badge] : set)
-        text += QByteArray::number(badge) + '\t' + path.toUtf8() + '\n';
     for (const QString &path : cleared)
         text += "0\t" + path.toUtf8() + '\n';
+    for (const auto &[path, badge] : set)
+        text += QByteArray::number(badge) + '\t' + path.toUtf8() + '\n';
     return text;
 }
 
@@ -217,6 +217,15 @@ void EmblemLedger::foldJournal() const
     // Once the INI file holds every line, the journal starts empty; a
     // crash before this only has the same lines replayed again.
     (void)::ftruncate(journal.fd(), 0);
+}
+
+void EmblemLedger::noteMoves(const QList<std::pair<QString, QString>> &moves) const
+{
+    QByteArray text;
+    for (const auto &[from, to] : moves)
+        text += lines({{to, kUnsure}}, {from});
+    if (!text.isEmpty())
+        append(text);
 }
 
 void EmblemLedger::forget() const

@@ -35,6 +35,9 @@ public:
     void plan(const QList<std::pair<QString, int>> &set) const;
     // Emblems set (path, badge) and emblems taken off.
     void note(const QList<std::pair<QString, int>> &set, const QStringList &cleared) const;
+    // Emblems that moved with their files (old path, new path), in the order
+    // made: each new path unsure until a sync has looked at it.
+    void noteMoves(const QList<std::pair<QString, QString>> &moves) const;
     void forget() const;
 
 private:

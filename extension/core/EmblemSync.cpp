@@ -145,6 +145,20 @@ EmblemSync::Report EmblemSync::follow(const QHash<QString, QString> &records, co
     return write(std::move(changes));
 }
 
+void EmblemSync::moved(const QList<std::pair<QString, QString>> &paths)
+{
+    QList<std::pair<QString, QString>> shownMoves;
+    for (const auto &[from, to] : paths) {
+        const auto shown = m_shown.constFind(from);
+        if (shown == m_shown.cend() || *shown == 0)
+            continue;
+        m_shown.erase(shown);
+        m_shown.insert(to, EmblemLedger::kUnsure);
+        shownMoves.append({from, to});
+    }
+    m_ledger.noteMoves(shownMoves);
+}
+
 EmblemSync::Report EmblemSync::write(QList<std::pair<QString, int>> changes)
 {
     Report report;

@@ -43,6 +43,11 @@ public:
     // last sync (RecordTable::update).
     Report follow(const QHash<QString, QString> &records, const QStringList &keys);
 
+    // Marked files that moved (old path, new path): what the old path showed
+    // is the new path's now, unsure until the next sync has looked, since a
+    // file manager moves the emblem along and a terminal does not.
+    void moved(const QList<std::pair<QString, QString>> &paths);
+
     const QHash<QString, int> &shown() const { return m_shown; }
 
 private:

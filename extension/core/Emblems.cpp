@@ -170,6 +170,22 @@ std::optional<QHash<QByteArray, QStringList>> emblemsIn(const QString &folder)
     return emblems;
 }
 
+void moveMetadata(const QString &from, const QString &to)
+{
+    GVfs *vfs = g_vfs_get_default();
+    GVfsClass *operations = G_VFS_GET_CLASS(vfs);
+    if (operations->local_file_moved)
+        operations->local_file_moved(vfs, QFile::encodeName(from).constData(), QFile::encodeName(to).constData());
+}
+
+void dropMetadata(const QString &path)
+{
+    GVfs *vfs = g_vfs_get_default();
+    GVfsClass *operations = G_VFS_GET_CLASS(vfs);
+    if (operations->local_file_removed)
+        operations->local_file_removed(vfs, QFile::encodeName(path).constData());
+}
+
 void askForRedraw(const QString &path)
 {
     const QByteArray name = QFile::encodeName(path);

@@ -35,6 +35,15 @@ QString setBadge(const QString &path, int badge, const QStringList &before);
 // folder cannot be listed.
 std::optional<QHash<QByteArray, QStringList>> emblemsIn(const QString &folder);
 
+// What GIO tells gvfs after a rename or a removal it made itself, for one a
+// terminal made: the metadata of from (and of everything below it) moves to
+// `to`, emblems included; or a path's metadata goes, so no file later made
+// there wears it. gvfs moves a GIO rename's metadata already, and a move
+// from a path with none would wipe the destination's: the caller moves only
+// what was left behind. Nothing happens without the gvfs metadata daemon.
+void moveMetadata(const QString &from, const QString &to);
+void dropMetadata(const QString &path);
+
 // Has the file managers that watch path's folder read the file again, as
 // `touch -r path path` does, without changing its modification time: they
 // then look its emblem's image up anew.

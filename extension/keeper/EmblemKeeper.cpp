@@ -1,7 +1,9 @@
 #include "EmblemKeeper.h"
 
+#include "BadgePath.h"
 #include "BoundedCalls.h"
 #include "Emblems.h"
+#include "MovedWhileAway.h"
 #include "UserFolders.h"
 #include "platform/AppError.h"
 
@@ -28,6 +30,9 @@ constexpr int kTouchAnswerMs = 2000;
 // Once a sync is over and nothing follows, the memory its reading took goes
 // back to the system: the keeper runs for the whole session.
 constexpr int kGiveBackMs = 2000;
+// The identities are written once the records rest a while.
+constexpr int kSaveIdentitiesMs = 2000;
+constexpr int kMetadataAnswerMs = 10000;
 
 } // namespace
 
@@ -62,6 +67,16 @@ EmblemKeeper::EmblemKeeper(const ProgramFolder &folder, const std::atomic_bool *
     m_giveBack.setSingleShot(true);
     m_giveBack.setInterval(kGiveBackMs);
     connect(&m_giveBack, &QTimer::timeout, this, [] { ::malloc_trim(0); });
+    connect(&m_moves, &MoveWatch::moved, this, &EmblemKeeper::followMoves);
+    m_saveIdentities.setSingleShot(true);
+    m_saveIdentities.setInterval(kSaveIdentitiesMs);
+    connect(&m_saveIdentities, &QTimer::timeout, this, [this] {
+        try {
+            MovedWhileAway::save(m_moves.identities());
+        } catch (const AppError &error) {
+            std::fprintf(stderr, "emblix-keeper: %s\n", error.what());
+        }
+    });
 }
 
 void EmblemKeeper::start()
@@ -73,6 +88,7 @@ void EmblemKeeper::start()
     const QString images = UserFolders::emblemFolder(48);
     if (QFileInfo(images).isDir())
         m_emblemImages.addPath(images);
+    followMovesWhileAway();
     syncNow();
     m_poll.start();
 }
@@ -112,6 +128,7 @@ void EmblemKeeper::sync(bool onlyChanges)
         const EmblemSync::Report report =
             all ? m_sync.follow(m_records.records()) : m_sync.follow(m_records.records(), *changed);
         m_compareAll = false;
+        followRecords(all ? std::nullopt : changed);
         watchWaiting(report.waiting);
         if (report.setAside > 0 || report.waiting.size() > 0)
             m_retry.start();
@@ -160,4 +177,87 @@ void EmblemKeeper::askForRedraw()
             return BoundedCalls::PathOutcome{};
         },
         kTouchAnswerMs);
+}
+
+void EmblemKeeper::followRecords(const std::optional<QStringList> &changed)
+{
+    const QHash<QString, QString> &records = m_records.records();
+    if (!changed) {
+        m_moves.followOnly(records.keys());
+    } else {
+        QStringList added;
+        QStringList removed;
+        for (const QString &key : *changed)
+            (records.contains(key) ? added : removed).append(key);
+        m_moves.remove(removed);
+        m_moves.add(added);
+    }
+    m_saveIdentities.start();
+}
+
+void EmblemKeeper::followMoves(const MoveWatch::Moves &moves, const MoveWatch::Moves &marked)
+{
+    // A file manager's rename took the gvfs metadata along; a terminal's
+    // left it at the old path, where the next file made there would wear
+    // it. Which one it was shows on the new path: the emblem is there or not.
+    // Asked off the event loop's thread: gvfs may not answer.
+    const QHash<QString, int> &shown = m_sync.shown();
+    QStringList checks; // from, to, a marked path's new place and its badge, a line each
+    for (const auto &[from, to] : moves) {
+        for (const auto &[oldPath, newPath] : marked) {
+            const int badge = shown.value(oldPath, 0);
+            if (badge > 0 && (oldPath == from || oldPath.startsWith(from + u'/'))) {
+                checks.append(QStringList{from, to, newPath, QString::number(badge)}.join(u'\n'));
+                break;
+            }
+        }
+    }
+    BoundedCalls::forEach(
+        checks,
+        [](const QString &check) {
+            const QStringList parts = check.split(u'\n');
+            const QString &from = parts[0];
+            if (Emblems::badgeOf(parts[2]) == parts[3].toInt())
+                return BoundedCalls::PathOutcome{};
+            Emblems::moveMetadata(from, parts[1]);
+            // Where gvfs keeps the two ends apart (another of its stores),
+            // the old path's metadata at least goes.
+            if (!QFileInfo::exists(from) && !QFileInfo(from).isSymLink())
+                Emblems::dropMetadata(from);
+            return BoundedCalls::PathOutcome{};
+        },
+        kMetadataAnswerMs);
+    try {
+        m_sync.moved(marked);
+        m_book.moveRecords(moves);
+    } catch (const AppError &error) {
+        // The records stay at the old paths: the next sync makes the
+        // emblems follow them, so no file wears a badge no record gives.
+        std::fprintf(stderr, "emblix-keeper: %s\n", error.what());
+    }
+    m_saveIdentities.start();
+    changeSeen();
+}
+
+void EmblemKeeper::followMovesWhileAway()
+{
+    const MovedWhileAway::Identities noted = MovedWhileAway::load();
+    const std::optional<QHash<QString, QString>> records = m_book.fileRecords();
+    if (noted.isEmpty() || !records)
+        return;
+    MovedWhileAway::Identities missing;
+    for (auto it = records->cbegin(); it != records->cend(); ++it) {
+        const auto identity = noted.constFind(it.key());
+        if (identity != noted.cend() && !QFileInfo::exists(it.key()) && !QFileInfo(it.key()).isSymLink())
+            missing.insert(it.key(), *identity);
+    }
+    MoveWatch::Moves moves;
+    for (const auto &[from, to] : MovedWhileAway::find(missing)) {
+        // A path already marked keeps its own record.
+        if (!records->contains(to) && !MoveWatch::isInTrash(to) && BadgePath::namesAFile(to)
+            && BadgePath::problemWith(to).isEmpty())
+            moves.append({from, to});
+    }
+    if (!moves.isEmpty())
+        followMoves(moves, moves);
 }

@@ -3,6 +3,7 @@
 #include "BadgeBook.h"
 #include "EmblemLedger.h"
 #include "EmblemSync.h"
+#include "MoveWatch.h"
 #include "RecordTable.h"
 #include "platform/FileStamp.h"
 
@@ -10,7 +11,9 @@
 #include <QObject>
 #include <QTimer>
 
-// Keeps every file's badge emblem equal to its record in base.ini: watches
+// Keeps every file's badge emblem equal to its record in base.ini, and every
+// record with its file when the file or a folder above it is renamed or
+// moved (MoveWatch; at start, the moves made while no keeper ran): watches
 // the program folder (a rewrite replaces the file) and the file itself (a
 // writer that appends), and syncs shortly after each change, touching only
 // the files whose record changed. Also watches the folders of emblems left
@@ -39,6 +42,11 @@ private:
     void sync(bool onlyChanges);
     void watchWaiting(const QStringList &paths);
     void askForRedraw();
+    // The records, the ledger and the gvfs metadata of marked files that
+    // moved: moves as made, marked the marked paths that went along.
+    void followMoves(const MoveWatch::Moves &moves, const MoveWatch::Moves &marked);
+    void followMovesWhileAway();
+    void followRecords(const std::optional<QStringList> &changed);
 
     BadgeBook m_book;
     RecordTable m_records;
@@ -56,4 +64,6 @@ private:
     QTimer m_imagesSettle;
     QTimer m_redrawAgain; // file managers that were still reading the old images
     QTimer m_giveBack;    // the memory of the last reading, once idle
+    MoveWatch m_moves;
+    QTimer m_saveIdentities; // for the moves made while no keeper runs
 };
