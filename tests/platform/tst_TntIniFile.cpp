@@ -43,6 +43,7 @@ private slots:
     void failedDeletionIsSilent();
     void manyValuesInOnePass();
     void exactSpellingNeverTakesAnotherKey();
+    void renamedKeysKeepTheirPlace();
     void unreadableFileIsNeverRewritten();
     void lockHeldElsewhereEndsTheWriteInTime();
     void seesChangesByOtherWriters();
@@ -494,6 +495,22 @@ void TestTntIniFile::exactSpellingNeverTakesAnotherKey()
     // Nothing is written when one key of a batch cannot be held.
     QVERIFY_THROWS_EXCEPTION(AppError, ini.WriteStrings("Files", {{"/d/c", "5"}, {"/d/x=y", "6"}}));
     QCOMPARE(ini.ReadString("Files", "/d/c", "none"), "none");
+}
+
+void TestTntIniFile::renamedKeysKeepTheirPlace()
+{
+    // A renamed key keeps its line, spacing and value; a key already at the
+    // new name goes; another spelling, another section and the line breaks
+    // stay as they were.
+    const QString name = m_folder.write("rename.ini", "[Files]\r\n/d/a = 1\r\n/d/A=2\r\n/e=3\r\n/d/a/x=4\r\n"
+                                                      "[Other]\r\n/d/a=5\r\n");
+    TTntIniFile ini(name, IniDocument::KeySpelling::Exact);
+    ini.RenameKeys("Files", [](QStringView key) -> std::optional<QString> {
+        if (key == u"/d/a" || key.startsWith(u"/d/a/"))
+            return QStringLiteral("/e") + key.sliced(4).toString();
+        return std::nullopt;
+    });
+    QCOMPARE(m_folder.read("rename.ini"), QByteArray("[Files]\r\n/e = 1\r\n/d/A=2\r\n/e/x=4\r\n[Other]\r\n/d/a=5\r\n"));
 }
 
 void TestTntIniFile::unreadableFileIsNeverRewritten()

@@ -1,0 +1,200 @@
+#include "ExtensionFixture.h"
+
+#include "Emblems.h"
+#include "UserFolders.h"
+#include "library/BadgeRecordStore.h"
+#include "platform/ini/TntIniFile.h"
+
+#include <QTest>
+
+#include <cstdio>
+#include <thread>
+
+// A mark follows its file when the file, or a folder above it, is renamed
+// or moved: by a file manager (GIO, which takes the gvfs metadata along)
+// or by a terminal (rename(2), which leaves it behind). The record moves to
+// the new path, the badge shows there, and a file made later at the old
+// path wears nothing.
+class TestMarksFollowFiles : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void followsEveryKindOfMove_data();
+    void followsEveryKindOfMove();
+    void movesWhileStoppedAreFoundAtStart();
+    void racingDeletionsLoseNoOtherRecord();
+    void unregisteringAfterMovesLeavesNoEmblem();
+
+private:
+    static QString record(const ExtensionFixture &fx, const QString &path)
+    {
+        return TTntIniFile(fx.folder.path("base.ini"), IniDocument::KeySpelling::Exact).ReadString("Files", path, "-");
+    }
+    // Waits until the keeper follows every one of paths: it notes their
+    // identities once its watches are in place.
+    static void waitUntilFollowed(const QStringList &paths)
+    {
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                QFile identities(UserFolders::stateFolder() + QStringLiteral("/identities"));
+                const QByteArray text = identities.open(QIODevice::ReadOnly) ? identities.readAll() : QByteArray();
+                return std::all_of(paths.cbegin(), paths.cend(), [&](const QString &path) {
+                    return text.contains('\t' + QFile::encodeName(path) + '\n');
+                });
+            },
+            kKeeperStartMs));
+    }
+    static void startFollowing(const ExtensionFixture &fx, const QStringList &paths)
+    {
+        QVERIFY(QProcess::startDetached(fx.folder.path("emblix-keeper"), {}));
+        waitUntilFollowed(paths);
+    }
+    static void move(const QString &tool, const QString &from, const QString &to)
+    {
+        QDir().mkpath(QFileInfo(to).path());
+        if (tool == u"gio")
+            QCOMPARE(QProcess::execute("gio", {"move", "--", from, to}), 0);
+        else
+            QCOMPARE(::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()), 0);
+    }
+    // The badge is on the new path only: a file made at the old path wears
+    // none (gvfs would give it whatever metadata stayed there).
+    static void checkFollowed(ExtensionFixture &fx, const QString &from, const QString &to, int badge)
+    {
+        QTRY_COMPARE_WITH_TIMEOUT(record(fx, to), QString::number(badge), 30000);
+        QCOMPARE(record(fx, from), QStringLiteral("-"));
+        QTRY_COMPARE_WITH_TIMEOUT(Emblems::badgeOf(to), badge, 30000);
+        QDir().mkpath(QFileInfo(from).path());
+        QFile made(from);
+        QVERIFY(made.open(QIODevice::WriteOnly));
+        made.close();
+        QCOMPARE(Emblems::badgeOf(from), 0);
+    }
+};
+
+void TestMarksFollowFiles::followsEveryKindOfMove_data()
+{
+    QTest::addColumn<QString>("tool");   // gio: a file manager; rename: a terminal
+    QTest::addColumn<QString>("marked"); // the marked file
+    QTest::addColumn<QString>("moved");  // what is moved: the file or a folder above it
+    QTest::addColumn<QString>("to");
+    QTest::newRow("terminal rename") << "rename"
+                                     << "a.txt"
+                                     << "a.txt"
+                                     << "a2.txt";
+    QTest::newRow("terminal, into a folder with no mark") << "rename"
+                                                          << "b.txt"
+                                                          << "b.txt"
+                                                          << "elsewhere/deep/b.txt";
+    QTest::newRow("terminal, folder above") << "rename"
+                                            << "d/e/c.txt"
+                                            << "d"
+                                            << "d renamed";
+    QTest::newRow("file manager rename") << "gio"
+                                         << "g.txt"
+                                         << "g.txt"
+                                         << "g2.txt";
+    QTest::newRow("file manager, folder two levels up") << "gio"
+                                                        << "p/q/r.txt"
+                                                        << "p"
+                                                        << "elsewhere/p2";
+    QTest::newRow("hostile name") << "rename"
+                                  << "x 50% $(y) 'q\".txt"
+                                  << "x 50% $(y) 'q\".txt"
+                                  << "far/-x 50%s $(y).txt";
+}
+
+void TestMarksFollowFiles::followsEveryKindOfMove()
+{
+    QFETCH(QString, tool);
+    QFETCH(QString, marked);
+    QFETCH(QString, moved);
+    QFETCH(QString, to);
+    ExtensionFixture fx;
+    const QString file = fx.item(marked);
+    const QString root = fx.folder.rootPath(QStringLiteral("files")) + u'/';
+    QCOMPARE(fx.badge({"set", "4", "--", file}), 0);
+    startFollowing(fx, {file});
+    move(tool, root + moved, root + to);
+    checkFollowed(fx, file, root + to + marked.sliced(moved.size()), 4);
+}
+
+void TestMarksFollowFiles::movesWhileStoppedAreFoundAtStart()
+{
+    // Found by the identity noted while a keeper ran: a rename in place and
+    // a folder above renamed.
+    ExtensionFixture fx;
+    const QString file = fx.item("kept/s1.txt");
+    const QString inFolder = fx.item("kept/f/s2.txt");
+    QCOMPARE(fx.badge({"set", "6", file, inFolder}), 0);
+    startFollowing(fx, {file, inFolder});
+    QVERIFY(KeeperLock::stopRunning(kKeeperStartMs));
+    const QString root = QFileInfo(file).path();
+    move("rename", file, root + "/s1 renamed.txt");
+    move("rename", root + "/f", root + "/f2");
+    QVERIFY(QProcess::startDetached(fx.folder.path("emblix-keeper"), {}));
+    checkFollowed(fx, file, root + "/s1 renamed.txt", 6);
+    checkFollowed(fx, inFolder, root + "/f2/s2.txt", 6);
+}
+
+void TestMarksFollowFiles::racingDeletionsLoseNoOtherRecord()
+{
+    // The manager deletes records while marked files are renamed one by one:
+    // each deletion takes only its own records, and every move is followed.
+    ExtensionFixture fx;
+    QStringList moving;
+    QStringList deleted;
+    QStringList kept;
+    for (int i = 0; i < 100; ++i) {
+        moving << fx.item(QStringLiteral("race/m%1").arg(i));
+        deleted << fx.item(QStringLiteral("race/d%1").arg(i));
+        kept << fx.item(QStringLiteral("race/k%1").arg(i));
+    }
+    QCOMPARE(fx.badge(QStringList{"set", "2"} + moving + deleted + kept), 0);
+    startFollowing(fx, moving);
+    std::thread renamer([&] {
+        for (const QString &path : std::as_const(moving))
+            ::rename(QFile::encodeName(path).constData(), QFile::encodeName(path + u'n').constData());
+    });
+    for (qsizetype i = 0; i < deleted.size(); i += 10)
+        BadgeRecordStore(fx.folder.folder()).deleteRecords(deleted.mid(i, 10));
+    renamer.join();
+    for (const QString &path : std::as_const(moving))
+        QTRY_COMPARE_WITH_TIMEOUT(record(fx, path + u'n'), QStringLiteral("2"), 30000);
+    TTntIniFile store(fx.folder.path("base.ini"), IniDocument::KeySpelling::Exact);
+    QStringList keys;
+    store.ReadSection("Files", keys);
+    for (const QString &path : std::as_const(kept))
+        QVERIFY2(keys.contains(path), qPrintable(path));
+    QCOMPARE(keys.size(), moving.size() + kept.size());
+    // In place: the renamed records stand where the old ones stood, first.
+    QCOMPARE(keys.first(), moving.first() + u'n');
+}
+
+void TestMarksFollowFiles::unregisteringAfterMovesLeavesNoEmblem()
+{
+    ExtensionFixture fx;
+    const QString byTerminal = fx.item("u/t.txt");
+    const QString byFileManager = fx.item("u/g.txt");
+    const QString inFolder = fx.item("u/f/in.txt");
+    QCOMPARE(fx.badge({"set", "9", byTerminal, byFileManager, inFolder}), 0);
+    QCOMPARE(QProcess::execute(QStringLiteral(EMBLIX_REGISTER_LIBRARY), {"register", fx.folder.path("emblixmenu.dll")}),
+             0);
+    waitUntilFollowed({byTerminal, byFileManager, inFolder});
+    const QString away = fx.item("away/");
+    move("rename", byTerminal, away + "/t.txt");
+    move("gio", byFileManager, away + "/g.txt");
+    move("rename", QFileInfo(inFolder).path(), away + "/f");
+    for (const QString &moved : {away + "/t.txt", away + "/g.txt", away + "/f/in.txt"})
+        QTRY_COMPARE_WITH_TIMEOUT(record(fx, moved), QStringLiteral("9"), 30000);
+    QCOMPARE(
+        QProcess::execute(QStringLiteral(EMBLIX_REGISTER_LIBRARY), {"unregister", fx.folder.path("emblixmenu.dll")}),
+        0);
+    QVERIFY(ExtensionFixture::takeOffEnded());
+    for (const QString &moved : {away + "/t.txt", away + "/g.txt", away + "/f/in.txt"})
+        QVERIFY2(Emblems::badgeOf(moved) == 0, qPrintable(moved));
+}
+
+QTEST_GUILESS_MAIN(TestMarksFollowFiles)
+#include "tst_MarksFollowFiles.moc"
