@@ -32,6 +32,11 @@ QString stateFolder()
     return dataHome() + QStringLiteral("/emblix-manager");
 }
 
+QString markIdentities()
+{
+    return stateFolder() + QStringLiteral("/identities");
+}
+
 QString keeperAutostartEntry()
 {
     return configHome() + QStringLiteral("/autostart/emblix-keeper.desktop");

@@ -16,6 +16,8 @@ QString configHome();
 
 // The extension's own state: the emblem ledger and the keeper's lock.
 QString stateFolder();
+// The identities of the followed marks (MovedWhileAway), in the state folder.
+QString markIdentities();
 
 // The sizes a file manager asks emblems at, and where each size lies in the
 // user's hicolor icon theme.

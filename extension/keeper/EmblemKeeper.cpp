@@ -33,6 +33,9 @@ constexpr int kGiveBackMs = 2000;
 // The identities are written once the records rest a while.
 constexpr int kSaveIdentitiesMs = 2000;
 constexpr int kMetadataAnswerMs = 10000;
+// A move whose records could not be written (another writer held base.ini
+// past the bounded wait) is written again after this.
+constexpr int kMoveRetryMs = 200;
 
 } // namespace
 
@@ -68,6 +71,9 @@ EmblemKeeper::EmblemKeeper(const ProgramFolder &folder, const std::atomic_bool *
     m_giveBack.setInterval(kGiveBackMs);
     connect(&m_giveBack, &QTimer::timeout, this, [] { ::malloc_trim(0); });
     connect(&m_moves, &MoveWatch::moved, this, &EmblemKeeper::followMoves);
+    m_moveRetry.setSingleShot(true);
+    m_moveRetry.setInterval(kMoveRetryMs);
+    connect(&m_moveRetry, &QTimer::timeout, this, &EmblemKeeper::writeMoves);
     m_saveIdentities.setSingleShot(true);
     m_saveIdentities.setInterval(kSaveIdentitiesMs);
     connect(&m_saveIdentities, &QTimer::timeout, this, [this] {
@@ -229,13 +235,27 @@ void EmblemKeeper::followMoves(const MoveWatch::Moves &moves, const MoveWatch::M
         kMetadataAnswerMs);
     try {
         m_sync.moved(marked);
-        m_book.moveRecords(moves);
     } catch (const AppError &error) {
-        // The records stay at the old paths: the next sync makes the
-        // emblems follow them, so no file wears a badge no record gives.
+        // The ledger lists more than is shown, never less: the next sync
+        // finds the new paths' emblems by their records.
         std::fprintf(stderr, "emblix-keeper: %s\n", error.what());
     }
+    m_unwrittenMoves += moves;
+    writeMoves();
     m_saveIdentities.start();
+}
+
+void EmblemKeeper::writeMoves()
+{
+    try {
+        m_book.moveRecords(m_unwrittenMoves);
+        m_unwrittenMoves.clear();
+    } catch (const AppError &error) {
+        // Until written, the records stay at the old paths and the syncs
+        // keep the emblems equal to them: no badge without a record.
+        std::fprintf(stderr, "emblix-keeper: %s\n", error.what());
+        m_moveRetry.start();
+    }
     changeSeen();
 }
 

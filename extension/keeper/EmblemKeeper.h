@@ -47,6 +47,7 @@ private:
     void followMoves(const MoveWatch::Moves &moves, const MoveWatch::Moves &marked);
     void followMovesWhileAway();
     void followRecords(const std::optional<QStringList> &changed);
+    void writeMoves();
 
     BadgeBook m_book;
     RecordTable m_records;
@@ -65,5 +66,7 @@ private:
     QTimer m_redrawAgain; // file managers that were still reading the old images
     QTimer m_giveBack;    // the memory of the last reading, once idle
     MoveWatch m_moves;
+    MoveWatch::Moves m_unwrittenMoves; // base.ini could not be written: tried again
+    QTimer m_moveRetry;
     QTimer m_saveIdentities; // for the moves made while no keeper runs
 };

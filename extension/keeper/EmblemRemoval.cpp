@@ -3,6 +3,7 @@
 #include "EmblemLedger.h"
 #include "EmblemSync.h"
 #include "KeeperLock.h"
+#include "MovedWhileAway.h"
 #include "UserFiles.h"
 #include "UserFolders.h"
 #include "platform/AppError.h"
@@ -63,6 +64,7 @@ Ending takeOffAll(std::atomic_bool &stop)
         std::all_of(left.keyBegin(), left.keyEnd(), [&](const QString &path) { return waiting.contains(path); });
     if (allOff) {
         ledger.forget();
+        UserFiles::removeFile(MovedWhileAway::fileName(), UserFolders::dataHome());
         UserFiles::removeFile(KeeperLock::fileName(), UserFolders::dataHome());
     }
     return Ending::Done;

@@ -3,7 +3,7 @@
 #include <atomic>
 
 // What unregistering leaves to the background: every emblem the ledger knows
-// comes off, then the ledger and the keeper's lock file go, so nothing of the
+// comes off, then the ledger, the noted identities and the keeper's lock file go, so nothing of the
 // extension is left in the user's folders. Runs in the keeper's process
 // under the keeper's lock, so it never races a keeper.
 namespace EmblemRemoval {

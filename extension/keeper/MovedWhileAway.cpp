@@ -33,7 +33,7 @@ namespace MovedWhileAway {
 
 QString fileName()
 {
-    return UserFolders::stateFolder() + QStringLiteral("/identities");
+    return UserFolders::markIdentities();
 }
 
 void save(const QList<std::pair<QString, MoveWatch::Identity>> &identities)

@@ -131,6 +131,7 @@ void unregisterMenuFrom(const ProgramFolder &folder, QStringList &left)
         if (!EmblemLedger().exists() || !KeeperAutostart::startTakingOff(folder)) {
             if (!takeOffEmblems())
                 left.append(QStringLiteral("badge emblems"));
+            UserFiles::removeFile(UserFolders::markIdentities(), UserFolders::dataHome());
             UserFiles::removeFile(KeeperLock::fileName(), UserFolders::dataHome());
         }
     }
