@@ -85,34 +85,45 @@ void BadgeBook::moveRecords(const QList<std::pair<QString, QString>> &moves) con
 {
     if (moves.isEmpty())
         return;
+    // The moves that a key at or below path follows first, from move `next`
+    // on: a few moves are compared with every key; many are looked up by
+    // each of the key's ancestors, so 100 000 keys cost no more per move.
+    constexpr qsizetype kComparedWithEveryKey = 16;
     QMultiHash<QString, qsizetype> byOldPath;
-    for (qsizetype i = 0; i < moves.size(); ++i)
-        byOldPath.insert(moves[i].first, i);
-    // A key follows every move of itself or of a folder above it, in order:
-    // its ancestors are looked up, so 100 000 keys cost no more per move.
-    const auto newName = [&](QStringView key) -> std::optional<QString> {
-        QString path = key.toString();
-        bool moved = false;
-        for (qsizetype next = 0;;) {
-            qsizetype found = -1;
-            qsizetype cut = path.size();
-            for (qsizetype end = path.size(); end > 0; end = path.lastIndexOf(u'/', end - 1)) {
-                const QStringView ancestor = QStringView(path).first(end);
-                for (auto it = byOldPath.constFind(ancestor.toString()); it != byOldPath.cend() && it.key() == ancestor;
-                     ++it) {
-                    if (*it >= next && (found < 0 || *it < found)) {
-                        found = *it;
-                        cut = end;
-                    }
-                }
+    if (moves.size() > kComparedWithEveryKey) {
+        for (qsizetype i = 0; i < moves.size(); ++i)
+            byOldPath.insert(moves[i].first, i);
+    }
+    const auto firstMove = [&](QStringView path, qsizetype next) -> qsizetype {
+        const auto atOrBelow = [&](const QString &old) {
+            return path.startsWith(old) && (path.size() == old.size() || path[old.size()] == u'/');
+        };
+        if (byOldPath.isEmpty()) {
+            for (qsizetype i = next; i < moves.size(); ++i) {
+                if (atOrBelow(moves[i].first))
+                    return i;
             }
-            if (found < 0)
-                break;
-            path = moves[found].second + path.sliced(cut);
-            next = found + 1;
-            moved = true;
+            return -1;
         }
-        return moved ? std::optional(path) : std::nullopt;
+        qsizetype found = -1;
+        for (qsizetype end = path.size(); end > 0; end = path.lastIndexOf(u'/', end - 1)) {
+            const QString ancestor = path.first(end).toString();
+            for (auto it = byOldPath.constFind(ancestor); it != byOldPath.cend() && it.key() == ancestor; ++it) {
+                if (*it >= next && (found < 0 || *it < found))
+                    found = *it;
+            }
+        }
+        return found;
+    };
+    // A key follows every move of itself or of a folder above it, in order.
+    const auto newName = [&](QStringView key) -> std::optional<QString> {
+        qsizetype found = firstMove(key, 0);
+        if (found < 0)
+            return std::nullopt;
+        QString path = key.toString();
+        for (; found >= 0; found = firstMove(path, found + 1))
+            path = moves[found].second + path.sliced(moves[found].first.size());
+        return path;
     };
     TTntIniFile(fileName(), IniDocument::KeySpelling::Exact).RenameKeys(kSection, newName);
 }

@@ -85,26 +85,32 @@ QHash<QString, int> readIni(const QString &fileName)
 
 // Lines "<badge>\t<path>": 0 for an emblem taken off. A line cut short by a
 // crash has no line break and is left out.
-void replay(const QByteArray &journal, QHash<QString, int> &entries)
+template <typename Visit>
+void forEachNote(QByteArrayView journal, const Visit &visit)
 {
     qsizetype start = 0;
     for (;;) {
         const qsizetype end = journal.indexOf('\n', start);
         if (end < 0)
             return;
-        const QByteArrayView line = QByteArrayView(journal).sliced(start, end - start);
+        const QByteArrayView line = journal.sliced(start, end - start);
         start = end + 1;
         const qsizetype tab = line.indexOf('\t');
         bool ok = false;
         const int badge = tab > 0 ? line.first(tab).toInt(&ok) : 0;
-        if (!ok)
-            continue;
-        const QString path = QString::fromUtf8(line.sliced(tab + 1));
+        if (ok)
+            visit(QString::fromUtf8(line.sliced(tab + 1)), badge);
+    }
+}
+
+void replay(const QByteArray &journal, QHash<QString, int> &entries)
+{
+    forEachNote(journal, [&](const QString &path, int badge) {
         if (badge == 0)
             entries.remove(path);
         else
             entries.insert(path, badge);
-    }
+    });
 }
 
 QByteArray lines(const QList<std::pair<QString, int>> &set, const QStringList &cleared)
@@ -171,6 +177,10 @@ void EmblemLedger::append(const QByteArray &text) const
             if (done <= 0)
                 throw AppError::unableToWrite(journalName(), qt_error_string(errno));
             written += done;
+            // O_APPEND leaves the offset at the end of what this write put.
+            const off_t end = ::lseek(journal.fd(), 0, SEEK_CUR);
+            if (end >= done && m_readUpTo >= 0)
+                m_ownRanges.append({qint64(end) - done, qint64(end)});
         }
         struct stat status {};
         if (::fstat(journal.fd(), &status) == 0)
@@ -226,6 +236,31 @@ void EmblemLedger::noteMoves(const QList<std::pair<QString, QString>> &moves) co
         text += lines({{to, kUnsure}}, {from});
     if (!text.isEmpty())
         append(text);
+}
+
+std::optional<QSet<QString>> EmblemLedger::notedByOthers()
+{
+    const LockedJournal journal(journalName(), O_RDONLY, LOCK_SH);
+    const FileStamp iniStamp = FileStamp::of(m_fileName);
+    QByteArray text = journal.fd() >= 0 ? journal.readAll() : QByteArray();
+    const qint64 from = m_readUpTo;
+    // A fold replaces the INI file and empties the journal.
+    const bool folded = from >= 0 && (!(iniStamp == m_iniStamp) || text.size() < from);
+    m_iniStamp = iniStamp;
+    m_readUpTo = text.size();
+    const QList<std::pair<qint64, qint64>> own = std::exchange(m_ownRanges, {});
+    if (from < 0)
+        return QSet<QString>(); // the first look: what follows counts
+    if (folded)
+        return std::nullopt;
+    // This object's own lines (whole lines, one write each) left out.
+    for (const auto &[start, end] : own) {
+        if (start >= from && end <= text.size())
+            text.replace(start, end - start, QByteArray(end - start, '\n'));
+    }
+    QSet<QString> noted;
+    forEachNote(QByteArrayView(text).sliced(from), [&](const QString &path, int) { noted.insert(path); });
+    return noted;
 }
 
 void EmblemLedger::forget() const

@@ -2,9 +2,13 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
+#include "platform/FileStamp.h"
+
+#include <optional>
 #include <utility>
 
 // Which files carry a badge emblem the extension set, and which badge: a
@@ -40,9 +44,21 @@ public:
     void noteMoves(const QList<std::pair<QString, QString>> &moves) const;
     void forget() const;
 
+    // The paths other processes noted since the last call (the badge
+    // command setting emblems beside the keeper): each note follows an
+    // emblem written. nullopt when the journal was folded into the INI file
+    // meanwhile, so lines may have gone unseen.
+    std::optional<QSet<QString>> notedByOthers();
+
 private:
     void append(const QByteArray &lines) const;
     void foldJournal() const;
 
     QString m_fileName;
+    // Where the last notedByOthers() read up to, what the INI file was then
+    // (a fold replaces it), and the journal's byte ranges this object wrote
+    // since.
+    qint64 m_readUpTo = -1;
+    FileStamp m_iniStamp;
+    mutable QList<std::pair<qint64, qint64>> m_ownRanges;
 };

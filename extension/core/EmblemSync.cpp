@@ -145,6 +145,12 @@ EmblemSync::Report EmblemSync::follow(const QHash<QString, QString> &records, co
     return write(std::move(changes));
 }
 
+void EmblemSync::doubt(const QStringList &paths)
+{
+    for (const QString &path : paths)
+        m_shown.insert(path, EmblemLedger::kUnsure);
+}
+
 void EmblemSync::moved(const QList<std::pair<QString, QString>> &paths)
 {
     QList<std::pair<QString, QString>> shownMoves;

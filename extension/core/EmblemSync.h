@@ -48,6 +48,11 @@ public:
     // file manager moves the emblem along and a terminal does not.
     void moved(const QList<std::pair<QString, QString>> &paths);
 
+    // Files whose emblem another process wrote or may have written (the
+    // badge command beside the keeper): they are looked at again by the
+    // next sync of their keys, rather than believed.
+    void doubt(const QStringList &paths);
+
     const QHash<QString, int> &shown() const { return m_shown; }
 
 private:

@@ -186,6 +186,20 @@ void dropMetadata(const QString &path)
         operations->local_file_removed(vfs, QFile::encodeName(path).constData());
 }
 
+void waitForSentWrites()
+{
+    GDBusConnection *bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    if (!bus)
+        return;
+    // Any call makes the round trip; this one only looks a name up.
+    GVariant *reply = g_dbus_connection_call_sync(
+        bus, "org.gtk.vfs.Metadata", "/org/gtk/vfs/metadata", "org.gtk.vfs.Metadata", "GetTreeFromDevice",
+        g_variant_new("(uu)", 0, 0), nullptr, G_DBUS_CALL_FLAGS_NONE, 10000, nullptr, nullptr);
+    if (reply)
+        g_variant_unref(reply);
+    g_object_unref(bus);
+}
+
 void askForRedraw(const QString &path)
 {
     const QByteArray name = QFile::encodeName(path);

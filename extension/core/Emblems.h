@@ -44,6 +44,12 @@ std::optional<QHash<QByteArray, QStringList>> emblemsIn(const QString &folder);
 void moveMetadata(const QString &from, const QString &to);
 void dropMetadata(const QString &path);
 
+// Returns once the gvfs metadata daemon has handled every write sent to it
+// before (it handles them one at a time, in the order they came): a write
+// another process gave up waiting for may still land, and a read before it
+// would not see it.
+void waitForSentWrites();
+
 // Has the file managers that watch path's folder read the file again, as
 // `touch -r path path` does, without changing its modification time: they
 // then look its emblem's image up anew.

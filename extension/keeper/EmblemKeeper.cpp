@@ -4,6 +4,7 @@
 #include "BoundedCalls.h"
 #include "Emblems.h"
 #include "MovedWhileAway.h"
+#include "UserFiles.h"
 #include "UserFolders.h"
 #include "platform/AppError.h"
 
@@ -36,6 +37,9 @@ constexpr int kMetadataAnswerMs = 10000;
 // A move whose records could not be written (another writer held base.ini
 // past the bounded wait) is written again after this.
 constexpr int kMoveRetryMs = 200;
+// The badge command gives up on an emblem write after 10 s, which may still
+// land: files another process noted are looked at once more after that.
+constexpr int kLateLookMs = 11000;
 
 } // namespace
 
@@ -71,6 +75,18 @@ EmblemKeeper::EmblemKeeper(const ProgramFolder &folder, const std::atomic_bool *
     m_giveBack.setInterval(kGiveBackMs);
     connect(&m_giveBack, &QTimer::timeout, this, [] { ::malloc_trim(0); });
     connect(&m_moves, &MoveWatch::moved, this, &EmblemKeeper::followMoves);
+    m_ledgerSettle.setSingleShot(true);
+    m_ledgerSettle.setInterval(kSettleMs);
+    connect(&m_ledgerWatch, &QFileSystemWatcher::fileChanged, &m_ledgerSettle, qOverload<>(&QTimer::start));
+    connect(&m_ledgerWatch, &QFileSystemWatcher::directoryChanged, &m_ledgerSettle, qOverload<>(&QTimer::start));
+    connect(&m_ledgerSettle, &QTimer::timeout, this, &EmblemKeeper::ledgerChanged);
+    m_lateLook.setSingleShot(true);
+    m_lateLook.setInterval(kLateLookMs);
+    connect(&m_lateLook, &QTimer::timeout, this, [this] {
+        const QStringList paths(m_notedByOthers.cbegin(), m_notedByOthers.cend());
+        m_notedByOthers.clear();
+        lookAgain(paths);
+    });
     m_moveRetry.setSingleShot(true);
     m_moveRetry.setInterval(kMoveRetryMs);
     connect(&m_moveRetry, &QTimer::timeout, this, &EmblemKeeper::writeMoves);
@@ -95,6 +111,10 @@ void EmblemKeeper::start()
     if (QFileInfo(images).isDir())
         m_emblemImages.addPath(images);
     followMovesWhileAway();
+    // From here on, what other processes note is looked at again.
+    UserFiles::makeFolder(UserFolders::stateFolder());
+    m_ledgerWatch.addPath(UserFolders::stateFolder());
+    ledgerChanged();
     syncNow();
     m_poll.start();
 }
@@ -280,4 +300,56 @@ void EmblemKeeper::followMovesWhileAway()
     }
     if (!moves.isEmpty())
         followMoves(moves, moves);
+}
+
+void EmblemKeeper::ledgerChanged()
+{
+    // The journal comes and goes with the folds: watched while it is there.
+    if (QFileInfo::exists(m_ledger.journalName()) && !m_ledgerWatch.files().contains(m_ledger.journalName()))
+        m_ledgerWatch.addPath(m_ledger.journalName());
+    // The badge command writes a record, then its emblems, then notes them:
+    // two of them marking the same files may leave the emblem of the one
+    // and the record of the other, and the keeper's own view is then wrong.
+    // Each note comes after its emblem, so a file looked at again after the
+    // last note shows its record. After a fold, every file the ledger names
+    // is looked at (rare: once the journal is half the ledger's size).
+    const std::optional<QSet<QString>> noted = m_ledger.notedByOthers();
+    QStringList doubted;
+    if (!noted) {
+        const QHash<QString, int> ledger = m_ledger.read();
+        doubted = ledger.keys();
+    } else {
+        for (const QString &path : *noted) {
+            if (BadgePath::namesAFile(path))
+                doubted.append(path);
+        }
+    }
+    if (doubted.isEmpty())
+        return;
+    m_notedByOthers.unite(QSet<QString>(doubted.cbegin(), doubted.cend()));
+    m_lateLook.start();
+    lookAgain(doubted);
+}
+
+void EmblemKeeper::lookAgain(const QStringList &paths)
+{
+    if (paths.isEmpty())
+        return;
+    // What was sent to gvfs before is written before the files are read.
+    BoundedCalls::forEach(
+        {QString()},
+        [](const QString &) {
+            Emblems::waitForSentWrites();
+            return BoundedCalls::PathOutcome{};
+        },
+        kMetadataAnswerMs);
+    m_sync.doubt(paths);
+    try {
+        const EmblemSync::Report report = m_sync.follow(m_records.records(), paths);
+        if (report.setAside > 0 || !report.waiting.isEmpty())
+            m_retry.start();
+        emit synced(report);
+    } catch (const AppError &error) {
+        std::fprintf(stderr, "emblix-keeper: %s\n", error.what());
+    }
 }

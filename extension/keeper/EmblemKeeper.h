@@ -9,6 +9,7 @@
 
 #include <QFileSystemWatcher>
 #include <QObject>
+#include <QSet>
 #include <QTimer>
 
 // Keeps every file's badge emblem equal to its record in base.ini, and every
@@ -48,6 +49,10 @@ private:
     void followMovesWhileAway();
     void followRecords(const std::optional<QStringList> &changed);
     void writeMoves();
+    // Another process noted emblems in the ledger: those files are looked
+    // at again against their records.
+    void ledgerChanged();
+    void lookAgain(const QStringList &paths);
 
     BadgeBook m_book;
     RecordTable m_records;
@@ -68,5 +73,9 @@ private:
     MoveWatch m_moves;
     MoveWatch::Moves m_unwrittenMoves; // base.ini could not be written: tried again
     QTimer m_moveRetry;
-    QTimer m_saveIdentities; // for the moves made while no keeper runs
+    QFileSystemWatcher m_ledgerWatch;
+    QTimer m_ledgerSettle;
+    QSet<QString> m_notedByOthers; // since the last late look
+    QTimer m_lateLook;             // for the writes other processes gave up waiting for
+    QTimer m_saveIdentities;       // for the moves made while no keeper runs
 };

@@ -25,6 +25,7 @@ private slots:
     void movesWhileStoppedAreFoundAtStart();
     void racingDeletionsLoseNoOtherRecord();
     void unregisteringAfterMovesLeavesNoEmblem();
+    void racingWritersEndWithEmblemsEqualToRecords();
 
 private:
     static QString record(const ExtensionFixture &fx, const QString &path)
@@ -197,6 +198,46 @@ void TestMarksFollowFiles::unregisteringAfterMovesLeavesNoEmblem()
     QVERIFY(ExtensionFixture::takeOffEnded());
     for (const QString &moved : {away + "/t.txt", away + "/g.txt", away + "/f/in.txt"})
         QVERIFY2(Emblems::badgeOf(moved) == 0, qPrintable(moved));
+}
+
+void TestMarksFollowFiles::racingWritersEndWithEmblemsEqualToRecords()
+{
+    // Four badge commands mark the same files twice each, with other
+    // badges, while the keeper runs and the manager deletes records: once
+    // they are done, every file shows what its record says, no more.
+    ExtensionFixture fx;
+    QStringList files;
+    for (int i = 0; i < 1000; ++i)
+        files << fx.item(QStringLiteral("writers/%1.txt").arg(i));
+    QCOMPARE(fx.badge(QStringList{"set", "1", "--"} + files), 0);
+    startFollowing(fx, files.mid(0, 1));
+    std::vector<std::unique_ptr<QProcess>> writers;
+    for (int round = 0; round < 2; ++round) {
+        for (int writer = 0; writer < 4; ++writer) {
+            writers.push_back(std::make_unique<QProcess>());
+            writers.back()->start(fx.folder.path("emblix-badge"),
+                                  QStringList{"set", QString::number(2 + writer), "--"} + files);
+        }
+        for (qsizetype i = round; i < files.size(); i += 10)
+            QVERIFY(QTest::qWaitFor([&] { return BadgeRecordStore(fx.folder.folder()).deleteRecords({files[i]}); },
+                                    kKeeperStartMs));
+    }
+    for (const auto &writer : writers)
+        QVERIFY(writer->waitForFinished(kKeeperStartMs));
+    TTntIniFile store(fx.folder.path("base.ini"), IniDocument::KeySpelling::Exact);
+    // One listing reads every file's emblems.
+    const auto differing = [&] {
+        const QHash<QByteArray, QStringList> emblems = Emblems::emblemsIn(QFileInfo(files[0]).path()).value();
+        QStringList wrong;
+        for (const QString &file : std::as_const(files)) {
+            const QString record = store.ReadString("Files", file, "0");
+            const QStringList shown = emblems.value(QFile::encodeName(QFileInfo(file).fileName()));
+            if (shown != (record == u"0" ? QStringList() : QStringList{UserFolders::emblemName(record.toInt())}))
+                wrong << file;
+        }
+        return wrong;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(differing(), QStringList(), 60000);
 }
 
 QTEST_GUILESS_MAIN(TestMarksFollowFiles)
