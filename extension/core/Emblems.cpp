@@ -63,6 +63,10 @@ QStringList emblemsOf(GFile *file, QString *problem)
     return emblems;
 }
 
+} // namespace
+
+namespace Emblems {
+
 // gvfs tells no one that a file's metadata changed, so a file manager
 // showing the file would keep the old emblem. Setting the file's times to
 // the very values they have changes nothing a user sees, yet the kernel
@@ -80,10 +84,6 @@ void announce(const QString &path)
     const struct timespec times[2] = {status.st_atim, status.st_mtim};
     ::utimensat(AT_FDCWD, name.constData(), times, 0);
 }
-
-} // namespace
-
-namespace Emblems {
 
 int badgeOf(const QString &path)
 {

@@ -50,6 +50,10 @@ void dropMetadata(const QString &path);
 // would not see it.
 void waitForSentWrites();
 
+// Has the file managers that show path read it again, emblem included, by
+// setting its times to the values they have.
+void announce(const QString &path);
+
 // Has the file managers that watch path's folder read the file again, as
 // `touch -r path path` does, without changing its modification time: they
 // then look its emblem's image up anew.

@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <malloc.h>
+#include <memory>
 
 namespace {
 
@@ -40,6 +41,10 @@ constexpr int kMoveRetryMs = 200;
 // The badge command gives up on an emblem write after 10 s, which may still
 // land: files another process noted are looked at once more after that.
 constexpr int kLateLookMs = 11000;
+// A file manager reads a renamed file at once, before the keeper moved its
+// emblem, and may fold an attribute change that comes while it reads into
+// that read: the moved files are asked to be read again after this.
+constexpr int kMovedRedrawMs = 1000;
 
 } // namespace
 
@@ -80,6 +85,17 @@ EmblemKeeper::EmblemKeeper(const ProgramFolder &folder, const std::atomic_bool *
     connect(&m_ledgerWatch, &QFileSystemWatcher::fileChanged, &m_ledgerSettle, qOverload<>(&QTimer::start));
     connect(&m_ledgerWatch, &QFileSystemWatcher::directoryChanged, &m_ledgerSettle, qOverload<>(&QTimer::start));
     connect(&m_ledgerSettle, &QTimer::timeout, this, &EmblemKeeper::ledgerChanged);
+    m_movedRedraw.setSingleShot(true);
+    m_movedRedraw.setInterval(kMovedRedrawMs);
+    connect(&m_movedRedraw, &QTimer::timeout, this, [this] {
+        BoundedCalls::forEach(
+            std::exchange(m_redrawMoved, {}),
+            [](const QString &path) {
+                Emblems::announce(path);
+                return BoundedCalls::PathOutcome{};
+            },
+            kTouchAnswerMs);
+    });
     m_lateLook.setSingleShot(true);
     m_lateLook.setInterval(kLateLookMs);
     connect(&m_lateLook, &QTimer::timeout, this, [this] {
@@ -229,18 +245,25 @@ void EmblemKeeper::followMoves(const MoveWatch::Moves &moves, const MoveWatch::M
     // Asked off the event loop's thread: gvfs may not answer.
     const QHash<QString, int> &shown = m_sync.shown();
     QStringList checks; // from, to, a marked path's new place and its badge, a line each
+    auto badged = std::make_shared<QHash<QString, QStringList>>(); // from -> the badged files' new paths
+    // The marked paths come in the order of the moves that took them along.
+    qsizetype next = 0;
     for (const auto &[from, to] : moves) {
-        for (const auto &[oldPath, newPath] : marked) {
-            const int badge = shown.value(oldPath, 0);
-            if (badge > 0 && (oldPath == from || oldPath.startsWith(from + u'/'))) {
-                checks.append(QStringList{from, to, newPath, QString::number(badge)}.join(u'\n'));
+        for (; next < marked.size(); ++next) {
+            const auto &[oldPath, newPath] = marked[next];
+            if (!(oldPath == from || oldPath.startsWith(from + u'/')))
                 break;
-            }
+            const int badge = shown.value(oldPath, 0);
+            if (badge <= 0)
+                continue;
+            if ((*badged)[from].isEmpty())
+                checks.append(QStringList{from, to, newPath, QString::number(badge)}.join(u'\n'));
+            (*badged)[from].append(newPath);
         }
     }
     BoundedCalls::forEach(
         checks,
-        [](const QString &check) {
+        [badged](const QString &check) {
             const QStringList parts = check.split(u'\n');
             const QString &from = parts[0];
             if (Emblems::badgeOf(parts[2]) == parts[3].toInt())
@@ -248,11 +271,19 @@ void EmblemKeeper::followMoves(const MoveWatch::Moves &moves, const MoveWatch::M
             Emblems::moveMetadata(from, parts[1]);
             // Where gvfs keeps the two ends apart (another of its stores),
             // the old path's metadata at least goes.
-            if (!QFileInfo::exists(from) && !QFileInfo(from).isSymLink())
+            if (Emblems::badgeOf(parts[2]) != parts[3].toInt() && !QFileInfo::exists(from)
+                && !QFileInfo(from).isSymLink())
                 Emblems::dropMetadata(from);
+            // The file managers read the moved files before their emblems
+            // came: they are asked to read them again.
+            for (const QString &path : badged->value(from))
+                Emblems::announce(path);
             return BoundedCalls::PathOutcome{};
         },
-        kMetadataAnswerMs);
+        kMetadataAnswerMs, Emblems::kWritesAtOnce);
+    for (auto it = badged->cbegin(); it != badged->cend(); ++it)
+        m_redrawMoved += it.value();
+    m_movedRedraw.start();
     try {
         m_sync.moved(marked);
     } catch (const AppError &error) {

@@ -77,5 +77,7 @@ private:
     QTimer m_ledgerSettle;
     QSet<QString> m_notedByOthers; // since the last late look
     QTimer m_lateLook;             // for the writes other processes gave up waiting for
-    QTimer m_saveIdentities;       // for the moves made while no keeper runs
+    QStringList m_redrawMoved;     // files whose emblem was moved after them
+    QTimer m_movedRedraw;
+    QTimer m_saveIdentities; // for the moves made while no keeper runs
 };

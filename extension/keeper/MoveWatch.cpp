@@ -69,7 +69,7 @@ QString whereNow(int fd)
     const ssize_t length = ::readlink(link.constData(), buffer, sizeof buffer - 1);
     if (length <= 0)
         return {};
-    const QString path = QFile::decodeName(QByteArray(buffer, length));
+    QString path = QFile::decodeName(QByteArray(buffer, length));
     struct stat status {};
     if (::fstat(fd, &status) != 0 || status.st_nlink == 0 || path.endsWith(QStringLiteral(" (deleted)")))
         return {};
@@ -170,7 +170,7 @@ QList<std::pair<QString, MoveWatch::Identity>> MoveWatch::identities() const
     QList<std::pair<QString, Identity>> result;
     result.reserve(m_anchors);
     for (const auto &[path, entry] : m_paths) {
-        if (entry.fd >= 0)
+        if (entry.identity.device != 0 || entry.identity.inode != 0)
             result.append({path, entry.identity});
     }
     return result;
@@ -397,18 +397,27 @@ void MoveWatch::watch(const QString &folder, Folder &entry)
 
 void MoveWatch::anchor(const QString &path, Anchor &entry)
 {
-    if (entry.fd >= 0 || m_anchors >= m_mostAnchors)
+    if (entry.fd >= 0)
         return;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    // Past the descriptors, the identity alone: enough to find a move made
+    // while no keeper ran.
+    struct stat status {};
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = m_anchors < m_mostAnchors ? ::open(name.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC) : -1;
+    if (fd >= 0 ? ::fstat(fd, &status) != 0 : ::lstat(name.constData(), &status) != 0) {
+        if (fd >= 0)
+            ::close(fd);
+        entry.identity = {};
+        return;
+    }
+    entry.identity = {quint64(status.st_dev), quint64(status.st_ino), S_ISDIR(status.st_mode)};
     if (fd < 0)
         return;
-    struct stat status {};
-    if (::fstat(fd, &status) != 0 || !m_anchoredDevices.contains(quint64(status.st_dev))) {
+    if (!m_anchoredDevices.contains(quint64(status.st_dev))) {
         ::close(fd);
         return;
     }
     entry.fd = fd;
-    entry.identity = {quint64(status.st_dev), quint64(status.st_ino), S_ISDIR(status.st_mode)};
     ++m_anchors;
 }
 

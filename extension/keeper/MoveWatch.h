@@ -52,8 +52,8 @@ public:
     // The followed paths at or below path, a folder before what it holds.
     QStringList pathsAtOrBelow(const QString &path) const;
 
-    // The identity of every anchored path, to find its moves at the next
-    // start when nothing watched.
+    // The identity of every followed path that was there when last looked
+    // at, to find its moves at the next start when nothing watched.
     QList<std::pair<QString, Identity>> identities() const;
 
     qsizetype followed() const { return qsizetype(m_paths.size()); }

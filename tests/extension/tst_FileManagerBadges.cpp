@@ -3,6 +3,7 @@
 #include "XvfbDisplay.h"
 
 #include "library/BadgeRecordStore.h"
+#include "platform/ini/TntIniFile.h"
 #include "shell/RegDLL.h"
 #include "themes/ThemeApplier.h"
 
@@ -14,9 +15,9 @@
 
 // Each file manager itself, under Xvfb, with the extension's module loaded:
 // the badge of a file marked through the badge command must show on the
-// file's icon, take the colour of a theme applied in the manager within a
-// second or so, with nobody touching the window, and go when the manager
-// deletes the record.
+// file's icon, stay when the file is renamed, take the colour of a theme
+// applied in the manager within a second or so, with nobody touching the
+// window, and go when the manager deletes the record.
 class TestFileManagerBadges : public QObject
 {
     Q_OBJECT
@@ -189,6 +190,15 @@ void TestFileManagerBadges::badgeFollowsStoreAndTheme()
     QVERIFY2(badge.box.width() <= 48 && badge.box.height() <= 48, qPrintable(QString::number(badge.box.width())));
     QCOMPARE(spotOf(magenta).pixels, 0);
 
+    // Renamed in a terminal, the file keeps its mark: the keeper moves the
+    // record and the emblem, and the file manager draws the new theme on
+    // the renamed file below.
+    const QString renamed = QFileInfo(marked).path() + QStringLiteral("/marked-2.txt");
+    QVERIFY(QFile::rename(marked, renamed));
+    QTRY_COMPARE_WITH_TIMEOUT(
+        TTntIniFile(fx.folder.path("base.ini"), IniDocument::KeySpelling::Exact).ReadString("Files", renamed, "-"),
+        QStringLiteral("5"), 30000);
+
     // The manager applies another theme; icoswap.exe redraws the emblems
     // and the module has the file manager draw them.
     clock.restart();
@@ -206,7 +216,7 @@ void TestFileManagerBadges::badgeFollowsStoreAndTheme()
     QCOMPARE(spotOf(cyan).pixels, 0);
 
     // The manager deletes the record; the keeper takes the emblem off.
-    QVERIFY(BadgeRecordStore(fx.folder.folder()).deleteRecords({marked}));
+    QVERIFY(BadgeRecordStore(fx.folder.folder()).deleteRecords({renamed}));
     QCOMPARE(waitForSpot(magenta, gone, 30000).pixels, 0);
     QCOMPARE(spotOf(cyan).pixels, 0);
 }
