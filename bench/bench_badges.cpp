@@ -314,10 +314,6 @@ void keeperMoves(int others)
         }
     }
     big = makeFiles(root.filePath("big/folder"), 10000);
-    for (const QString &file : std::as_const(big)) {
-        store += file.toUtf8() + "=5\n";
-        shown += file.toUtf8() + "=5\n";
-    }
     for (const auto &[name, text] :
          {std::pair{program.file(u"base.ini"), store}, std::pair{EmblemLedger().fileName(), shown}}) {
         QDir().mkpath(QFileInfo(name).path());
@@ -328,13 +324,15 @@ void keeperMoves(int others)
     const QStringList files = makeFiles(root.filePath("watched"), 20);
     const QStringList many = makeFiles(root.filePath("many"), 1000);
     QProcess::execute(program.file(u"emblix-badge"), QStringList{"set", "2", "--"} + files + many);
+    QProcess::execute(program.file(u"emblix-badge"), QStringList{"set", "5", "--"} + big);
     QFile::remove(UserFolders::markIdentities());
     QProcess::startDetached(program.file(u"emblix-keeper"), {});
     timeUntil([] { return QFileInfo::exists(UserFolders::markIdentities()); });
     QThread::msleep(1000);
-    const auto record = [&](const QString &path) {
-        return TTntIniFile(program.file(u"base.ini"), IniDocument::KeySpelling::Exact).ReadString("Files", path, "-");
-    };
+    // One reader, which parses the file again only when it changed: the
+    // bench must not take the processor from the keeper it times.
+    TTntIniFile reader(program.file(u"base.ini"), IniDocument::KeySpelling::Exact);
+    const auto record = [&](const QString &path) { return reader.ReadString("Files", path, "-"); };
 
     QList<double> changed;
     QList<double> renamed;
@@ -356,8 +354,13 @@ void keeperMoves(int others)
 
     QDir().rename(root.filePath("big/folder"), root.filePath("big/moved"));
     const QString last = root.filePath("big/moved/") + QFileInfo(big.last()).fileName();
-    std::printf("a folder of 10 000 marked files renamed: every record at the new paths after %.0f ms\n",
-                timeUntil([&] { return record(last) == u"5"; }) * 1000);
+    QElapsedTimer folderMoved;
+    folderMoved.start();
+    const double recordsFollowed = timeUntil([&] { return record(last) == u"5"; });
+    timeUntil([&] { return Emblems::badgeOf(last) == 5; });
+    std::printf("a folder of 10 000 marked files renamed: every record at the new paths after %.0f ms, the last "
+                "file's emblem there after %.0f ms\n",
+                recordsFollowed * 1000, seconds(folderMoved) * 1000);
 
     for (const QString &file : many)
         QFile::rename(file, file + QStringLiteral(".r"));

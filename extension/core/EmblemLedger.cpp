@@ -226,7 +226,26 @@ void EmblemLedger::foldJournal() const
     }
     // Once the INI file holds every line, the journal starts empty; a
     // crash before this only has the same lines replayed again.
-    (void)::ftruncate(journal.fd(), 0);
+    if (::ftruncate(journal.fd(), 0) != 0 || m_readUpTo < 0)
+        return;
+    // Folded here: what others noted since the last look is kept for the
+    // next, which reads the emptied journal from its start.
+    m_pendingNoted.unite(takeOthersLines(text));
+    m_readUpTo = 0;
+    m_iniStamp = FileStamp::of(m_fileName);
+}
+
+QSet<QString> EmblemLedger::takeOthersLines(QByteArray text) const
+{
+    const qint64 from = std::min<qint64>(m_readUpTo, text.size());
+    // This object's own lines (whole lines, one write each) left out.
+    for (const auto &[start, end] : std::exchange(m_ownRanges, {})) {
+        if (start >= from && end <= text.size())
+            text.replace(start, end - start, QByteArray(end - start, '\n'));
+    }
+    QSet<QString> noted;
+    forEachNote(QByteArrayView(text).sliced(from), [&](const QString &path, int) { noted.insert(path); });
+    return noted;
 }
 
 void EmblemLedger::noteMoves(const QList<std::pair<QString, QString>> &moves) const
@@ -242,24 +261,21 @@ std::optional<QSet<QString>> EmblemLedger::notedByOthers()
 {
     const LockedJournal journal(journalName(), O_RDONLY, LOCK_SH);
     const FileStamp iniStamp = FileStamp::of(m_fileName);
-    QByteArray text = journal.fd() >= 0 ? journal.readAll() : QByteArray();
-    const qint64 from = m_readUpTo;
-    // A fold replaces the INI file and empties the journal.
-    const bool folded = from >= 0 && (!(iniStamp == m_iniStamp) || text.size() < from);
+    const QByteArray text = journal.fd() >= 0 ? journal.readAll() : QByteArray();
+    const bool first = m_readUpTo < 0;
+    // Another process's fold replaces the INI file and empties the journal.
+    const bool folded = !first && (!(iniStamp == m_iniStamp) || text.size() < m_readUpTo);
     m_iniStamp = iniStamp;
-    m_readUpTo = text.size();
-    const QList<std::pair<qint64, qint64>> own = std::exchange(m_ownRanges, {});
-    if (from < 0)
-        return QSet<QString>(); // the first look: what follows counts
-    if (folded)
-        return std::nullopt;
-    // This object's own lines (whole lines, one write each) left out.
-    for (const auto &[start, end] : own) {
-        if (start >= from && end <= text.size())
-            text.replace(start, end - start, QByteArray(end - start, '\n'));
+    QSet<QString> noted = std::exchange(m_pendingNoted, {});
+    if (first || folded) {
+        m_readUpTo = text.size();
+        m_ownRanges.clear();
+        if (folded)
+            return std::nullopt;
+        return noted; // the first look: what follows counts
     }
-    QSet<QString> noted;
-    forEachNote(QByteArrayView(text).sliced(from), [&](const QString &path, int) { noted.insert(path); });
+    noted.unite(takeOthersLines(text));
+    m_readUpTo = text.size();
     return noted;
 }
 

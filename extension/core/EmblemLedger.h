@@ -53,12 +53,15 @@ public:
 private:
     void append(const QByteArray &lines) const;
     void foldJournal() const;
+    // The paths of the journal's lines from m_readUpTo on that others wrote.
+    QSet<QString> takeOthersLines(QByteArray text) const;
 
     QString m_fileName;
     // Where the last notedByOthers() read up to, what the INI file was then
     // (a fold replaces it), and the journal's byte ranges this object wrote
     // since.
-    qint64 m_readUpTo = -1;
-    FileStamp m_iniStamp;
+    mutable qint64 m_readUpTo = -1;
+    mutable FileStamp m_iniStamp;
     mutable QList<std::pair<qint64, qint64>> m_ownRanges;
+    mutable QSet<QString> m_pendingNoted; // read by a fold of this object's
 };
