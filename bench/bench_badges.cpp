@@ -394,7 +394,7 @@ void keeperMoves(int others)
     });
     const double found = seconds(start);
     std::printf("keeper start after %lld folders of 1 000 renamed while it was stopped: %d of %lld found in %.1f s "
-                "(a minute: not all found; only paths it held an anchor for have an identity)\n",
+                "(a minute: not all found)\n",
                 qint64(moved.size()), followed, qint64(moved.size()), found);
     KeeperLock::stopRunning();
     EmblemLedger().forget();

@@ -141,8 +141,9 @@ void TestMarksFollowFiles::movesWhileStoppedAreFoundAtStart()
 
 void TestMarksFollowFiles::racingDeletionsLoseNoOtherRecord()
 {
-    // The manager deletes records while marked files are renamed one by one:
-    // each deletion takes only its own records, and every move is followed.
+    // The manager deletes records, and a program that takes no lock adds
+    // some, while marked files are renamed one by one: each deletion takes
+    // only its own records, no added one is lost, every move is followed.
     ExtensionFixture fx;
     QStringList moving;
     QStringList deleted;
@@ -154,6 +155,9 @@ void TestMarksFollowFiles::racingDeletionsLoseNoOtherRecord()
     }
     QCOMPARE(fx.badge(QStringList{"set", "2"} + moving + deleted + kept), 0);
     startFollowing(fx, moving);
+    QProcess unlocked;
+    unlocked.start(QStringLiteral(EMBLIX_STORE_WRITER),
+                   {"append", fx.folder.path("base.ini"), "/unlocked/", "200", "2"});
     std::thread renamer([&] {
         for (const QString &path : std::as_const(moving))
             ::rename(QFile::encodeName(path).constData(), QFile::encodeName(path + u'n').constData());
@@ -164,6 +168,7 @@ void TestMarksFollowFiles::racingDeletionsLoseNoOtherRecord()
         QVERIFY(QTest::qWaitFor([&] { return BadgeRecordStore(fx.folder.folder()).deleteRecords(deleted.mid(i, 10)); },
                                 kKeeperStartMs));
     renamer.join();
+    QVERIFY(unlocked.waitForFinished(kKeeperStartMs));
     for (const QString &path : std::as_const(moving))
         QTRY_COMPARE_WITH_TIMEOUT(record(fx, path + u'n'), QStringLiteral("2"), 30000);
     TTntIniFile store(fx.folder.path("base.ini"), IniDocument::KeySpelling::Exact);
@@ -171,7 +176,9 @@ void TestMarksFollowFiles::racingDeletionsLoseNoOtherRecord()
     store.ReadSection("Files", keys);
     for (const QString &path : std::as_const(kept))
         QVERIFY2(keys.contains(path), qPrintable(path));
-    QCOMPARE(keys.size(), moving.size() + kept.size());
+    for (int i = 0; i < 200; ++i)
+        QVERIFY2(keys.contains(QStringLiteral("/unlocked/%1").arg(i)), qPrintable(QString::number(i)));
+    QCOMPARE(keys.size(), moving.size() + kept.size() + 200);
     // In place: the renamed records stand where the old ones stood, first.
     QCOMPARE(keys.first(), moving.first() + u'n');
 }
