@@ -212,18 +212,15 @@ void syncAfterCleanUp(int count)
                 cleanUp, seconds(timer), report.failed);
 }
 
-// The running keeper over a store of `others` more records: a record
-// deleted, or added by another writer, and the time until the file's emblem
-// follows. The other records' emblems are taken as set (the ledger says so),
-// so the keeper starts without touching them, as it does on a login.
-void keeperLatency(int others)
+// A program folder with the badge command and the keeper beside a store of
+// the filler files' records, which the ledger says show their emblems, so a
+// keeper starts without touching them, as it does on a login.
+ProgramFolder keeperProgram(const QTemporaryDir &root, const QStringList &filler)
 {
-    QTemporaryDir root;
     const ProgramFolder program(root.filePath("program"));
     QDir().mkpath(program.root());
     for (const char *name : {"emblix-badge", "emblix-keeper"})
         QFile::copy(QStringLiteral(EMBLIX_DEMO_DIR "/") + name, program.file(QString::fromLatin1(name)));
-    const QStringList filler = makeFiles(root.filePath("filler"), others);
     QByteArray store = "[Files]\n";
     QByteArray shown = "[Emblems]\n";
     for (const QString &file : filler) {
@@ -237,6 +234,17 @@ void keeperLatency(int others)
         out.open(QIODevice::WriteOnly);
         out.write(text);
     }
+    return program;
+}
+
+// The running keeper over a store of `others` more records: a record
+// deleted, or added by another writer, and the time until the file's emblem
+// follows. The other records' emblems are taken as set (the ledger says so),
+// so the keeper starts without touching them, as it does on a login.
+void keeperLatency(int others)
+{
+    QTemporaryDir root;
+    const ProgramFolder program = keeperProgram(root, makeFiles(root.filePath("filler"), others));
     const QStringList files = makeFiles(root.filePath("watched"), 20);
     QProcess::execute(program.file(u"emblix-badge"), QStringList{"set", "2", "--"} + files);
     QProcess::startDetached(program.file(u"emblix-keeper"), {});
@@ -296,31 +304,11 @@ double median(QList<double> values)
 void keeperMoves(int others)
 {
     QTemporaryDir root;
-    const ProgramFolder program(root.filePath("program"));
-    QDir().mkpath(program.root());
-    for (const char *name : {"emblix-badge", "emblix-keeper"})
-        QFile::copy(QStringLiteral(EMBLIX_DEMO_DIR "/") + name, program.file(QString::fromLatin1(name)));
-    // The records in folders of 1 000, one of them 10 000; the ledger says
-    // their emblems are on, so the keeper starts without writing them.
-    QStringList big;
-    QByteArray store = "[Files]\n";
-    QByteArray shown = "[Emblems]\n";
-    for (int folder = 0; folder * 1000 < others; ++folder) {
-        const QStringList files =
-            folder < 10 ? QStringList() : makeFiles(root.filePath(QStringLiteral("filler/%1").arg(folder)), 1000);
-        for (const QString &file : files) {
-            store += file.toUtf8() + "=5\n";
-            shown += file.toUtf8() + "=5\n";
-        }
-    }
-    big = makeFiles(root.filePath("big/folder"), 10000);
-    for (const auto &[name, text] :
-         {std::pair{program.file(u"base.ini"), store}, std::pair{EmblemLedger().fileName(), shown}}) {
-        QDir().mkpath(QFileInfo(name).path());
-        QFile out(name);
-        out.open(QIODevice::WriteOnly);
-        out.write(text);
-    }
+    QStringList filler;
+    for (int folder = 10; folder * 1000 < others; ++folder)
+        filler += makeFiles(root.filePath(QStringLiteral("filler/%1").arg(folder)), 1000);
+    const ProgramFolder program = keeperProgram(root, filler);
+    const QStringList big = makeFiles(root.filePath("big/folder"), 10000);
     const QStringList files = makeFiles(root.filePath("watched"), 20);
     const QStringList many = makeFiles(root.filePath("many"), 1000);
     QProcess::execute(program.file(u"emblix-badge"), QStringList{"set", "2", "--"} + files + many);
