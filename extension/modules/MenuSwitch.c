@@ -1,6 +1,15 @@
 #include "MenuSwitch.h"
 
+#include <errno.h>
+#include <fcntl.h>
 #include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+/* What the registration writes is a few kilobytes, a dozen entries and a
+ * set or two: anything far beyond comes from elsewhere and must not cost
+ * the file manager time or memory on every right-click. */
+enum { kMostFileBytes = 64 * 1024, kMostEntries = 64, kMostSets = 16 };
 
 static void entry_free(gpointer data)
 {
@@ -27,11 +36,48 @@ char *emblix_menu_switch_folder(void)
     return g_build_filename(g_get_user_config_dir(), "emblix-manager", "file-manager-menus", NULL);
 }
 
+/* The text of a regular file of at most kMostFileBytes, or NULL. Opened
+ * without blocking: a FIFO or a device put in the folder would otherwise
+ * hold the file manager's window on the open or the read forever. */
+static char *read_small_file(const char *path, gsize *length)
+{
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return NULL;
+    struct stat status;
+    char *text = NULL;
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size > kMostFileBytes)
+        goto done;
+    text = g_malloc(kMostFileBytes + 1);
+    gsize got = 0;
+    for (;;) {
+        ssize_t n = read(fd, text + got, kMostFileBytes + 1 - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 || (n > 0 && got + (gsize)n > kMostFileBytes)) {
+            g_clear_pointer(&text, g_free); /* grew past the cap meanwhile */
+            goto done;
+        }
+        if (n == 0)
+            break;
+        got += (gsize)n;
+    }
+    text[got] = '\0';
+    *length = got;
+done:
+    close(fd);
+    return text;
+}
+
 static EmblixMenuSet *read_set(const char *path, const char *owner)
 {
     GKeyFile *file = g_key_file_new();
     EmblixMenuSet *set = NULL;
-    if (!g_key_file_load_from_file(file, path, G_KEY_FILE_NONE, NULL))
+    gsize length = 0;
+    char *text = read_small_file(path, &length);
+    gboolean loaded = text && g_key_file_load_from_data(file, text, length, G_KEY_FILE_NONE, NULL);
+    g_free(text);
+    if (!loaded)
         goto done;
     char *command = g_key_file_get_string(file, "Menu", "Command", NULL);
     /* A program folder moved or deleted since it registered offers nothing. */
@@ -54,7 +100,7 @@ static EmblixMenuSet *read_set(const char *path, const char *owner)
     }
     set->entries = g_ptr_array_new_with_free_func(entry_free);
     char **ids = g_key_file_get_string_list(file, "Menu", "Entries", NULL, NULL);
-    for (char **id = ids; id && *id; ++id) {
+    for (char **id = ids; id && *id && set->entries->len < kMostEntries; ++id) {
         char *group = g_strconcat("Entry ", *id, NULL);
         char *label = g_key_file_get_string(file, group, "Label", NULL);
         char **arguments = g_key_file_get_string_list(file, group, "Arguments", NULL, NULL);
@@ -92,7 +138,7 @@ GPtrArray *emblix_menu_switch_read(void)
     char *folder = emblix_menu_switch_folder();
     GDir *dir = g_dir_open(folder, 0, NULL);
     const char *name;
-    while (dir && (name = g_dir_read_name(dir))) {
+    while (dir && sets->len < kMostSets && (name = g_dir_read_name(dir))) {
         if (!g_str_has_suffix(name, ".ini") || !g_str_has_prefix(name, "emblix-"))
             continue;
         char *path = g_build_filename(folder, name, NULL);

@@ -27,7 +27,9 @@ typedef struct {
 char *emblix_menu_switch_folder(void);
 
 /* Every set registered for this user, in a stable order; sets whose command
- * is not an executable file are left out. Free with g_ptr_array_unref. */
+ * is not an executable file are left out, and so is any file that is not a
+ * regular one of at most 64 KiB (read without blocking); at most 16 sets of
+ * 64 entries each. Free with g_ptr_array_unref. */
 GPtrArray *emblix_menu_switch_read(void);
 
 /* The badge command's argument vector for one entry and the selected paths. */
