@@ -150,10 +150,20 @@ BadgeCommand::Outcome BadgeCommand::sync()
             throw AppError(
                 QStringLiteral("%1 cannot be read; the emblems stay as they are").arg(BadgeBook(m_folder).fileName()));
         const EmblemSync::Report report = emblems.follow(*records);
-        outcome.lines.append(QStringLiteral("%1 set, %2 cleared, %3 unreachable")
+        outcome.lines.append(QStringLiteral("%1 set, %2 cleared, %3 unreachable, %4 set aside")
                                  .arg(report.set)
                                  .arg(report.cleared)
-                                 .arg(report.failed));
+                                 .arg(report.failed)
+                                 .arg(report.setAside));
+        // Files whose emblem could not be written in time (a mount or the
+        // metadata store that does not answer) are not done: a sync that
+        // says nothing of them would read as a success.
+        if (report.setAside > 0) {
+            outcome.messages.append(QStringLiteral("%1 file(s) set aside: their file system or the emblem store "
+                                                   "did not answer; run the sync again later")
+                                        .arg(report.setAside));
+            outcome.ok = false;
+        }
     } catch (const AppError &error) {
         outcome.messages.append(error.fullText());
         outcome.ok = false;

@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QThread>
 
+#include <csignal>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,6 +31,19 @@ private:
     static QString record(const ExtensionFixture &fx, const QString &path)
     {
         return TTntIniFile(fx.folder.path("base.ini")).ReadString("Files", path, "<none>");
+    }
+    // The gvfs metadata daemon of this test's own session bus.
+    static qint64 metadataDaemon()
+    {
+        const QByteArray bus = "DBUS_SESSION_BUS_ADDRESS=" + qgetenv("DBUS_SESSION_BUS_ADDRESS");
+        for (const QString &pid : QDir("/proc").entryList(QDir::Dirs)) {
+            QFile command("/proc/" + pid + "/cmdline");
+            QFile environment("/proc/" + pid + "/environ");
+            if (command.open(QIODevice::ReadOnly) && command.readAll().contains("gvfsd-metadata")
+                && environment.open(QIODevice::ReadOnly) && environment.readAll().split('\0').contains(bus))
+                return pid.toLongLong();
+        }
+        return 0;
     }
     static QStringList emblems(const QString &path)
     {
@@ -200,6 +214,24 @@ void TestBadgeCommand::faultsAreToldExactly()
     QCOMPARE(fx.badge(QStringList{"set", "1", "--"} + refused), 1);
     QCOMPARE(fx.stderrText.count(u'\n'), 11);
     QVERIFY2(fx.stderrText.contains("290"), qPrintable(fx.stderrText));
+
+    // With the emblem store stopped, a sync says which files it set aside
+    // and fails, rather than report nothing done as a success.
+    QStringList waiting;
+    for (int i = 0; i < 3; ++i) {
+        waiting << fx.item(QStringLiteral("waiting %1.txt").arg(i));
+        TTntIniFile(fx.folder.path("base.ini")).WriteString("Files", waiting.last(), "3");
+    }
+    const qint64 store = metadataDaemon();
+    QVERIFY(store > 0);
+    ::kill(pid_t(store), SIGSTOP);
+    {
+        const auto resume = qScopeGuard([&] { ::kill(pid_t(store), SIGCONT); });
+        QByteArray said;
+        QCOMPARE(fx.badge({"sync"}, &said), 1);
+        QVERIFY2(said.contains("3 set aside"), said.constData());
+        QVERIFY2(fx.stderrText.contains("3 file(s) set aside"), qPrintable(fx.stderrText));
+    }
 
     // A ledger that cannot be written: the record is made, no emblem is set
     // that nothing could take off again, and the user learns why.
