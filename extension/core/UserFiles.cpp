@@ -19,10 +19,22 @@ bool makeFolder(const QString &folder)
     const QFileInfo info(path);
     if (info.isDir())
         return true;
-    if (info.exists() || info.isSymLink() || path == info.path() || !makeFolder(info.path()))
+    if (info.exists() || info.isSymLink()) {
+        errno = ENOTDIR; // something else is in the way
+        return false;
+    }
+    if (path == info.path() || !makeFolder(info.path()))
         return false;
     const QByteArray name = QFile::encodeName(path);
-    return (::mkdir(name.constData(), 0700) == 0 && ::chmod(name.constData(), 0700) == 0) || QFileInfo(path).isDir();
+    if (::mkdir(name.constData(), 0700) == 0)
+        return ::chmod(name.constData(), 0700) == 0;
+    // The caller names the system's reason: the look below must not
+    // replace it with its own.
+    const int reason = errno;
+    if (QFileInfo(path).isDir())
+        return true; // made by another meanwhile
+    errno = reason;
+    return false;
 }
 
 void write(const QString &path, const QByteArray &content, bool executable)

@@ -13,7 +13,7 @@ namespace UserFiles {
 void write(const QString &path, const QByteArray &content, bool executable = false);
 
 // Makes folder and its missing parents, each the user's alone (0700);
-// false when it cannot.
+// false when it cannot, with errno telling why.
 bool makeFolder(const QString &folder);
 
 // What the integration writes into each of its files: the owner's mark and

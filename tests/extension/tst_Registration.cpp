@@ -16,6 +16,7 @@
 #include <QScopeGuard>
 #include <QTest>
 
+#include <cerrno>
 #include <sys/stat.h>
 
 // Registering through the manager's own call: the menus of every file
@@ -285,6 +286,13 @@ void TestRegistration::failuresLeaveNothingAndAreReported()
     QVERIFY_THROWS_EXCEPTION(AppError, RegisterServerLibrary(true, fx.folder.path("emblixmenu.dll")));
     QVERIFY2(userFiles(fx) == before, qPrintable(changes(userFiles(fx), before)));
     QVERIFY(!ShellIntegration(fx.folder.folder()).readState().menu);
+    // The entry point names the reason the system gave.
+    QProcess entry;
+    entry.start(QStringLiteral(EMBLIX_REGISTER_LIBRARY), {"register", fx.folder.path("emblixmenu.dll")});
+    QVERIFY(entry.waitForFinished(kKeeperStartMs));
+    const QString said = QString::fromLocal8Bit(entry.readAllStandardError());
+    QVERIFY2(said.contains(autostart + u'/') && said.contains(qt_error_string(ENOTDIR)), qPrintable(said));
+    QVERIFY2(userFiles(fx) == before, qPrintable(changes(userFiles(fx), before)));
     QVERIFY(ExtensionFixture::takeOffEnded());
     QFile::remove(autostart);
     const QMap<QString, QByteArray> clean = userFiles(fx);
