@@ -55,7 +55,7 @@ QStringList keysAtOrBelow(const Map &map, const QString &path)
     if (map.count(path))
         keys.append(path);
     const QString below = path == u"/" ? path : path + u'/';
-    for (auto it = map.lower_bound(below); it != map.end() && it->first.startsWith(below); ++it)
+    for (auto it = map.upper_bound(path); it != map.end() && it->first.startsWith(below); ++it)
         keys.append(it->first);
     return keys;
 }
