@@ -108,6 +108,12 @@ bool remove(const ProgramFolder &folder)
     return UserFiles::removeIfMarked(fileName(), marksOf(folder.root()), UserFolders::configHome());
 }
 
+QString servedFolder()
+{
+    const QString named = entryFolder();
+    return named == u"?" ? QString() : QDir::cleanPath(named);
+}
+
 bool servesFolder(const ProgramFolder &folder)
 {
     const QString named = entryFolder();

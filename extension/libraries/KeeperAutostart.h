@@ -21,5 +21,7 @@ bool startTakingOff(const ProgramFolder &folder);
 // Whether the badges of the files are folder's to look after: its entry is
 // installed, or no other folder's entry or keeper is.
 bool servesFolder(const ProgramFolder &folder);
+// The program folder whose entry is installed now, or an empty text.
+QString servedFolder();
 
 } // namespace KeeperAutostart

@@ -181,6 +181,11 @@ namespace Registration {
 
 void registerMenu(const ProgramFolder &folder)
 {
+    // The user's menus, keeper and images are one set: a folder that
+    // registers takes them over from the one that had them, which then
+    // shows as not registered rather than keep keys with nothing behind
+    // them (its menus would go with this folder's unregistering).
+    const QString previous = KeeperAutostart::servedFolder();
     registerOrUndo(
         folder,
         [&] {
@@ -196,6 +201,8 @@ void registerMenu(const ProgramFolder &folder)
             KeeperAutostart::install(folder);
         },
         unregisterMenuFrom);
+    if (!previous.isEmpty() && previous != folder.root() && QFileInfo(previous).isDir())
+        HandlerKeys::remove(ProgramFolder(previous), {HandlerKeys::kFolderMenu, HandlerKeys::kFileMenu});
 }
 
 void unregisterMenu(const ProgramFolder &folder)

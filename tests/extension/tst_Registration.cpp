@@ -258,11 +258,13 @@ void TestRegistration::eachFolderOwnsItsRegistration()
     QTRY_COMPARE_WITH_TIMEOUT(KeeperLock::holder().value_or(KeeperLock::Holder()).programFolder, a.folder.path("."),
                               kKeeperStartMs);
 
-    // The folder that registered last is served; unregistering the other
-    // leaves it all.
+    // The folder that registered last is served, and the one it took the
+    // menus from shows as not registered; unregistering that one leaves it
+    // all.
     RegisterServerLibrary(true, b.folder.path("emblixmenu.dll"));
     QTRY_COMPARE_WITH_TIMEOUT(KeeperLock::holder().value_or(KeeperLock::Holder()).programFolder, b.folder.path("."),
                               kKeeperStartMs);
+    QVERIFY(!ShellIntegration(a.folder.folder()).readState().menu);
     const QMap<QString, QByteArray> ofB = userFiles(b);
     RegisterServerLibrary(false, a.folder.path("emblixmenu.dll"));
     QVERIFY(!ShellIntegration(a.folder.folder()).readState().menu);
