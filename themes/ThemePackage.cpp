@@ -3,10 +3,12 @@
 #include "PlistText.h"
 #include "ThemeName.h"
 #include "platform/AppError.h"
+#include "platform/IconDirectory.h"
 #include "platform/WholeFile.h"
 #include "platform/ini/IniText.h"
 #include "platform/ini/TntIniFile.h"
 
+#include <QBuffer>
 #include <QFile>
 
 #include <algorithm>
@@ -14,6 +16,13 @@
 namespace {
 
 const QString kPassPhrase = QStringLiteral("lumbrake");
+
+bool isBeyondBounds(QByteArray icon)
+{
+    QBuffer buffer(&icon);
+    buffer.open(QIODevice::ReadOnly);
+    return IconDirectory::read(buffer).verdict == IconDirectory::Verdict::BeyondBounds;
+}
 
 } // namespace
 
@@ -43,17 +52,19 @@ ThemePackageReader::Reading ThemePackageReader::read(const QString &path) const
     if (!plist)
         return corrupted();
     package.plist = *plist;
-    package.name = themeNameOf(*plist);
-    if (!isSafeThemeName(package.name))
-        return corrupted();
     for (int n = 1; n <= 10; ++n) {
         const std::optional<QByteArray> icon = m_archive.extract(QStringLiteral("%1.ico").arg(n), kMaxEntryBytes);
         // Kept as they are: a theme may hold any image under these names,
-        // and the drawing passes over one it cannot read.
-        if (!icon)
+        // and the drawing passes over one it cannot read. An icon that
+        // would cost more than any icon may to draw is refused, before the
+        // working file of the name is written.
+        if (!icon || isBeyondBounds(*icon))
             return corrupted();
         package.icons.append(*icon);
     }
+    package.name = themeNameOf(*plist);
+    if (!isSafeThemeName(package.name))
+        return corrupted();
     return reading;
 }
 

@@ -1,8 +1,35 @@
 #include "IconImages.h"
 
+#include "platform/FileStamp.h"
 #include "platform/FileSystem.h"
+#include "platform/IconDirectory.h"
 
+#include <QBuffer>
+#include <QCache>
+#include <QFile>
 #include <QImageReader>
+
+namespace {
+
+struct Drawn {
+    FileStamp stamp;
+    QPixmap pixmap;
+};
+
+// Enough for every icon one window shows at a time: ten badges, a page of
+// theme rows, the toolbar sets.
+constexpr int kDrawnKept = 512;
+
+QImage decode(QByteArray bytes, const IconDirectory::Entry &entry)
+{
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, entry.png ? "png" : "ico");
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
+
+} // namespace
 
 namespace IconImages {
 
@@ -10,33 +37,33 @@ QImage nearest(const QString &file, const QSize &size)
 {
     if (!FileSystem::isRegularFile(file))
         return QImage();
-    QImageReader reader(file, "ico");
-    QImage best;
-    int bestDistance = std::numeric_limits<int>::max();
-    const int count = std::max(1, reader.imageCount());
-    for (int i = 0; i < count; ++i) {
-        if (i > 0 && !reader.jumpToImage(i))
-            break;
-        const QImage image = reader.read();
-        if (image.isNull())
-            break;
-        const int distance = std::abs(image.width() - size.width()) + std::abs(image.height() - size.height());
-        if (distance < bestDistance) {
-            best = image;
-            bestDistance = distance;
-        }
-    }
-    return best;
+    QFile icon(file);
+    if (!icon.open(QIODevice::ReadOnly))
+        return QImage();
+    const IconDirectory::Reading directory = IconDirectory::read(icon);
+    if (directory.verdict != IconDirectory::Verdict::Icon)
+        return QImage();
+    const qsizetype chosen = IconDirectory::nearest(directory.entries, size);
+    if (chosen < 0)
+        return QImage();
+    const IconDirectory::Entry &entry = directory.entries[chosen];
+    return decode(IconDirectory::decodable(icon, entry), entry);
 }
 
 QPixmap load(const QString &file, const QSize &size)
 {
+    static QCache<QString, Drawn> drawn(kDrawnKept);
+    const QString key = file + u'\n' + QString::number(size.width()) + u'x' + QString::number(size.height());
+    const FileStamp stamp = FileStamp::of(file);
+    if (const Drawn *kept = drawn.object(key); kept && kept->stamp == stamp)
+        return kept->pixmap;
     QImage best = nearest(file, size);
-    if (best.isNull())
-        return QPixmap();
-    if (best.size() != size)
+    if (!best.isNull() && best.size() != size)
         best = best.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return QPixmap::fromImage(best);
+    auto *entry = new Drawn{stamp, best.isNull() ? QPixmap() : QPixmap::fromImage(best)};
+    const QPixmap pixmap = entry->pixmap;
+    drawn.insert(key, entry);
+    return pixmap;
 }
 
 } // namespace IconImages

@@ -21,6 +21,7 @@ private slots:
     void listsOnlyRegularFilesOrFoldersInListingOrder();
     void iconsAreReadOnlyFromRegularFiles();
     void iconDrawsTheImageNearestTheSize();
+    void iconsBeyondTheBoundsDrawNothing();
 };
 
 void TestFileSystem::listsOnlyRegularFilesOrFoldersInListingOrder()
@@ -71,6 +72,25 @@ void TestFileSystem::iconDrawsTheImageNearestTheSize()
     const QPixmap badge = IconImages::load(file, QSize(14, 14));
     QCOMPARE(badge.size(), QSize(14, 14));
     QCOMPARE(badge.toImage().pixelColor(7, 7), QColor(Qt::green));
+}
+
+void TestFileSystem::iconsBeyondTheBoundsDrawNothing()
+{
+    TestFolder folder;
+    const auto drawn = [&](const QByteArray &icon) {
+        return !IconImages::load(folder.write("icons/1.ico", icon), QSize(50, 50)).isNull();
+    };
+    QVERIFY(drawn(ZipBuilder::pngIcon(256, 64)));
+    QVERIFY(!drawn(ZipBuilder::pngIcon(256, 65)));
+    QVERIFY(!drawn(ZipBuilder::pngIcon(256, 65535)));
+    QVERIFY(!drawn(ZipBuilder::pngIcon(257)));
+    QVERIFY(!drawn(ZipBuilder::pngIcon(5790)));
+
+    // A file changed in place, at the same size, shows at the next paint.
+    const QString file = folder.write("icons/2.ico", ZipBuilder::icon(Qt::red));
+    QCOMPARE(IconImages::load(file, QSize(14, 14)).toImage().pixelColor(7, 7), QColor(Qt::red));
+    folder.write("icons/2.ico", ZipBuilder::icon(Qt::blue));
+    QCOMPARE(IconImages::load(file, QSize(14, 14)).toImage().pixelColor(7, 7), QColor(Qt::blue));
 }
 
 QTEST_MAIN(TestFileSystem)

@@ -93,6 +93,31 @@ QByteArray multiSizeIcon(const QList<std::pair<int, QColor>> &images)
     return directory + payloads;
 }
 
+QByteArray pngIcon(int side, int entries, QImage::Format format)
+{
+    QImage image(side, side, format);
+    image.fill(Qt::color1);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        qFatal("cannot write a PNG");
+    QByteArray bytes("\0\0\1\0", 4);
+    bytes.append(char(entries & 0xFF)).append(char(entries >> 8));
+    const quint32 offset = quint32(6 + 16 * entries);
+    QByteArray entry(16, '\0');
+    entry[0] = entry[1] = char(side >= 256 ? 0 : side);
+    entry[4] = 1;
+    entry[6] = 32;
+    for (int i = 0; i < 4; ++i) {
+        entry[8 + i] = char((quint32(png.size()) >> (8 * i)) & 0xFF);
+        entry[12 + i] = char((offset >> (8 * i)) & 0xFF);
+    }
+    for (int i = 0; i < entries; ++i)
+        bytes.append(entry);
+    return bytes + png;
+}
+
 QByteArray plist(const QString &themeName, const QString &extraLines)
 {
     const QString text =

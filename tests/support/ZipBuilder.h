@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QImage>
 #include <QList>
 #include <QString>
 
@@ -26,6 +27,9 @@ QStringList names(const QString &path);
 QByteArray icon(const QColor &colour, int size = 32);
 // A real ICO file holding one image per (size, colour), in that order.
 QByteArray multiSizeIcon(const QList<std::pair<int, QColor>> &images);
+// An icon whose directory lists one PNG of side x side pixels `entries`
+// times: the shapes of hostile icons (many images, one huge image).
+QByteArray pngIcon(int side, int entries = 1, QImage::Format format = QImage::Format_Mono);
 // A plist.ini naming the theme, UTF-16LE with its mark.
 QByteArray plist(const QString &themeName, const QString &extraLines = {});
 // The eleven entries of a complete package.

@@ -85,6 +85,16 @@ void TestHostileInput::packages_data()
     QList<ZipEntry> bomb = ZipBuilder::themeEntries("Bomb");
     bomb[5].bytes = QByteArray(9 * 1024 * 1024, 'z'); // past the 8 MiB cap
     QTest::newRow("bomb") << HostilePackage{bomb, {}, {}, {}} << Outcome::Corrupted;
+    // Icons that would freeze every paint: refused, at the bounds' edge kept.
+    const auto withIcon = [](const QString &theme, const QByteArray &icon) {
+        QList<ZipEntry> entries = ZipBuilder::themeEntries(theme);
+        entries[2].bytes = icon;
+        return HostilePackage{entries, {}, {}, {}};
+    };
+    QTest::newRow("icon of 65535 images") << withIcon("Many", ZipBuilder::pngIcon(256, 65535)) << Outcome::Corrupted;
+    QTest::newRow("icon of a 5790 px image") << withIcon("Huge", ZipBuilder::pngIcon(5790)) << Outcome::Corrupted;
+    QTest::newRow("icon of 64 images of 256 px")
+        << withIcon("Edge", ZipBuilder::pngIcon(256, 64)) << Outcome::Installed;
     QTest::newRow("wrong pass phrase") << HostilePackage{ZipBuilder::themeEntries("Locked", "wrong"), {}, {}, {}}
                                        << Outcome::Corrupted;
     QTest::newRow("not a zip") << HostilePackage{{}, "MZ\x90\0 not an archive at all", {}, {}} << Outcome::Nothing;
