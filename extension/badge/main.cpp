@@ -4,6 +4,7 @@
 #include "BadgeDialog.h"
 #include "BadgePath.h"
 #include "i18n/Translator.h"
+#include "platform/FileSystem.h"
 #include "platform/Settings.h"
 
 #include <QApplication>
@@ -24,11 +25,14 @@ const char *const kUsage = "Usage: emblix-badge [--window] COMMAND [--] [PATH...
                            "  dialog PATH...   choose the badge of the paths in a window\n"
                            "--window shows problems in a message box instead of on standard error.\n"
                            "--selection-from VARIABLE takes the paths from that environment variable\n"
-                           "  (one absolute path a line, as Caja and Nautilus pass a script's selection).\n";
+                           "  (one absolute path a line, as Caja and Nautilus pass a script's selection).\n"
+                           "--files0-from FILE takes more paths from FILE, \"-\" for standard input,\n"
+                           "  each ended by a NUL byte (as find -print0 writes them).\n";
 
 struct Arguments {
     bool window = false;
     QByteArray selectionVariable;
+    QByteArray listFile; // "-": standard input
     QString command;
     QStringList words; // before "--" and the paths: the badge number
     QList<QByteArray> paths;
@@ -50,6 +54,8 @@ Arguments parse(int argc, char *argv[])
             parsed.window = true;
         else if (word == "--selection-from" && parsed.command.isEmpty() && i + 1 < argc)
             parsed.selectionVariable = argv[++i];
+        else if (word == "--files0-from" && parsed.command.isEmpty() && i + 1 < argc)
+            parsed.listFile = argv[++i];
         else if (parsed.command.isEmpty())
             parsed.command = QString::fromLocal8Bit(word);
         else if (parsed.command == u"set" && parsed.words.isEmpty())
@@ -64,7 +70,7 @@ Arguments parse(int argc, char *argv[])
 // in the names it passes ("50%off.txt" arrives as "50ff.txt"); their
 // variable lists the same selection exactly, one path a line. A name with a
 // line break would split into other paths there, so then nothing is taken.
-QList<QByteArray> selectedPaths(const Arguments &arguments, QStringList &problems, Translator &translator)
+QList<QByteArray> pathsOnCommandLine(const Arguments &arguments, QStringList &problems, Translator &translator)
 {
     if (arguments.selectionVariable.isEmpty() || !qEnvironmentVariableIsSet(arguments.selectionVariable.constData()))
         return arguments.paths;
@@ -76,6 +82,34 @@ QList<QByteArray> selectedPaths(const Arguments &arguments, QStringList &problem
         return {};
     }
     return lines;
+}
+
+// The file managers' own menus hand the selection over on standard input:
+// no limit on its size, and a NUL is the one byte no name holds.
+QList<QByteArray> selectedPaths(const Arguments &arguments, QStringList &problems, Translator &translator)
+{
+    QList<QByteArray> paths = pathsOnCommandLine(arguments, problems, translator);
+    if (arguments.listFile.isEmpty())
+        return paths;
+    QFile list;
+    bool opened = false;
+    if (arguments.listFile == "-") {
+        opened = list.open(stdin, QIODevice::ReadOnly);
+    } else if (FileSystem::isRegularFile(QFile::decodeName(arguments.listFile))) {
+        list.setFileName(QFile::decodeName(arguments.listFile));
+        opened = list.open(QIODevice::ReadOnly);
+    }
+    const QByteArray names = opened ? list.readAll() : QByteArray();
+    if (!opened || list.error() != QFileDevice::NoError) {
+        problems.append(QStringLiteral("\"%1\": %2")
+                            .arg(QFile::decodeName(arguments.listFile),
+                                 translator.Translate(QStringLiteral("the list of paths cannot be read"))));
+        return {};
+    }
+    for (QByteArray &name : names.split('\0'))
+        if (!name.isEmpty())
+            paths.append(std::move(name));
+    return paths;
 }
 
 // The selected paths made absolute; a message for each name that is no text.

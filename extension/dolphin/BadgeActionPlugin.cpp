@@ -29,18 +29,36 @@ QIcon iconOf(const char *name)
     return QFile::exists(file) ? QIcon(file) : QIcon::fromTheme(QString::fromUtf8(name));
 }
 
-QAction *actionFor(const EmblixMenuSet *set, const EmblixMenuEntry *entry, const QStringList &paths, QObject *parent)
+// The badge command with the selection on its standard input, as the GTK
+// modules start it: no argument limit, and the paths exactly as they are.
+void runCommand(const QString &program, const QStringList &arguments, const QByteArray &selection)
+{
+    auto *command = new QProcess;
+    command->setProgram(program);
+    command->setArguments(arguments);
+    command->setProcessChannelMode(QProcess::ForwardedChannels);
+    QObject::connect(command, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), command,
+                     &QObject::deleteLater);
+    QObject::connect(command, &QProcess::errorOccurred, command, [command](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            command->deleteLater();
+    });
+    command->start();
+    command->write(selection);
+    command->closeWriteChannel();
+}
+
+QAction *actionFor(const EmblixMenuSet *set, const EmblixMenuEntry *entry, const QByteArray &selection, QObject *parent)
 {
     auto *action = new QAction(iconOf(entry->icon), QString::fromUtf8(entry->label), parent);
+    char **argv = emblix_menu_switch_argv(set, entry);
+    const QString program = QFile::decodeName(argv[0]);
     QStringList arguments;
-    for (char **argument = entry->arguments; *argument; ++argument)
+    for (char **argument = argv + 1; *argument; ++argument)
         arguments.append(QString::fromUtf8(*argument));
-    // Whatever a name begins with, it is never read as an option.
-    arguments.append(QStringLiteral("--"));
-    arguments.append(paths);
-    const QString command = QFile::decodeName(set->command);
+    g_strfreev(argv);
     QObject::connect(action, &QAction::triggered, action,
-                     [command, arguments] { QProcess::startDetached(command, arguments); });
+                     [program, arguments, selection] { runCommand(program, arguments, selection); });
     return action;
 }
 
@@ -50,12 +68,13 @@ BadgeActionPlugin::BadgeActionPlugin(QObject *parent, const QVariantList &) : KA
 
 QList<QAction *> BadgeActionPlugin::actions(const KFileItemListProperties &selection, QWidget *parentWidget)
 {
-    QStringList paths;
+    // Each name ended by a NUL, as the command reads "--files0-from -".
+    QByteArray paths;
     for (const QUrl &url : selection.urlList()) {
         // A remote location's badge could not be recorded.
         if (!url.isLocalFile())
             return {};
-        paths.append(url.toLocalFile());
+        paths += QFile::encodeName(url.toLocalFile()) + '\0';
     }
     if (paths.isEmpty())
         return {};

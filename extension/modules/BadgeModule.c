@@ -96,9 +96,10 @@ static void info_provider_init(FM_IFACE(InfoProvider) *iface)
     iface->update_file_info = update_file_info;
 }
 
-/* What one menu entry runs: the badge command on the selection. */
+/* What one menu entry runs: the badge command, fed the selection. */
 typedef struct {
     char **argv;
+    GBytes *selection;
 } Launch;
 
 static void launch_free(gpointer data, GClosure *closure)
@@ -106,7 +107,19 @@ static void launch_free(gpointer data, GClosure *closure)
     (void)closure;
     Launch *launch = data;
     g_strfreev(launch->argv);
+    g_bytes_unref(launch->selection);
     g_free(launch);
+}
+
+static void command_finished(GObject *source, GAsyncResult *result, gpointer data)
+{
+    (void)data;
+    GError *error = NULL;
+    if (!g_subprocess_communicate_finish(G_SUBPROCESS(source), result, NULL, NULL, &error)) {
+        g_warning("Emblix: %s", error->message);
+        g_error_free(error);
+    }
+    g_object_unref(source);
 }
 
 static void entry_activated(FM_TYPE(MenuItem) *item, gpointer data)
@@ -114,11 +127,17 @@ static void entry_activated(FM_TYPE(MenuItem) *item, gpointer data)
     (void)item;
     Launch *launch = data;
     GError *error = NULL;
-    /* No shell: the names go to the command exactly as they are. */
-    if (!g_spawn_async(NULL, launch->argv, NULL, G_SPAWN_DEFAULT, NULL, NULL, NULL, &error)) {
+    /* No shell, and the names on a pipe the main loop fills as the command
+     * reads: any number of them, exactly as they are, and the window never
+     * waits on the command. */
+    GSubprocess *command =
+        g_subprocess_newv((const char *const *)launch->argv, G_SUBPROCESS_FLAGS_STDIN_PIPE, &error);
+    if (!command) {
         g_warning("Emblix: %s", error->message);
         g_error_free(error);
+        return;
     }
+    g_subprocess_communicate_async(command, launch->selection, NULL, command_finished, NULL);
 }
 
 /* The local paths of the selection, or NULL when one file has none (a
@@ -143,14 +162,15 @@ static GPtrArray *selected_paths(GList *files, gboolean *has_folder)
     return paths;
 }
 
-static FM_TYPE(MenuItem) *new_item(const EmblixMenuSet *set, const EmblixMenuEntry *entry, const GPtrArray *paths)
+static FM_TYPE(MenuItem) *new_item(const EmblixMenuSet *set, const EmblixMenuEntry *entry, GBytes *selection)
 {
     char *name = g_strconcat("Emblix::", set->owner, "::", entry->id, NULL);
     /* A NULL tip makes Caja and Nemo drop the whole menu. */
     FM_TYPE(MenuItem) *item = FM_API(menu_item_new)(name, entry->label, entry->label, entry->icon);
     g_free(name);
     Launch *launch = g_new0(Launch, 1);
-    launch->argv = emblix_menu_switch_argv(set, entry, paths);
+    launch->argv = emblix_menu_switch_argv(set, entry);
+    launch->selection = g_bytes_ref(selection);
     g_signal_connect_data(item, "activate", G_CALLBACK(entry_activated), launch, launch_free, 0);
     return item;
 }
@@ -164,6 +184,8 @@ static GList *file_items(GList *files)
     GPtrArray *paths = selected_paths(files, &has_folder);
     if (!paths)
         return NULL;
+    GBytes *selection = emblix_menu_switch_selection(paths);
+    g_ptr_array_unref(paths);
     GList *items = NULL;
     GPtrArray *sets = emblix_menu_switch_read();
     for (guint s = 0; s < sets->len; ++s) {
@@ -176,7 +198,7 @@ static GList *file_items(GList *files)
             g_free(name);
             FM_TYPE(Menu) *submenu = FM_API(menu_new)();
             for (guint e = 0; e < set->entries->len; ++e) {
-                FM_TYPE(MenuItem) *item = new_item(set, g_ptr_array_index(set->entries, e), paths);
+                FM_TYPE(MenuItem) *item = new_item(set, g_ptr_array_index(set->entries, e), selection);
                 FM_API(menu_append_item)(submenu, item);
                 g_object_unref(item);
             }
@@ -185,11 +207,11 @@ static GList *file_items(GList *files)
             items = g_list_append(items, top);
         } else {
             for (guint e = 0; e < set->entries->len; ++e)
-                items = g_list_append(items, new_item(set, g_ptr_array_index(set->entries, e), paths));
+                items = g_list_append(items, new_item(set, g_ptr_array_index(set->entries, e), selection));
         }
     }
     g_ptr_array_unref(sets);
-    g_ptr_array_unref(paths);
+    g_bytes_unref(selection);
     return items;
 }
 

@@ -158,16 +158,25 @@ GPtrArray *emblix_menu_switch_read(void)
     return sets;
 }
 
-char **emblix_menu_switch_argv(const EmblixMenuSet *set, const EmblixMenuEntry *entry, const GPtrArray *paths)
+char **emblix_menu_switch_argv(const EmblixMenuSet *set, const EmblixMenuEntry *entry)
 {
     GPtrArray *argv = g_ptr_array_new();
     g_ptr_array_add(argv, g_strdup(set->command));
+    g_ptr_array_add(argv, g_strdup("--files0-from"));
+    g_ptr_array_add(argv, g_strdup("-"));
     for (char **argument = entry->arguments; *argument; ++argument)
         g_ptr_array_add(argv, g_strdup(*argument));
-    /* Whatever a name begins with, it is never read as an option. */
-    g_ptr_array_add(argv, g_strdup("--"));
-    for (guint i = 0; i < paths->len; ++i)
-        g_ptr_array_add(argv, g_strdup(g_ptr_array_index(paths, i)));
     g_ptr_array_add(argv, NULL);
     return (char **)g_ptr_array_free(argv, FALSE);
+}
+
+GBytes *emblix_menu_switch_selection(const GPtrArray *paths)
+{
+    GByteArray *bytes = g_byte_array_new();
+    for (guint i = 0; i < paths->len; ++i) {
+        const char *path = g_ptr_array_index(paths, i);
+        /* The terminating NUL too: it ends each name. */
+        g_byte_array_append(bytes, (const guint8 *)path, (guint)strlen(path) + 1);
+    }
+    return g_byte_array_free_to_bytes(bytes);
 }

@@ -32,7 +32,14 @@ char *emblix_menu_switch_folder(void);
  * 64 entries each. Free with g_ptr_array_unref. */
 GPtrArray *emblix_menu_switch_read(void);
 
-/* The badge command's argument vector for one entry and the selected paths. */
-char **emblix_menu_switch_argv(const EmblixMenuSet *set, const EmblixMenuEntry *entry, const GPtrArray *paths);
+/* The badge command's argument vector for one entry. The selected paths go
+ * to the command's standard input instead (emblix_menu_switch_selection):
+ * the kernel's limit on arguments would refuse a large selection, and no
+ * name is ever read as an option there. */
+char **emblix_menu_switch_argv(const EmblixMenuSet *set, const EmblixMenuEntry *entry);
+
+/* The paths as the command reads them with "--files0-from -": each name
+ * followed by a NUL, the one byte no path holds. */
+GBytes *emblix_menu_switch_selection(const GPtrArray *paths);
 
 G_END_DECLS

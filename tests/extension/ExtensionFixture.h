@@ -67,10 +67,12 @@ struct ExtensionFixture {
     }
 
     // Runs the badge command; returns its exit code, keeps what it said.
-    int badge(const QStringList &arguments, QByteArray *output = nullptr)
+    int badge(const QStringList &arguments, QByteArray *output = nullptr, const QByteArray &input = {})
     {
         QProcess command;
         command.start(folder.path("emblix-badge"), arguments);
+        command.write(input);
+        command.closeWriteChannel();
         if (!command.waitForFinished(60000))
             return -1;
         stderrText = QString::fromUtf8(command.readAllStandardError());

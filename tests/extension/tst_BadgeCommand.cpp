@@ -162,6 +162,16 @@ void TestBadgeCommand::namesAreNeverOptions()
     QVERIFY(command.waitForFinished(60000));
     QCOMPARE(command.exitCode(), 1);
     QCOMPARE(record(fx, exact[0]), "5");
+
+    // The file managers' own menus hand the names over on standard input,
+    // ended by NULs: any name, a leading "-" included.
+    const QStringList piped{fx.item("tab\there \"q\""), fx.item("-rf"), fx.item("50%off.txt")};
+    QCOMPARE(fx.badge({"--files0-from", "-", "set", "6"}, nullptr, QFile::encodeName(piped.join(QChar(0))) + '\0'), 0);
+    for (const QString &path : piped)
+        QCOMPARE(record(fx, path), "6");
+    QCOMPARE(fx.badge({"--files0-from", fx.folder.rootPath("files"), "clear"}), 1);
+    QVERIFY(fx.stderrText.contains("the list of paths cannot be read"));
+    QCOMPARE(record(fx, piped[0]), "6");
 }
 
 void TestBadgeCommand::pathsAsTheKernelResolvesThem()

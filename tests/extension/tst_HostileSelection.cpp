@@ -1,10 +1,13 @@
 #include "ExtensionFixture.h"
+#include "SystemModule.h"
 #include "XvfbDisplay.h"
 
 #include "Emblems.h"
 #include "platform/ini/TntIniFile.h"
 #include "shell/RegDLL.h"
 
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTest>
 
 // The real file managers, under Xvfb, running "Badge 2" on a selection of
@@ -21,14 +24,37 @@ private slots:
     void cleanupTestCase();
     void hostileSelectionGetsItsBadge_data();
     void hostileSelectionGetsItsBadge();
+    void largeSelectionGetsItsBadge_data();
+    void largeSelectionGetsItsBadge();
 
 private:
     static void press(const QStringList &sequence)
     {
         for (const QString &key : sequence) {
             QProcess::execute("xdotool", {"key", key});
-            QTest::qWait(400);
+            // A selection of thousands takes a while to select, and its
+            // menu to build.
+            QTest::qWait(key == u"ctrl+a" || key == u"shift+F10" ? 3000 : 400);
         }
+    }
+
+    // Until the window of program has focus and the keys reached it: once
+    // more should they come before the folder was listed. GTK 4 takes keys
+    // only once the view was clicked, and its menus focus the entry under
+    // the pointer: the pointer then leaves the window.
+    static bool pressUntil(const QString &program, const QStringList &keys, const std::function<bool()> &done,
+                           int waitMs, bool clickFirst = false)
+    {
+        QStringList focus{"search", "--sync", "--onlyvisible", "--class", program, "windowfocus", "--sync"};
+        if (clickFirst)
+            focus << QStringList{"mousemove", "--window", "%1", "450", "300", "click", "1", "mousemove", "1270", "890"};
+        for (int attempt = 0; attempt < 3 && !done(); ++attempt) {
+            QProcess::execute("xdotool", focus);
+            QTest::qWait(1000);
+            press(keys);
+            (void)QTest::qWaitFor(done, waitMs);
+        }
+        return done();
     }
 
     std::unique_ptr<XvfbDisplay> m_display;
@@ -78,19 +104,11 @@ void TestHostileSelection::hostileSelectionGetsItsBadge()
     manager.setWorkingDirectory(shown);
     manager.start(program, arguments + QStringList{shown});
     QVERIFY(manager.waitForStarted());
-    // Select all, the context menu, Scripts > Badge > Badge 2; once more
-    // should the keys come before the file manager listed the folder.
+    // Select all, the context menu, Scripts > Badge > Badge 2.
     const auto marked = [&] {
         return TTntIniFile(fx.folder.path("base.ini")).ReadString("Files", paths.last(), "") == u"2";
     };
-    for (int attempt = 0; attempt < 3 && !marked(); ++attempt) {
-        QCOMPARE(QProcess::execute("xdotool",
-                                   {"search", "--sync", "--onlyvisible", "--class", program, "windowfocus", "--sync"}),
-                 0);
-        QTest::qWait(1000);
-        press(QStringList{"Escape", "ctrl+a"} + keys);
-        (void)QTest::qWaitFor(marked, 10000); // read below, after the last attempt
-    }
+    (void)pressUntil(program, QStringList{"Escape", "ctrl+a"} + keys, marked, 10000);
     QVERIFY(marked());
     QStringList recorded;
     TTntIniFile(fx.folder.path("base.ini")).ReadSection("Files", recorded);
@@ -107,6 +125,83 @@ void TestHostileSelection::hostileSelectionGetsItsBadge()
     manager.terminate();
     manager.waitForFinished();
     RegisterServerLibrary(false, fx.folder.path("emblixmenu.dll"));
+}
+
+void TestHostileSelection::largeSelectionGetsItsBadge_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("module");
+    QTest::addColumn<QString>("systemFolder"); // empty: loaded from the build
+    QTest::addColumn<QByteArrayList>("environment");
+    QTest::addColumn<QStringList>("keys"); // after selecting all: to Badge 3
+    const QStringList submenu{"shift+F10", "Up", "Up", "Right", "Down", "Down", "Return"};
+#ifdef EMBLIX_CAJA_MODULE_FILE
+    QTest::newRow("Caja") << "caja" << EMBLIX_CAJA_MODULE_FILE << QString()
+                          << QByteArrayList{"CAJA_EXTENSION_DIRS=" + QFileInfo(EMBLIX_CAJA_MODULE_FILE).path().toUtf8()}
+                          << submenu;
+#endif
+#ifdef EMBLIX_NEMO_MODULE_FILE
+    QTest::newRow("Nemo") << "nemo" << EMBLIX_NEMO_MODULE_FILE << EMBLIX_NEMO_MODULE_DIR << QByteArrayList() << submenu;
+#endif
+#ifdef EMBLIX_NAUTILUS_MODULE_FILE
+    // GTK 4's menus: a submenu opens on its own title, one row above its
+    // first entry.
+    QTest::newRow("Nautilus") << "nautilus" << EMBLIX_NAUTILUS_MODULE_FILE << EMBLIX_NAUTILUS_MODULE_DIR
+                              << QByteArrayList{"GSK_RENDERER=cairo"}
+                              << QStringList{"shift+F10", "Up", "Up", "Right", "Down", "Down", "Down", "Return"};
+#endif
+}
+
+// 10 000 files whose paths are 267 bytes long: 2.7 MB of names, more than
+// the kernel lets a command line carry. The native module hands them to the
+// badge command on its standard input; every one gets its badge.
+void TestHostileSelection::largeSelectionGetsItsBadge()
+{
+    QFETCH(QString, program);
+    QFETCH(QString, module);
+    QFETCH(QString, systemFolder);
+    QFETCH(QByteArrayList, environment);
+    QFETCH(QStringList, keys);
+    if (QStandardPaths::findExecutable(program).isEmpty())
+        QSKIP("this file manager is not installed");
+    SystemModule installed;
+    if (!systemFolder.isEmpty() && !installed.place(module, systemFolder))
+        QSKIP("the module's system folder cannot be written here (not root)");
+    ExtensionFixture fx;
+    RegisterServerLibrary(true, fx.folder.path("emblixmenu.dll"));
+    const auto unregister = qScopeGuard([&] { RegisterServerLibrary(false, fx.folder.path("emblixmenu.dll")); });
+    const QString shown = fx.item("many/");
+    const QString filler(267 - shown.size() - 7, u'x');
+    for (int i = 0; i < 10000; ++i)
+        (void)QFile(shown + QStringLiteral("/%1-").arg(i, 5, 10, QChar(u'0')) + filler).open(QIODevice::WriteOnly);
+
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    for (const QByteArray &setting : environment)
+        variables.insert(setting.left(setting.indexOf('=')), setting.mid(setting.indexOf('=') + 1));
+    QProcess manager;
+    manager.setProcessEnvironment(variables);
+    manager.start(program, {shown});
+    QVERIFY(manager.waitForStarted());
+    const auto stop = qScopeGuard([&] {
+        manager.terminate();
+        if (!manager.waitForFinished(10000))
+            manager.kill();
+        manager.waitForFinished();
+    });
+    const auto recorded = [&] {
+        QStringList keys;
+        TTntIniFile(fx.folder.path("base.ini")).ReadSection("Files", keys);
+        return keys.size();
+    };
+    // Listing 10 000 files takes the file manager a while.
+    QVERIFY(pressUntil(
+        program, QStringList{"Escape", "ctrl+a"} + keys, [&] { return recorded() == 10000; }, 30000,
+        program == u"nautilus"));
+    TTntIniFile store(fx.folder.path("base.ini"));
+    QCOMPARE(store.ReadString("Files", shown + "/00000-" + filler, ""), QStringLiteral("3"));
+    QCOMPARE(store.ReadString("Files", shown + "/09999-" + filler, ""), QStringLiteral("3"));
+    // The emblems come after the records, one file at a time.
+    QTRY_COMPARE_WITH_TIMEOUT(Emblems::badgeOf(shown + "/09999-" + filler), 3, 60000);
 }
 
 QTEST_GUILESS_MAIN(TestHostileSelection)
