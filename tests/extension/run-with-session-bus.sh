@@ -9,8 +9,12 @@ export XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config" XDG_CACHE_HOME=
 export XDG_RUNTIME_DIR="$home/runtime"
 mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
+# The daemons the bus starts (a file manager's indexer among them) keep
+# their working files in a temporary folder of the session's own: the
+# shared one is the tests', and must end empty.
+mkdir -p "$home/tmp"
 status=0
-dbus-run-session -- "$@" || status=$?
+dbus-run-session -- sh -c 'dbus-update-activation-environment TMPDIR="$0" && exec "$@"' "$home/tmp" "$@" || status=$?
 # The daemons the session started (gvfs, xfconf, the document portal) still
 # write their files as they end: the folder goes once none of them is left.
 unset XDG_DATA_HOME XDG_CONFIG_HOME XDG_CACHE_HOME XDG_RUNTIME_DIR
