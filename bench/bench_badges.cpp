@@ -11,6 +11,9 @@
 //    against a record changed in the same run; a folder of 10 000 marked
 //    files renamed; 1 000 marked files renamed one by one; a keeper start
 //    after folders were renamed while it was stopped; idle cost and memory.
+//    The keeper's peak and held memory at 100 000 and 1 000 000 records, and
+//    as another process grows base.ini half again while it runs ("memory"
+//    alone runs only this).
 // 1. One menu action marking many selected files: the badge command run once
 //    on all of them (one rewrite of base.ini, one emblem per file).
 // 2. For a store of N records: the keeper's first sync, set against the
@@ -64,16 +67,22 @@ double processorSeconds(qint64 pid)
     return double(stat.readAll().split(' ').value(0).toLongLong()) / 1e9;
 }
 
-qint64 residentKiB(qint64 pid)
+// A field of /proc/<pid>/status in KiB: VmRSS (held now), VmHWM (peak).
+qint64 statusKiB(qint64 pid, const QByteArray &field = "VmRSS:")
 {
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
     if (!status.open(QIODevice::ReadOnly))
         return 0;
     for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+        if (line.startsWith(field))
+            return line.mid(field.size()).trimmed().split(' ').value(0).toLongLong();
     }
     return 0;
+}
+
+qint64 residentKiB(qint64 pid)
+{
+    return statusKiB(pid);
 }
 
 QStringList makeFiles(const QString &folder, int count)
@@ -215,7 +224,7 @@ void syncAfterCleanUp(int count)
 // A program folder with the badge command and the keeper beside a store of
 // the filler files' records, which the ledger says show their emblems, so a
 // keeper starts without touching them, as it does on a login.
-ProgramFolder keeperProgram(const QTemporaryDir &root, const QStringList &filler)
+ProgramFolder keeperProgram(const QTemporaryDir &root, const QStringList &filler, const QStringList &shownToo = {})
 {
     const ProgramFolder program(root.filePath("program"));
     QDir().mkpath(program.root());
@@ -227,6 +236,8 @@ ProgramFolder keeperProgram(const QTemporaryDir &root, const QStringList &filler
         store += file.toUtf8() + "=5\n";
         shown += file.toUtf8() + "=5\n";
     }
+    for (const QString &file : shownToo)
+        shown += file.toUtf8() + "=5\n";
     for (const auto &[name, text] :
          {std::pair{program.file(u"base.ini"), store}, std::pair{EmblemLedger().fileName(), shown}}) {
         QDir().mkpath(QFileInfo(name).path());
@@ -235,6 +246,58 @@ ProgramFolder keeperProgram(const QTemporaryDir &root, const QStringList &filler
         out.write(text);
     }
     return program;
+}
+
+// Waits until a process has used less than 2 % of a core over a second.
+void waitUntilIdle(qint64 pid)
+{
+    for (int second = 0; second < 600; ++second) {
+        const double before = processorSeconds(pid);
+        QThread::sleep(1);
+        if (processorSeconds(pid) - before < 0.02)
+            return;
+    }
+}
+
+// The keeper's peak and held memory over a store of `records` records (the
+// ledger says their emblems show, so it starts without touching them), then
+// while another process makes base.ini half again as large in ten rewrites.
+void keeperMemory(int records)
+{
+    QTemporaryDir root;
+    const QStringList files = makeFiles(root.filePath("filler"), records);
+    const QStringList grown = makeFiles(root.filePath("grown"), records / 2);
+    const ProgramFolder program = keeperProgram(root, files, grown);
+    QProcess::startDetached(program.file(u"emblix-keeper"), {});
+    while (!KeeperLock::holder())
+        QThread::msleep(10);
+    const qint64 pid = KeeperLock::holder()->pid;
+    waitUntilIdle(pid);
+    QThread::sleep(3); // past the memory give-back after the last sync
+    const QString store = program.file(u"base.ini");
+    std::printf("keeper over %d records (base.ini %lld MiB): peak %lld MiB, held %lld MiB\n", records,
+                QFileInfo(store).size() >> 20, statusKiB(pid, "VmHWM:") / 1024, statusKiB(pid) / 1024);
+    QByteArray text;
+    QFile current(store);
+    current.open(QIODevice::ReadOnly);
+    text = current.readAll();
+    current.close();
+    for (int step = 0; step < 10; ++step) {
+        for (qsizetype i = grown.size() * step / 10; i < grown.size() * (step + 1) / 10; ++i)
+            text += grown[i].toUtf8() + "=5\n";
+        QFile next(store + QStringLiteral(".next"));
+        next.open(QIODevice::WriteOnly);
+        next.write(text);
+        next.close();
+        std::rename(QFile::encodeName(next.fileName()).constData(), QFile::encodeName(store).constData());
+        waitUntilIdle(pid);
+    }
+    QThread::sleep(3);
+    std::printf("keeper as base.ini grew to %d records (%lld MiB): peak %lld MiB, held %lld MiB\n",
+                records + int(grown.size()), QFileInfo(store).size() >> 20, statusKiB(pid, "VmHWM:") / 1024,
+                statusKiB(pid) / 1024);
+    KeeperLock::stopRunning();
+    EmblemLedger().forget();
 }
 
 // The running keeper over a store of `others` more records: a record
@@ -400,6 +463,11 @@ int main(int argc, char *argv[])
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     if (argc > 1 && qstrcmp(argv[1], "moves") == 0) {
         keeperMoves(100000);
+        return 0;
+    }
+    if (argc > 1 && qstrcmp(argv[1], "memory") == 0) {
+        keeperMemory(100000);
+        keeperMemory(1000000);
         return 0;
     }
     keeperLatency(0);
