@@ -27,6 +27,11 @@ QString configHome()
     return baseFolder("XDG_CONFIG_HOME", ".config");
 }
 
+QString stateHome()
+{
+    return baseFolder("XDG_STATE_HOME", ".local/state");
+}
+
 QString stateFolder()
 {
     return dataHome() + QStringLiteral("/emblix-manager");

@@ -13,6 +13,9 @@ namespace UserFolders {
 QString dataHome();
 // $XDG_CONFIG_HOME, or ~/.config likewise.
 QString configHome();
+// $XDG_STATE_HOME, or ~/.local/state likewise: what is worth keeping but
+// no data of the user's, such as the keeper's log.
+QString stateHome();
 
 // The extension's own state: the emblem ledger and the keeper's lock.
 QString stateFolder();

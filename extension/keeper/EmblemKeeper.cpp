@@ -3,6 +3,7 @@
 #include "BadgePath.h"
 #include "BoundedCalls.h"
 #include "Emblems.h"
+#include "KeeperLog.h"
 #include "MovedWhileAway.h"
 #include "UserFiles.h"
 #include "UserFolders.h"
@@ -10,7 +11,6 @@
 
 #include <QFileInfo>
 
-#include <cstdio>
 #include <malloc.h>
 #include <memory>
 
@@ -112,7 +112,7 @@ EmblemKeeper::EmblemKeeper(const ProgramFolder &folder, const std::atomic_bool *
         try {
             MovedWhileAway::save(m_moves.identities());
         } catch (const AppError &error) {
-            std::fprintf(stderr, "emblix-keeper: %s\n", error.what());
+            KeeperLog::problem(error.fullText());
         }
     });
 }
@@ -159,8 +159,7 @@ void EmblemKeeper::sync(bool onlyChanges)
     // place) is not an empty one: the emblems stay until it can be read.
     std::optional<QList<std::pair<QString, QString>>> entries = m_book.fileEntries();
     if (!entries) {
-        std::fprintf(stderr, "emblix-keeper: %s cannot be read; the emblems stay as they are\n",
-                     qPrintable(m_book.fileName()));
+        KeeperLog::problem(m_book.fileName() + QStringLiteral(" cannot be read; the emblems stay as they are"));
         return;
     }
     try {
@@ -179,7 +178,7 @@ void EmblemKeeper::sync(bool onlyChanges)
     } catch (const AppError &error) {
         // The ledger could not be written, so no emblem was set; the next
         // change compares every record again.
-        std::fprintf(stderr, "emblix-keeper: %s\n", error.what());
+        KeeperLog::problem(error.fullText());
     }
 }
 
@@ -289,7 +288,7 @@ void EmblemKeeper::followMoves(const MoveWatch::Moves &moves, const MoveWatch::M
     } catch (const AppError &error) {
         // The ledger lists more than is shown, never less: the next sync
         // finds the new paths' emblems by their records.
-        std::fprintf(stderr, "emblix-keeper: %s\n", error.what());
+        KeeperLog::problem(error.fullText());
     }
     m_unwrittenMoves += moves;
     writeMoves();
@@ -304,7 +303,7 @@ void EmblemKeeper::writeMoves()
     } catch (const AppError &error) {
         // Until written, the records stay at the old paths and the syncs
         // keep the emblems equal to them: no badge without a record.
-        std::fprintf(stderr, "emblix-keeper: %s\n", error.what());
+        KeeperLog::problem(error.fullText());
         m_moveRetry.start();
     }
     changeSeen();
@@ -381,6 +380,6 @@ void EmblemKeeper::lookAgain(const QStringList &paths)
             m_retry.start();
         emit synced(report);
     } catch (const AppError &error) {
-        std::fprintf(stderr, "emblix-keeper: %s\n", error.what());
+        KeeperLog::problem(error.fullText());
     }
 }

@@ -3,6 +3,7 @@
 #include "EmblemLedger.h"
 #include "EmblemSync.h"
 #include "KeeperLock.h"
+#include "KeeperLog.h"
 #include "MovedWhileAway.h"
 #include "UserFiles.h"
 #include "UserFolders.h"
@@ -12,7 +13,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <thread>
 
 namespace EmblemRemoval {
@@ -48,7 +48,7 @@ Ending takeOffAll(std::atomic_bool &stop)
         // with no file): forgotten, as nothing is to be left.
         ledger.note({}, report.waiting);
     } catch (const AppError &error) {
-        std::fprintf(stderr, "emblix-keeper: %s\n", error.what());
+        KeeperLog::problem(error.fullText());
     }
     finished = true;
     watch.join();

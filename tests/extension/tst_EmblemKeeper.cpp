@@ -152,6 +152,13 @@ void TestEmblemKeeper::hostileStoresTouchNoOtherFile()
     QCOMPARE(fx.badge({"sync"}), 1);
     QThread::msleep(1500); // the keeper's poll and settle
     QCOMPARE(Emblems::badgeOf(own), 3);
+    // It says why, where its user can read it.
+    const QString log = qEnvironmentVariable("XDG_STATE_HOME") + "/emblix-manager/keeper.log";
+    const auto logged = [&] {
+        QFile file(log);
+        return file.open(QIODevice::ReadOnly) && file.readAll().contains(base.toUtf8() + " cannot be read");
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(logged(), 10000);
     QVERIFY(QFile::remove(base));
     QVERIFY(QDir().mkdir(base));
     QThread::msleep(1500);
