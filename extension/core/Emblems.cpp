@@ -1,6 +1,7 @@
 #include "Emblems.h"
 
 #include "BadgePath.h"
+#include "ExtensionFacts.h"
 #include "UserFolders.h"
 
 #include <QFile>
@@ -17,7 +18,7 @@
 namespace {
 
 constexpr const char *kAttribute = "metadata::emblems";
-const QString kOwnPrefix = QStringLiteral("emblix-badge-");
+const QString kOwnPrefix = QStringLiteral(EMBLIX_EMBLEM_PREFIX);
 
 struct FileRef {
     GFile *file;

@@ -1,5 +1,7 @@
 #include "UserFolders.h"
 
+#include "ExtensionFacts.h"
+
 #include <QDir>
 
 namespace {
@@ -59,7 +61,7 @@ QString emblemFolder(int size)
 
 QString emblemName(int badge)
 {
-    return QStringLiteral("emblix-badge-%1").arg(badge);
+    return QStringLiteral(EMBLIX_EMBLEM_PREFIX "%1").arg(badge);
 }
 
 } // namespace UserFolders

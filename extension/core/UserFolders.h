@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ExtensionFacts.h"
+
 #include <QString>
 
 #include <array>
@@ -24,7 +26,7 @@ QString markIdentities();
 
 // The sizes a file manager asks emblems at, and where each size lies in the
 // user's hicolor icon theme.
-inline constexpr std::array<int, 6> kEmblemSizes{16, 22, 24, 32, 48, 64};
+inline constexpr std::array<int, EMBLIX_EMBLEM_SIZE_COUNT> kEmblemSizes EMBLIX_EMBLEM_SIZES;
 // The keeper's autostart entry: there while the menu library is registered.
 QString keeperAutostartEntry();
 QString iconTheme();

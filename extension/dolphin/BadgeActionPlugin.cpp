@@ -1,9 +1,12 @@
 #include "BadgeActionPlugin.h"
 
+#include "ExtensionFacts.h"
+
 extern "C" {
 #include "MenuSwitch.h"
 }
 
+#include <KFileItem>
 #include <KFileItemListProperties>
 #include <KPluginFactory>
 
@@ -13,6 +16,8 @@ extern "C" {
 #include <QMenu>
 #include <QProcess>
 #include <QStandardPaths>
+
+#include <algorithm>
 
 K_PLUGIN_CLASS_WITH_JSON(BadgeActionPlugin, "badgeactions.json")
 
@@ -24,7 +29,7 @@ QIcon iconOf(const char *name)
     if (!name)
         return {};
     const QString file = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-                         + QStringLiteral("/icons/hicolor/48x48/emblems/") + QString::fromUtf8(name)
+                         + QStringLiteral("/" EMBLIX_DOLPHIN_EMBLEM_FOLDER "/") + QString::fromUtf8(name)
                          + QStringLiteral(".png");
     return QFile::exists(file) ? QIcon(file) : QIcon::fromTheme(QString::fromUtf8(name));
 }
@@ -78,18 +83,22 @@ QList<QAction *> BadgeActionPlugin::actions(const KFileItemListProperties &selec
     }
     if (paths.isEmpty())
         return {};
+    // KFileItemListProperties::isDirectory() holds only when all are.
+    const KFileItemList items = selection.items();
+    const gboolean anyFolder =
+        std::any_of(items.cbegin(), items.cend(), [](const KFileItem &item) { return item.isDir(); });
     QList<QAction *> actions;
     GPtrArray *sets = emblix_menu_switch_read();
     for (guint s = 0; s < sets->len; ++s) {
         const auto *set = static_cast<const EmblixMenuSet *>(g_ptr_array_index(sets, s));
-        if (!set->for_folders && selection.isDirectory())
+        if (!emblix_menu_switch_offers(set, anyFolder))
             continue;
         if (set->submenu) {
             auto *menu = new QMenu(QString::fromUtf8(set->submenu), parentWidget);
             for (guint e = 0; e < set->entries->len; ++e)
                 menu->addAction(actionFor(set, static_cast<const EmblixMenuEntry *>(g_ptr_array_index(set->entries, e)),
                                           paths, menu));
-            menu->setIcon(iconOf("emblix-badge-1"));
+            menu->setIcon(iconOf(EMBLIX_EMBLEM_PREFIX "1"));
             actions.append(menu->menuAction());
         } else {
             for (guint e = 0; e < set->entries->len; ++e)

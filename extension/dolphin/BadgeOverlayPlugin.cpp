@@ -1,5 +1,7 @@
 #include "BadgeOverlayPlugin.h"
 
+#include "ExtensionFacts.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -17,7 +19,7 @@ namespace {
 QString imagesFolder()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-           + QStringLiteral("/icons/hicolor/48x48/emblems");
+           + QStringLiteral("/" EMBLIX_DOLPHIN_EMBLEM_FOLDER);
 }
 
 QString linksFolder()
@@ -29,8 +31,9 @@ QString linksFolder()
 // The registration's menus are the per-user switch: without them, no badges.
 bool registered()
 {
-    return QFileInfo::exists(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-                             + QStringLiteral("/emblix-manager/file-manager-menus/emblix-badge-menu.ini"));
+    return QFileInfo::exists(
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+        + QStringLiteral("/" EMBLIX_FOLDER_NAME "/" EMBLIX_MENU_FOLDER_NAME "/" EMBLIX_BADGE_MENU_OWNER ".ini"));
 }
 
 qint64 changeTime(const QString &path)
@@ -47,7 +50,7 @@ BadgeOverlayPlugin::BadgeOverlayPlugin(QObject *parent) : KOverlayIconPlugin(par
 {
     connect(&m_reader, &EmblemReader::badgeRead, this, &BadgeOverlayPlugin::badgeRead);
     m_imagesSettle.setSingleShot(true);
-    m_imagesSettle.setInterval(60);
+    m_imagesSettle.setInterval(EMBLIX_IMAGES_SETTLE_MS);
     connect(&m_images, &QFileSystemWatcher::directoryChanged, &m_imagesSettle, qOverload<>(&QTimer::start));
     connect(&m_imagesSettle, &QTimer::timeout, this, &BadgeOverlayPlugin::themeChanged);
     if (QFileInfo(imagesFolder()).isDir())
@@ -109,7 +112,7 @@ void BadgeOverlayPlugin::badgeRead(const QString &path, int badge)
 
 void BadgeOverlayPlugin::themeChanged()
 {
-    const QFileInfo first(imagesFolder() + QStringLiteral("/emblix-badge-1.png"));
+    const QFileInfo first(imagesFolder() + QStringLiteral("/" EMBLIX_EMBLEM_PREFIX "1.png"));
     const QString stamp = QString::number(first.lastModified().toMSecsSinceEpoch());
     const QString link = linksFolder() + QStringLiteral("/theme-") + stamp;
     if (link == m_imageFolder)
@@ -130,5 +133,5 @@ QStringList BadgeOverlayPlugin::overlaysFor(int badge) const
 {
     if (badge <= 0)
         return {};
-    return {m_imageFolder + QStringLiteral("/emblix-badge-%1.png").arg(badge)};
+    return {m_imageFolder + QStringLiteral("/" EMBLIX_EMBLEM_PREFIX "%1.png").arg(badge)};
 }

@@ -1,5 +1,7 @@
 #include "EmblemReader.h"
 
+#include "ExtensionFacts.h"
+
 #include <QFile>
 
 #undef signals
@@ -16,8 +18,8 @@ int badgeIn(GFileInfo *info)
     if (g_file_info_get_attribute_type(info, kAttribute) == G_FILE_ATTRIBUTE_TYPE_STRINGV) {
         for (char **name = g_file_info_get_attribute_stringv(info, kAttribute); name && *name; ++name) {
             const QByteArray emblem(*name);
-            if (emblem.startsWith("emblix-badge-"))
-                badge = emblem.mid(int(qstrlen("emblix-badge-"))).toInt();
+            if (emblem.startsWith(EMBLIX_EMBLEM_PREFIX))
+                badge = emblem.mid(int(qstrlen(EMBLIX_EMBLEM_PREFIX))).toInt();
         }
     }
     return badge >= 1 && badge <= 10 ? badge : 0;

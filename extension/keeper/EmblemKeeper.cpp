@@ -3,6 +3,7 @@
 #include "BadgePath.h"
 #include "BoundedCalls.h"
 #include "Emblems.h"
+#include "ExtensionFacts.h"
 #include "KeeperLog.h"
 #include "MovedWhileAway.h"
 #include "UserFiles.h"
@@ -24,7 +25,7 @@ constexpr int kRetryMs = 30000;
 // inotify watches are a per-user resource the file managers need too.
 constexpr int kMostWaitingFolders = 256;
 // Until the emblem images are written whole.
-constexpr int kImagesSettleMs = 100;
+constexpr int kImagesSettleMs = EMBLIX_IMAGES_SETTLE_MS;
 // A file manager that drew from the old images while they were replaced
 // caches them a few seconds more: it is asked once again.
 constexpr int kRedrawAgainMs = 6000;

@@ -1,5 +1,6 @@
 #include "MenuItems.h"
 
+#include "ExtensionFacts.h"
 #include "UserFolders.h"
 #include "i18n/Translator.h"
 #include "platform/Settings.h"
@@ -20,7 +21,7 @@ MenuSet badgeMenu(const ProgramFolder &folder)
 {
     Translator translator = translatorOf(folder);
     MenuSet set;
-    set.owner = QStringLiteral("emblix-badge-menu");
+    set.owner = QStringLiteral(EMBLIX_BADGE_MENU_OWNER);
     set.submenu = translator.Translate(QStringLiteral("Badge"));
     set.badgeCommand = folder.file(u"emblix-badge");
     set.folder = folder.root();
@@ -41,7 +42,7 @@ MenuSet propertiesEntry(const ProgramFolder &folder)
 {
     Translator translator = translatorOf(folder);
     MenuSet set;
-    set.owner = QStringLiteral("emblix-badge-sheet");
+    set.owner = QStringLiteral(EMBLIX_SHEET_MENU_OWNER);
     set.forFolders = false;
     set.badgeCommand = folder.file(u"emblix-badge");
     set.folder = folder.root();

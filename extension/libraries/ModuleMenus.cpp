@@ -1,6 +1,7 @@
 #include "ModuleMenus.h"
 
 #include "CommandText.h"
+#include "ExtensionFacts.h"
 #include "UserFiles.h"
 #include "UserFolders.h"
 #include "platform/FileSystem.h"
@@ -72,7 +73,7 @@ namespace ModuleMenus {
 
 QString folder()
 {
-    return UserFolders::configHome() + QStringLiteral("/emblix-manager/file-manager-menus");
+    return UserFolders::configHome() + QStringLiteral("/" EMBLIX_FOLDER_NAME "/" EMBLIX_MENU_FOLDER_NAME);
 }
 
 void install(const MenuSet &set)

@@ -190,7 +190,7 @@ static GList *file_items(GList *files)
     GPtrArray *sets = emblix_menu_switch_read();
     for (guint s = 0; s < sets->len; ++s) {
         const EmblixMenuSet *set = g_ptr_array_index(sets, s);
-        if (has_folder && !set->for_folders)
+        if (!emblix_menu_switch_offers(set, has_folder))
             continue;
         if (set->submenu) {
             char *name = g_strconcat("Emblix::", set->owner, NULL);

@@ -1,5 +1,7 @@
 #include "MenuSwitch.h"
 
+#include "ExtensionFacts.h"
+
 #include <errno.h>
 #include <fcntl.h>
 #include <string.h>
@@ -33,7 +35,7 @@ static void set_free(gpointer data)
 
 char *emblix_menu_switch_folder(void)
 {
-    return g_build_filename(g_get_user_config_dir(), "emblix-manager", "file-manager-menus", NULL);
+    return g_build_filename(g_get_user_config_dir(), EMBLIX_FOLDER_NAME, EMBLIX_MENU_FOLDER_NAME, NULL);
 }
 
 /* The text of a regular file of at most kMostFileBytes, or NULL. Opened
@@ -156,6 +158,11 @@ GPtrArray *emblix_menu_switch_read(void)
     g_free(folder);
     g_ptr_array_sort(sets, by_owner);
     return sets;
+}
+
+gboolean emblix_menu_switch_offers(const EmblixMenuSet *set, gboolean any_folder)
+{
+    return set->for_folders || !any_folder;
 }
 
 char **emblix_menu_switch_argv(const EmblixMenuSet *set, const EmblixMenuEntry *entry)

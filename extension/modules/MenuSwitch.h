@@ -32,6 +32,11 @@ char *emblix_menu_switch_folder(void);
  * 64 entries each. Free with g_ptr_array_unref. */
 GPtrArray *emblix_menu_switch_read(void);
 
+/* Whether a set is offered on a selection: one not for folders (the badge
+ * dialog) is left out as soon as any selected item is a folder, in every
+ * file manager alike. */
+gboolean emblix_menu_switch_offers(const EmblixMenuSet *set, gboolean any_folder);
+
 /* The badge command's argument vector for one entry. The selected paths go
  * to the command's standard input instead (emblix_menu_switch_selection):
  * the kernel's limit on arguments would refuse a large selection, and no

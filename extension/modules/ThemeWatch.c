@@ -1,14 +1,16 @@
 #include "ThemeWatch.h"
 
+#include "ExtensionFacts.h"
+
 #include <gio/gio.h>
 
 /* The sizes icoswap.exe draws, smallest first. */
-static const int kSizes[] = {16, 22, 24, 32, 48, 64};
+static const int kSizes[] = EMBLIX_EMBLEM_SIZES;
 /* icoswap.exe writes sixty images one after the other: one refresh, a short
  * while after the last of them, and one more a little later for a file
  * manager that was still reading the old ones (or had not yet shown the
  * module a file) when the first came. */
-static const guint kSettleMs = 60;
+static const guint kSettleMs = EMBLIX_IMAGES_SETTLE_MS;
 static const guint kAgainMs = 700;
 
 static EmblixThemeChanged on_changed;
