@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
+#include <QSet>
 #include <QStringList>
 
 #include <algorithm>
@@ -108,6 +109,24 @@ EmblemSync::FolderEmblems EmblemSync::listFolders(const QList<std::pair<QString,
             listed.insert(folders[i], listings->byFolder.value(folders[i]));
     }
     return listed;
+}
+
+bool EmblemSync::takeOffAll(EmblemLedger &ledger, const std::atomic_bool *stop, Report *report)
+{
+    EmblemSync sync(ledger, ledger.read());
+    sync.setStopFlag(stop);
+    const Report done = sync.follow({});
+    ledger.note({}, done.waiting);
+    if (report)
+        *report = done;
+    if (done.stopped)
+        return false;
+    const QSet<QString> waiting(done.waiting.cbegin(), done.waiting.cend());
+    const QHash<QString, int> &left = sync.shown();
+    if (!std::all_of(left.keyBegin(), left.keyEnd(), [&](const QString &path) { return waiting.contains(path); }))
+        return false;
+    ledger.forget();
+    return true;
 }
 
 EmblemSync::Report EmblemSync::follow(const QHash<QString, QString> &records)

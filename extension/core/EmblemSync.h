@@ -55,6 +55,13 @@ public:
 
     const QHash<QString, int> &shown() const { return m_shown; }
 
+    // Takes off every emblem the ledger knows, the one way unregistering
+    // does. A path whose file went is forgotten (gvfs keeps no emblem for a
+    // path with no file); one on a file system that did not answer stays in
+    // the ledger for the next time. True when none is left: then the ledger
+    // is forgotten. Raises AppError as follow does.
+    static bool takeOffAll(EmblemLedger &ledger, const std::atomic_bool *stop = nullptr, Report *report = nullptr);
+
 private:
     // folder -> (file name -> emblems) of the folders that were listed.
     using FolderEmblems = QHash<QString, QHash<QByteArray, QStringList>>;

@@ -1,5 +1,6 @@
 #include "UserFiles.h"
 
+#include "ExtensionFacts.h"
 #include "platform/AppError.h"
 #include "platform/FileSystem.h"
 #include "platform/WholeFile.h"
@@ -54,10 +55,15 @@ QByteArray folderText(const QString &folder)
     return QDir::cleanPath(folder).toUtf8().toPercentEncoding("/");
 }
 
+Marks keyFileMarks(const QString &owner, const QString &folder)
+{
+    return {"X-Emblix-Owner=" + owner.toUtf8(),
+            "X-Emblix-Folder=", folder.isEmpty() ? QByteArray() : folderText(folder)};
+}
+
 Marks keeperEntryMarks(const QString &folder)
 {
-    return {"X-Emblix-Owner=emblix-badge-menu",
-            "X-Emblix-Folder=", folder.isEmpty() ? QByteArray() : folderText(folder)};
+    return keyFileMarks(QStringLiteral(EMBLIX_BADGE_MENU_OWNER), folder);
 }
 
 bool isMarked(const QString &path, const Marks &marks)

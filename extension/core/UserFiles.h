@@ -29,6 +29,9 @@ struct Marks {
 // The text of a program folder in a mark: one line whatever its name holds.
 QByteArray folderText(const QString &folder);
 
+// The marks of a key file the integration writes (a desktop entry, a Nemo
+// action): an X-Emblix-Owner and an X-Emblix-Folder line.
+Marks keyFileMarks(const QString &owner, const QString &folder);
 // The keeper's autostart entry carries these: the same for the library that
 // writes it and the keeper that looks for it.
 Marks keeperEntryMarks(const QString &folder);

@@ -9,9 +9,6 @@
 #include "UserFolders.h"
 #include "platform/AppError.h"
 
-#include <QSet>
-
-#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -39,14 +36,10 @@ Ending takeOffAll(std::atomic_bool &stop)
         }
     });
     EmblemLedger ledger;
-    EmblemSync sync(ledger, ledger.read());
-    sync.setStopFlag(&stop);
     EmblemSync::Report report;
+    bool allOff = false;
     try {
-        report = sync.follow({});
-        // A path whose file went cannot lose its emblem (gvfs refuses a path
-        // with no file): forgotten, as nothing is to be left.
-        ledger.note({}, report.waiting);
+        allOff = EmblemSync::takeOffAll(ledger, &stop, &report);
     } catch (const AppError &error) {
         KeeperLog::problem(error.fullText());
     }
@@ -57,13 +50,8 @@ Ending takeOffAll(std::atomic_bool &stop)
     if (report.stopped)
         return Ending::Stopped;
     // Emblems on a mount that did not answer stay in the ledger, where the
-    // next unregistering finds them.
-    const QHash<QString, int> &left = sync.shown();
-    const QSet<QString> waiting(report.waiting.cbegin(), report.waiting.cend());
-    const bool allOff =
-        std::all_of(left.keyBegin(), left.keyEnd(), [&](const QString &path) { return waiting.contains(path); });
+    // next unregistering finds them, and so do the files beside it.
     if (allOff) {
-        ledger.forget();
         UserFiles::removeFile(MovedWhileAway::fileName(), UserFolders::dataHome());
         UserFiles::removeFile(KeeperLock::fileName(), UserFolders::dataHome());
     }

@@ -4,16 +4,6 @@
 #include "UserFiles.h"
 #include "UserFolders.h"
 
-namespace {
-
-UserFiles::Marks marksOf(const QString &owner, const QString &folder)
-{
-    return {"X-Emblix-Owner=" + owner.toUtf8(),
-            "X-Emblix-Folder=", folder.isEmpty() ? QByteArray() : UserFiles::folderText(folder)};
-}
-
-} // namespace
-
 namespace DolphinMenu {
 
 QString fileName(const QString &owner)
@@ -34,7 +24,7 @@ void install(const MenuSet &set)
     text += QStringLiteral("Actions=%1;\n").arg(actions.join(u';'));
     if (!set.submenu.isEmpty())
         text += QStringLiteral("X-KDE-Submenu=%1\n").arg(set.submenu);
-    const UserFiles::Marks marks = marksOf(set.owner, set.folder);
+    const UserFiles::Marks marks = UserFiles::keyFileMarks(set.owner, set.folder);
     text += QString::fromUtf8(marks.owner + '\n' + marks.folderLine());
     for (qsizetype i = 0; i < set.items.size(); ++i) {
         const MenuItem &item = set.items[i];
@@ -51,7 +41,8 @@ void install(const MenuSet &set)
 
 bool remove(const QString &owner, const QString &programFolder)
 {
-    return UserFiles::removeIfMarked(fileName(owner), marksOf(owner, programFolder), UserFolders::dataHome());
+    return UserFiles::removeIfMarked(fileName(owner), UserFiles::keyFileMarks(owner, programFolder),
+                                     UserFolders::dataHome());
 }
 
 } // namespace DolphinMenu

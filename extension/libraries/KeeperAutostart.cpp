@@ -15,11 +15,6 @@ namespace {
 
 constexpr int kStartWaitMs = 3000;
 
-UserFiles::Marks marksOf(const QString &folder)
-{
-    return UserFiles::keeperEntryMarks(folder);
-}
-
 // The program folder the installed entry names: empty when there is no
 // entry of ours, "?" for one written before entries named their folder.
 QString entryFolder()
@@ -28,7 +23,7 @@ QString entryFolder()
     if (!file.open(QIODevice::ReadOnly))
         return {};
     const QByteArray text = file.read(1 << 16);
-    const UserFiles::Marks marks = marksOf(QString());
+    const UserFiles::Marks marks = UserFiles::keeperEntryMarks(QString());
     if (!text.contains(marks.owner))
         return {};
     const qsizetype at = text.indexOf('\n' + marks.folderKey);
@@ -65,7 +60,7 @@ QString fileName()
 void install(const ProgramFolder &folder)
 {
     const QString keeper = folder.file(u"emblix-keeper");
-    const UserFiles::Marks marks = marksOf(folder.root());
+    const UserFiles::Marks marks = UserFiles::keeperEntryMarks(folder.root());
     const QByteArray entry = "[Desktop Entry]\n"
                              "Type=Application\n"
                              "Name=Emblix badge keeper\n"
@@ -105,7 +100,7 @@ bool remove(const ProgramFolder &folder)
     const std::optional<KeeperLock::Holder> running = KeeperLock::holder();
     if (running && QDir::cleanPath(running->programFolder) == folder.root())
         KeeperLock::stopRunning();
-    return UserFiles::removeIfMarked(fileName(), marksOf(folder.root()), UserFolders::configHome());
+    return UserFiles::removeIfMarked(fileName(), UserFiles::keeperEntryMarks(folder.root()), UserFolders::configHome());
 }
 
 QString servedFolder()

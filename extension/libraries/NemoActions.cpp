@@ -5,16 +5,6 @@
 #include "UserFolders.h"
 #include "platform/FileSystem.h"
 
-namespace {
-
-UserFiles::Marks marksOf(const QString &owner, const QString &folder)
-{
-    return {"X-Emblix-Owner=" + owner.toUtf8(),
-            "X-Emblix-Folder=", folder.isEmpty() ? QByteArray() : UserFiles::folderText(folder)};
-}
-
-} // namespace
-
 namespace NemoActions {
 
 QString folder()
@@ -40,7 +30,7 @@ void install(const MenuSet &set)
             text += QStringLiteral("Icon-Name=%1\n").arg(item.icon);
         text += QStringLiteral("Selection=notnone\n");
         text += set.forFolders ? QStringLiteral("Extensions=any;\n") : QStringLiteral("Extensions=nodirs;\n");
-        const UserFiles::Marks marks = marksOf(set.owner, set.folder);
+        const UserFiles::Marks marks = UserFiles::keyFileMarks(set.owner, set.folder);
         text += QString::fromUtf8(marks.owner + '\n' + marks.folderLine());
         UserFiles::write(
             folder()
@@ -55,7 +45,7 @@ bool remove(const QString &owner, const QString &programFolder)
     bool removed = true;
     for (const QString &name : FileSystem::listFolder(folder(), FileSystem::Entries::RegularFiles)) {
         if (name.startsWith(owner + u'-') && name.endsWith(QStringLiteral(".nemo_action")))
-            removed &= UserFiles::removeIfMarked(folder() + u'/' + name, marksOf(owner, programFolder),
+            removed &= UserFiles::removeIfMarked(folder() + u'/' + name, UserFiles::keyFileMarks(owner, programFolder),
                                                  UserFolders::dataHome());
     }
     return removed;

@@ -1,10 +1,8 @@
 #include "Registration.h"
 
-#include "BadgePath.h"
-#include "BoundedCalls.h"
 #include "DolphinMenu.h"
 #include "EmblemLedger.h"
-#include "Emblems.h"
+#include "EmblemSync.h"
 #include "HandlerKeys.h"
 #include "KeeperAutostart.h"
 #include "KeeperLock.h"
@@ -16,7 +14,6 @@
 #include "UserFiles.h"
 #include "UserFolders.h"
 #include "platform/AppError.h"
-#include "platform/FileSystem.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,8 +27,6 @@
 namespace {
 
 constexpr int kIcoswapWaitMs = 30000;
-// How long one file's emblem may take to come off before it is set aside.
-constexpr int kAnswerMs = 10000;
 
 void installMenus(const MenuSet &set)
 {
@@ -81,38 +76,17 @@ bool removeEmblemImages()
     return removed;
 }
 
-// Takes off every emblem the ledger knows; the ledger keeps those that are
-// still on a file that is there.
+// Takes off every emblem the ledger knows, as the keeper does in the
+// background; false when some stay (their file system did not answer, or the
+// ledger could not be written).
 bool takeOffEmblems()
 {
     EmblemLedger ledger;
-    const QHash<QString, int> shown = ledger.read();
-    const QStringList paths = shown.keys();
-    // A path on a mount that does not answer is set aside, not waited for.
-    const std::vector<std::optional<BoundedCalls::PathOutcome>> outcomes = BoundedCalls::forEach(
-        paths,
-        [](const QString &path) {
-            const QString problem = Emblems::setBadge(path, 0);
-            return BoundedCalls::PathOutcome{problem, problem.isEmpty() || FileSystem::pathExists(path)};
-        },
-        kAnswerMs, Emblems::kWritesAtOnce);
-    QStringList left;
-    for (qsizetype i = 0; i < paths.size(); ++i) {
-        const std::optional<BoundedCalls::PathOutcome> &outcome = outcomes[size_t(i)];
-        if (BadgePath::namesAFile(paths[i]) && (!outcome || (!outcome->problem.isEmpty() && outcome->exists)))
-            left.append(paths[i]);
+    try {
+        return EmblemSync::takeOffAll(ledger);
+    } catch (const AppError &) {
+        return false;
     }
-    if (left.isEmpty()) {
-        ledger.forget();
-        return true;
-    }
-    QStringList taken;
-    for (auto it = shown.cbegin(); it != shown.cend(); ++it) {
-        if (!left.contains(it.key()))
-            taken.append(it.key());
-    }
-    ledger.note({}, taken);
-    return false;
 }
 
 void unregisterMenuFrom(const ProgramFolder &folder, QStringList &left)

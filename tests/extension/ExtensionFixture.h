@@ -16,6 +16,17 @@
 // machine busy with a build.
 constexpr int kKeeperStartMs = 60000;
 
+// A file manager a test started, ended with the test however it ends.
+struct FileManagerProcess final : QProcess {
+    ~FileManagerProcess() override
+    {
+        terminate();
+        if (!waitForFinished(10000))
+            kill();
+        waitForFinished();
+    }
+};
+
 // A program folder holding the real extension as the build lays it out
 // (the badge command, the keeper, icoswap.exe and the two libraries) beside
 // ten active icons. The per-user folders stay those the test was started

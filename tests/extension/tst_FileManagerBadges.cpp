@@ -169,16 +169,10 @@ void TestFileManagerBadges::badgeFollowsStoreAndTheme()
     fx.item("view/plain.txt");
     QCOMPARE(fx.badge({"set", "5", marked}), 0);
 
-    QProcess manager;
+    FileManagerProcess manager;
     manager.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     manager.start(program, arguments + QStringList{QFileInfo(marked).path()});
     QVERIFY(manager.waitForStarted());
-    const auto stop = qScopeGuard([&] {
-        manager.terminate();
-        if (!manager.waitForFinished(10000))
-            manager.kill();
-        manager.waitForFinished();
-    });
     Spot badge;
     QElapsedTimer clock;
     clock.start();

@@ -178,16 +178,10 @@ void TestHostileSelection::largeSelectionGetsItsBadge()
     QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
     for (const QByteArray &setting : environment)
         variables.insert(setting.left(setting.indexOf('=')), setting.mid(setting.indexOf('=') + 1));
-    QProcess manager;
+    FileManagerProcess manager;
     manager.setProcessEnvironment(variables);
     manager.start(program, {shown});
     QVERIFY(manager.waitForStarted());
-    const auto stop = qScopeGuard([&] {
-        manager.terminate();
-        if (!manager.waitForFinished(10000))
-            manager.kill();
-        manager.waitForFinished();
-    });
     const auto recorded = [&] {
         QStringList keys;
         TTntIniFile(fx.folder.path("base.ini")).ReadSection("Files", keys);
