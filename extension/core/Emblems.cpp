@@ -90,8 +90,8 @@ int badgeOf(const QString &path)
 {
     FileRef ref(path);
     for (const QString &name : emblemsOf(ref.file, nullptr)) {
-        if (name.startsWith(kOwnPrefix))
-            return name.sliced(kOwnPrefix.size()).toInt();
+        if (const int badge = emblix_badge_of_emblem(name.toUtf8().constData()))
+            return badge;
     }
     return 0;
 }

@@ -13,6 +13,27 @@
 
 /* Badge n's emblem (and icon) name: EMBLIX_EMBLEM_PREFIX followed by n. */
 #define EMBLIX_EMBLEM_PREFIX "emblix-badge-"
+#define EMBLIX_FIRST_BADGE 1
+#define EMBLIX_LAST_BADGE 10
+
+/* The badge an emblem name stands for: n for EMBLIX_EMBLEM_PREFIX followed
+ * by the digits of n alone, n from 1 to 10; 0 for any other name. Every
+ * reader of emblems takes the first of a file's emblems that stands for a
+ * badge. */
+static inline int emblix_badge_of_emblem(const char *name)
+{
+    const char *prefix = EMBLIX_EMBLEM_PREFIX;
+    while (*prefix && *name == *prefix) {
+        ++prefix;
+        ++name;
+    }
+    if (*prefix || *name < '1' || *name > '9')
+        return 0;
+    int badge = 0;
+    for (; *name >= '0' && *name <= '9' && badge <= EMBLIX_LAST_BADGE; ++name)
+        badge = badge * 10 + (*name - '0');
+    return !*name && badge >= EMBLIX_FIRST_BADGE && badge <= EMBLIX_LAST_BADGE ? badge : 0;
+}
 
 /* The sizes icoswap.exe draws the emblem images at, smallest first, each in
  * <data>/icons/hicolor/<s>x<s>/emblems. */

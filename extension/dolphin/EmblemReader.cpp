@@ -11,18 +11,20 @@ namespace {
 
 constexpr const char *kAttribute = "metadata::emblems";
 
-// The extension's emblem in info (emblix-badge-<n>), or 0.
+// The extension's badge among info's emblems, or 0; a list, or a single
+// name as older writers left it.
 int badgeIn(GFileInfo *info)
 {
-    int badge = 0;
-    if (g_file_info_get_attribute_type(info, kAttribute) == G_FILE_ATTRIBUTE_TYPE_STRINGV) {
-        for (char **name = g_file_info_get_attribute_stringv(info, kAttribute); name && *name; ++name) {
-            const QByteArray emblem(*name);
-            if (emblem.startsWith(EMBLIX_EMBLEM_PREFIX))
-                badge = emblem.mid(int(qstrlen(EMBLIX_EMBLEM_PREFIX))).toInt();
-        }
+    const GFileAttributeType type = g_file_info_get_attribute_type(info, kAttribute);
+    if (type == G_FILE_ATTRIBUTE_TYPE_STRING)
+        return emblix_badge_of_emblem(g_file_info_get_attribute_string(info, kAttribute));
+    if (type != G_FILE_ATTRIBUTE_TYPE_STRINGV)
+        return 0;
+    for (char **name = g_file_info_get_attribute_stringv(info, kAttribute); name && *name; ++name) {
+        if (const int badge = emblix_badge_of_emblem(*name))
+            return badge;
     }
-    return badge >= 1 && badge <= 10 ? badge : 0;
+    return 0;
 }
 
 int badgeOf(const QString &path)

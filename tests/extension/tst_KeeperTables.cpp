@@ -1,4 +1,5 @@
 #include "EmblemLedger.h"
+#include "ExtensionFacts.h"
 #include "RecordTable.h"
 
 #include <QFileInfo>
@@ -18,6 +19,7 @@ private slots:
     void recordsFollowEveryReading_data();
     void recordsFollowEveryReading();
     void ledgerKeepsEveryWritersNotes();
+    void emblemNamesStandForOneBadge();
 };
 
 using Entries = QList<std::pair<QString, QString>>;
@@ -115,6 +117,17 @@ void TestKeeperTables::ledgerKeepsEveryWritersNotes()
     QCOMPARE(entries.value(folder.filePath("second 1998.txt")), 3);
     QVERIFY(!entries.contains(folder.filePath("first 1999.txt")));
     QCOMPARE(entries.value(folder.filePath("under way.txt")), EmblemLedger::kUnsure);
+}
+
+// The one rule every reader of emblems (the keeper, the badge command, the
+// Dolphin plugin) applies to a file's emblem names.
+void TestKeeperTables::emblemNamesStandForOneBadge()
+{
+    QCOMPARE(emblix_badge_of_emblem("emblix-badge-1"), 1);
+    QCOMPARE(emblix_badge_of_emblem("emblix-badge-10"), 10);
+    for (const char *other : {"emblix-badge-0", "emblix-badge-11", "emblix-badge-03", "emblix-badge-3x",
+                              "emblix-badge-", "emblix-badge-99999999999999999999", "x-emblix-badge-3", "favorite"})
+        QVERIFY2(emblix_badge_of_emblem(other) == 0, other);
 }
 
 QTEST_GUILESS_MAIN(TestKeeperTables)
