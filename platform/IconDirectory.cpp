@@ -132,7 +132,7 @@ qsizetype nearest(const QList<Entry> &entries, const QSize &size)
 
 QByteArray decodable(QIODevice &device, const Entry &entry)
 {
-    const QByteArray image = readAt(device, entry.offset, entry.length);
+    QByteArray image = readAt(device, entry.offset, entry.length);
     if (image.isEmpty() || entry.png)
         return image;
     // The bitmap again under a directory of its own, the only form in which

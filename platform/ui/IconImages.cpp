@@ -61,7 +61,7 @@ QPixmap load(const QString &file, const QSize &size)
     if (!best.isNull() && best.size() != size)
         best = best.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     auto *entry = new Drawn{stamp, best.isNull() ? QPixmap() : QPixmap::fromImage(best)};
-    const QPixmap pixmap = entry->pixmap;
+    QPixmap pixmap = entry->pixmap;
     drawn.insert(key, entry);
     return pixmap;
 }
