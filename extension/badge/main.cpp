@@ -27,7 +27,8 @@ const char *const kUsage = "Usage: emblix-badge [--window] COMMAND [--] [PATH...
                            "--selection-from VARIABLE takes the paths from that environment variable\n"
                            "  (one absolute path a line, as Caja and Nautilus pass a script's selection).\n"
                            "--files0-from FILE takes more paths from FILE, \"-\" for standard input,\n"
-                           "  each ended by a NUL byte (as find -print0 writes them).\n";
+                           "  each ended by a NUL byte (as find -print0 writes them).\n"
+                           "--help shows this text, --version the version.\n";
 
 struct Arguments {
     bool window = false;
@@ -216,6 +217,16 @@ const CommandEntry *findCommand(const QString &name)
 
 int main(int argc, char *argv[])
 {
+    // Asked for alone, as every Unix command answers them: on standard
+    // output, exit 0. A name after the command is always a path.
+    if (argc == 2 && qstrcmp(argv[1], "--help") == 0) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (argc == 2 && qstrcmp(argv[1], "--version") == 0) {
+        std::puts("emblix-badge " EMBLIX_VERSION);
+        return 0;
+    }
     const Arguments arguments = parse(argc, argv);
     const bool dialog = arguments.command == u"dialog";
     const bool windows = (dialog || arguments.window) && hasDisplay();

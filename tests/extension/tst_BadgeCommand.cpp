@@ -120,9 +120,19 @@ void TestBadgeCommand::oddPathsAreRefusedAlone()
 
 void TestBadgeCommand::namesAreNeverOptions()
 {
+    ExtensionFixture fx;
+    // Alone, --help and --version answer on standard output; no command is
+    // a usage error on standard error.
+    QByteArray output;
+    QCOMPARE(fx.badge({"--help"}, &output), 0);
+    QVERIFY(output.startsWith("Usage: emblix-badge"));
+    QCOMPARE(fx.badge({"--version"}, &output), 0);
+    QVERIFY2(output.startsWith("emblix-badge ") && output.endsWith('\n'), output.constData());
+    QCOMPARE(fx.badge({}, &output), 2);
+    QVERIFY(output.isEmpty() && fx.stderrText.startsWith("Usage: emblix-badge"));
+
     // Caja and Nautilus pass names relative to the folder shown, as typed:
     // a file named like a Qt option must reach the command as a name.
-    ExtensionFixture fx;
     const QString option = fx.item("-platform");
     const QString value = fx.item("xyz");
     const QString pluginPath = fx.item("--platformpluginpath/");
