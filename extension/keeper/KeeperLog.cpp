@@ -49,8 +49,9 @@ void problem(const QString &text)
     struct stat status {};
     if (::lstat(name.constData(), &status) == 0 && status.st_size > kMostBytes)
         ::rename(name.constData(), (name + ".1").constData());
-    // Appended whole, so two lines never mix; never through a link.
-    const int fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    // Appended whole, so two lines never mix; never through a link, and a
+    // FIFO put in its place is not waited on.
+    const int fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
     if (fd < 0)
         return;
     const QByteArray entry = QDateTime::currentDateTime().toString(Qt::ISODate).toUtf8() + ' ' + line.left(4096) + '\n';
