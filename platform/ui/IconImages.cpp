@@ -11,9 +11,11 @@
 
 namespace {
 
+// Images, not pixmaps: the cache outlives the application object, and a
+// pixmap must not.
 struct Drawn {
     FileStamp stamp;
-    QPixmap pixmap;
+    QImage image;
 };
 
 // Enough for every icon one window shows at a time: ten badges, a page of
@@ -56,14 +58,12 @@ QPixmap load(const QString &file, const QSize &size)
     const QString key = file + u'\n' + QString::number(size.width()) + u'x' + QString::number(size.height());
     const FileStamp stamp = FileStamp::of(file);
     if (const Drawn *kept = drawn.object(key); kept && kept->stamp == stamp)
-        return kept->pixmap;
+        return kept->image.isNull() ? QPixmap() : QPixmap::fromImage(kept->image);
     QImage best = nearest(file, size);
     if (!best.isNull() && best.size() != size)
         best = best.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    auto *entry = new Drawn{stamp, best.isNull() ? QPixmap() : QPixmap::fromImage(best)};
-    QPixmap pixmap = entry->pixmap;
-    drawn.insert(key, entry);
-    return pixmap;
+    drawn.insert(key, new Drawn{stamp, best});
+    return best.isNull() ? QPixmap() : QPixmap::fromImage(best);
 }
 
 } // namespace IconImages
