@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds the program and starts it on the demo program folder build/demo/.
+# Builds the program and the extension and starts it on the demo program
+# folder build/demo/.
 # Without a display it runs under Xvfb, saves build/demo-screenshot.png and exits.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-bash "$root/scripts/build.sh" --target EmblixManager demo_folder
+bash "$root/scripts/build.sh" --target demo
 program="$root/build/demo/EmblixManager"
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     exec "$program" "$@"
