@@ -9,5 +9,8 @@ program="$root/build/demo/EmblixManager"
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     exec "$program" "$@"
 fi
-xvfb-run -a -s "-screen 0 1024x768x24" bash "$root/scripts/screenshot.sh" "$root/build/demo-screenshot.png" "$program" "$@"
+# A session bus of its own: without one, Qt would start a bus and note it in
+# ~/.dbus, outside the demo folder.
+xvfb-run -a -s "-screen 0 1024x768x24" dbus-run-session -- \
+    bash "$root/scripts/screenshot.sh" "$root/build/demo-screenshot.png" "$program" "$@"
 echo "No display: the demo ran under Xvfb; its window is in build/demo-screenshot.png"
