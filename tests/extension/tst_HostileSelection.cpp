@@ -6,6 +6,7 @@
 #include "platform/ini/TntIniFile.h"
 #include "shell/RegDLL.h"
 
+#include <QDir>
 #include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTest>
@@ -201,10 +202,22 @@ void TestHostileSelection::largeSelectionGetsItsBadge()
     TTntIniFile store(fx.folder.path("base.ini"));
     QStringList recorded;
     store.ReadSection("Files", recorded);
-    // Only the selection: nothing else the keys or the clicks reached.
-    for (const QString &key : recorded)
-        QVERIFY2(key.startsWith(prefix), qPrintable(key));
-    QCOMPARE(recorded.size(), 10000);
+    // Only the selection, each file once: what the folder holds when all of
+    // it was selected. A key that reached the view before its menu opened
+    // may have made a new file there; selected with the rest, it is marked.
+    QStringList selected;
+    QStringList strays;
+    for (const QString &name : QDir(shown).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        selected.append(prefix + name);
+        if (!name.endsWith(filler))
+            strays.append(name);
+    }
+    if (!strays.isEmpty())
+        qInfo() << "made in the view by a stray key:" << strays;
+    QVERIFY2(strays.size() < 3, qPrintable(strays.join(u'\n')));
+    recorded.sort();
+    selected.sort();
+    QCOMPARE(recorded, selected);
     QCOMPARE(store.ReadString("Files", shown + "/00000-" + filler, ""), QStringLiteral("3"));
     QCOMPARE(store.ReadString("Files", shown + "/09999-" + filler, ""), QStringLiteral("3"));
     // The emblems come after the records, one file at a time.
