@@ -30,6 +30,7 @@
 #include "EmblemSync.h"
 #include "Emblems.h"
 #include "KeeperLock.h"
+#include "RecordTable.h"
 #include "UserFolders.h"
 #include "library/BadgeRecordStore.h"
 #include "platform/ini/TntIniFile.h"
@@ -179,8 +180,11 @@ void syncAfterCleanUp(int count)
     EmblemLedger ledger(root.filePath("emblems.ini"));
     QElapsedTimer timer;
     timer.start();
-    EmblemSync first(ledger, ledger.read());
-    EmblemSync::Report report = first.follow(BadgeBook(program).records());
+    PathPool firstPaths;
+    EmblemSync first(ledger, firstPaths);
+    RecordTable firstRecords(firstPaths);
+    firstRecords.read(BadgeBook(program).fileName());
+    EmblemSync::Report report = first.follow(firstRecords);
     const double sync = seconds(timer);
     const double floorAfter = floorSeconds(makeFiles(root.filePath("floor-after"), count));
     const double floor = (floorBefore + floorAfter) / 2;
@@ -190,8 +194,11 @@ void syncAfterCleanUp(int count)
     // A keeper starting over the store as the ledger has it: it reads the
     // store and the ledger and touches no file.
     timer.start();
-    EmblemSync restarted(ledger, ledger.read());
-    report = restarted.follow(BadgeBook(program).records());
+    PathPool restartedPaths;
+    EmblemSync restarted(ledger, restartedPaths);
+    RecordTable restartedRecords(restartedPaths);
+    restartedRecords.read(BadgeBook(program).fileName());
+    report = restarted.follow(restartedRecords);
     std::printf("%6d records: keeper start with nothing to change %.2f s (%d files touched)\n", count, seconds(timer),
                 report.set + report.cleared + report.failed);
 
@@ -204,7 +211,8 @@ void syncAfterCleanUp(int count)
     BadgeRecordStore(program).deleteRecords(deleted);
     const double deletion = seconds(timer);
     timer.start();
-    report = first.follow(BadgeBook(program).records());
+    firstRecords.read(BadgeBook(program).fileName());
+    report = first.follow(firstRecords);
     std::printf("%6d records: deleting half %.2f s, then keeper sync %.2f s (%d emblems taken off)\n", count, deletion,
                 seconds(timer), report.cleared);
 
@@ -216,7 +224,8 @@ void syncAfterCleanUp(int count)
     BadgeRecordStore(program).removeInvalid(paths);
     const double cleanUp = seconds(timer);
     timer.start();
-    report = first.follow(BadgeBook(program).records());
+    firstRecords.read(BadgeBook(program).fileName());
+    report = first.follow(firstRecords);
     std::printf("%6d records: clean-up of %d %.2f s, then keeper sync %.2f s (%d files gone)\n", count / 2, count / 4,
                 cleanUp, seconds(timer), report.failed);
 }

@@ -6,6 +6,7 @@
 #include "EmblemLedger.h"
 #include "EmblemSync.h"
 #include "Emblems.h"
+#include "RecordTable.h"
 #include "i18n/Translator.h"
 #include "platform/AppError.h"
 #include "platform/FileSystem.h"
@@ -142,14 +143,15 @@ BadgeCommand::Outcome BadgeCommand::sync()
 {
     Outcome outcome;
     EmblemLedger ledger;
-    EmblemSync emblems(ledger, ledger.read());
+    PathPool paths;
+    EmblemSync emblems(ledger, paths);
     try {
-        const std::optional<QHash<QString, QString>> records = BadgeBook(m_folder).fileRecords();
+        RecordTable records(paths);
         // Unreadable is not empty: taking every emblem off would be wrong.
-        if (!records)
+        if (!records.read(BadgeBook(m_folder).fileName()).readable)
             throw AppError(
                 QStringLiteral("%1 cannot be read; the emblems stay as they are").arg(BadgeBook(m_folder).fileName()));
-        const EmblemSync::Report report = emblems.follow(*records);
+        const EmblemSync::Report report = emblems.follow(records);
         outcome.lines.append(QStringLiteral("%1 set, %2 cleared, %3 unreachable, %4 set aside")
                                  .arg(report.set)
                                  .arg(report.cleared)

@@ -1,6 +1,5 @@
 #include "BadgeBook.h"
 
-#include "BadgePath.h"
 #include "platform/AppError.h"
 #include "platform/ini/TntIniFile.h"
 
@@ -28,31 +27,6 @@ QHash<QString, QString> BadgeBook::records() const
         // A key listed twice keeps the value a read of it gives: the first.
         if (!result.contains(path))
             result.insert(path, store.ReadString(kSection, path, QString()));
-    }
-    return result;
-}
-
-std::optional<QList<std::pair<QString, QString>>> BadgeBook::fileEntries() const
-{
-    TTntIniFile store(fileName(), IniDocument::KeySpelling::Exact);
-    if (!store.IsReadable())
-        return std::nullopt;
-    QList<std::pair<QString, QString>> entries;
-    store.ReadSectionEntries(kSection, entries);
-    return entries;
-}
-
-std::optional<QHash<QString, QString>> BadgeBook::fileRecords() const
-{
-    std::optional<QList<std::pair<QString, QString>>> entries = fileEntries();
-    if (!entries)
-        return std::nullopt;
-    QHash<QString, QString> result;
-    result.reserve(entries->size());
-    // The first of each spelling is the record, as a read of it finds.
-    for (const auto &[path, badge] : *entries) {
-        if (BadgePath::namesAFile(path) && !result.contains(path))
-            result.insert(path, badge);
     }
     return result;
 }

@@ -28,13 +28,6 @@ public:
 
     // Every record: path -> badge text, as the manager would list them.
     QHash<QString, QString> records() const;
-    // The records of keys that name a file (see BadgePath::namesAFile);
-    // nullopt when base.ini is there but cannot be read, which is not an
-    // empty store.
-    std::optional<QHash<QString, QString>> fileRecords() const;
-    // The records section line by line (key, badge text), in file order,
-    // duplicates and keys that name no file included; nullopt as above.
-    std::optional<QList<std::pair<QString, QString>>> fileEntries() const;
     // The badge text of path, or an empty text when it has no record.
     QString badgeOf(const QString &path) const;
 

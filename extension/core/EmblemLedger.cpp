@@ -1,12 +1,15 @@
 #include "EmblemLedger.h"
 
+#include "PathPool.h"
 #include "UserFiles.h"
 #include "UserFolders.h"
 #include "platform/AppError.h"
+#include "platform/ini/IniSectionStream.h"
 #include "platform/ini/TntIniFile.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -71,18 +74,6 @@ private:
     int m_fd = -1;
 };
 
-QHash<QString, int> readIni(const QString &fileName)
-{
-    TTntIniFile ledger(fileName, IniDocument::KeySpelling::Exact);
-    QStringList paths;
-    ledger.ReadSection(kSection, paths);
-    QHash<QString, int> result;
-    result.reserve(paths.size());
-    for (const QString &path : paths)
-        result.insert(path, ledger.ReadInteger(kSection, path, 0));
-    return result;
-}
-
 // Lines "<badge>\t<path>": 0 for an emblem taken off. A line cut short by a
 // crash has no line break and is left out.
 template <typename Visit>
@@ -101,16 +92,6 @@ void forEachNote(QByteArrayView journal, const Visit &visit)
         if (ok)
             visit(QString::fromUtf8(line.sliced(tab + 1)), badge);
     }
-}
-
-void replay(const QByteArray &journal, QHash<QString, int> &entries)
-{
-    forEachNote(journal, [&](const QString &path, int badge) {
-        if (badge == 0)
-            entries.remove(path);
-        else
-            entries.insert(path, badge);
-    });
 }
 
 QByteArray lines(const QList<std::pair<QString, int>> &set, const QStringList &cleared)
@@ -136,12 +117,50 @@ bool EmblemLedger::exists() const
 
 QHash<QString, int> EmblemLedger::read() const
 {
+    QHash<QString, int> entries;
+    read([&](QStringView path, int badge, bool noted) {
+        if (!noted) {
+            if (!entries.contains(path.toString()))
+                entries.insert(path.toString(), badge);
+        } else if (badge == 0)
+            entries.remove(path.toString());
+        else
+            entries.insert(path.toString(), badge);
+    });
+    return entries;
+}
+
+void EmblemLedger::read(const std::function<void(QStringView path, int badge, bool noted)> &visit) const
+{
     // The journal's lock keeps a fold from changing both files midway.
     const LockedJournal journal(journalName(), O_RDONLY, LOCK_SH);
-    QHash<QString, int> entries = readIni(m_fileName);
-    if (journal.fd() >= 0)
-        replay(journal.readAll(), entries);
-    return entries;
+    IniSectionStream::read(
+        m_fileName, kSection,
+        [&](QStringView path, QStringView value) {
+            bool ok = false;
+            const int badge = value.toInt(&ok);
+            visit(path, ok ? badge : 0, false);
+        },
+        TTntIniFile::kMaxFileBytes);
+    if (journal.fd() < 0)
+        return;
+    // A piece at a time: the journal may hold half as many notes as the INI
+    // file has entries.
+    QByteArray pending;
+    char buffer[65536];
+    ::lseek(journal.fd(), 0, SEEK_SET);
+    for (;;) {
+        const ssize_t got = ::read(journal.fd(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        pending.append(buffer, got);
+        const qsizetype complete = pending.lastIndexOf('\n') + 1;
+        forEachNote(QByteArrayView(pending).first(complete),
+                    [&](const QString &path, int badge) { visit(path, badge, true); });
+        pending.remove(0, complete);
+    }
 }
 
 void EmblemLedger::plan(const QList<std::pair<QString, int>> &set) const
@@ -198,35 +217,72 @@ void EmblemLedger::foldJournal() const
     const QByteArray text = journal.readAll();
     if (text.isEmpty())
         return; // folded by another writer meanwhile
-    const QHash<QString, int> before = readIni(m_fileName);
-    QHash<QString, int> after = before;
-    replay(text, after);
-    if (!QFileInfo::exists(m_fileName)) {
-        QFile created(m_fileName);
-        if (!created.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
-            return; // the journal stays: nothing is lost
-    }
-    try {
-        TTntIniFile ledger(m_fileName, IniDocument::KeySpelling::Exact);
-        QList<std::pair<QString, QString>> values;
-        for (auto it = after.cbegin(); it != after.cend(); ++it) {
-            if (before.value(it.key(), 0) != it.value())
-                values.append({it.key(), QString::number(it.value())});
-        }
-        if (!values.isEmpty())
-            ledger.WriteStrings(kSection, values);
-        for (auto it = before.cbegin(); it != before.cend(); ++it) {
-            if (!after.contains(it.key()))
-                ledger.DeleteKey(kSection, it.key());
-        }
-        if (!ledger.UpdateFile())
+    // The journal's last word on each path, kept compactly: a ledger of a
+    // million emblems folds a journal of half a million notes.
+    PathPool paths;
+    std::vector<qint8> noted;
+    forEachNote(text, [&](const QString &path, int badge) {
+        const PathPool::Id id = paths.find(path) == PathPool::kNoId ? paths.hold(path) : paths.find(path);
+        if (id >= noted.size())
+            noted.resize(id + 1, 0);
+        noted[id] = qint8(std::clamp(badge, int(kUnsure), 127));
+    });
+    // Written anew a line at a time, under the journal's lock: only this
+    // file's writers change it, and they all take that lock. A name the INI
+    // file cannot hold as a key stays in the journal.
+    const auto storable = [](const QString &path) {
+        return !path.isEmpty() && !path.contains(u'=') && !path.contains(u'\n') && !path.contains(u'\r')
+               && path.trimmed() == path && !path.startsWith(u'[') && !path.startsWith(u';');
+    };
+    QByteArray kept;
+    QByteArray lines = "[" + kSection.toUtf8() + "]\n";
+    QSaveFile folded(m_fileName);
+    bool written =
+        folded.open(QIODevice::WriteOnly) && folded.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const auto add = [&](const QString &path, int badge) {
+        if (!storable(path)) {
+            kept += QByteArray::number(badge) + '\t' + path.toUtf8() + '\n';
             return;
-    } catch (const AppError &) {
+        }
+        lines += path.toUtf8() + '=' + QByteArray::number(badge) + '\n';
+        if (lines.size() >= 65536)
+            written = written && folded.write(std::exchange(lines, {})) >= 0;
+    };
+    std::vector<bool> taken(noted.size(), false);
+    const bool readable = IniSectionStream::read(
+        m_fileName, kSection,
+        [&](QStringView key, QStringView value) {
+            const QString path = key.toString();
+            const PathPool::Id id = paths.find(path);
+            if (id != PathPool::kNoId) {
+                if (!taken[id] && noted[id] != 0)
+                    add(path, noted[id]);
+                taken[id] = true;
+                return;
+            }
+            bool ok = false;
+            const int badge = value.toInt(&ok);
+            if (ok && badge != 0)
+                add(path, badge);
+        },
+        TTntIniFile::kMaxFileBytes);
+    if (!readable)
         return; // the journal stays: nothing is lost
+    for (PathPool::Id id = 0; id < PathPool::Id(noted.size()); ++id) {
+        if (!taken[id] && noted[id] != 0)
+            add(paths.path(id), noted[id]);
     }
+    if (!written || folded.write(lines) < 0 || !folded.commit())
+        return; // the journal stays: nothing is lost
     // Once the INI file holds every line, the journal starts empty; a
     // crash before this only has the same lines replayed again.
-    if (::ftruncate(journal.fd(), 0) != 0 || m_readUpTo < 0)
+    if (::ftruncate(journal.fd(), 0) != 0)
+        return;
+    if (!kept.isEmpty()) {
+        (void)::lseek(journal.fd(), 0, SEEK_SET);
+        (void)!::write(journal.fd(), kept.constData(), size_t(kept.size()));
+    }
+    if (m_readUpTo < 0)
         return;
     // Folded here: what others noted since the last look is kept for the
     // next, which reads the emptied journal from its start.

@@ -8,6 +8,7 @@
 
 #include "platform/FileStamp.h"
 
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -35,6 +36,11 @@ public:
 
     // path -> badge, or kUnsure.
     QHash<QString, int> read() const;
+    // The same without a table of its own, for a ledger of a million
+    // emblems: first the INI file's entries (noted false; the first of a
+    // key counts), then the journal's notes in the order made (noted true;
+    // the last counts, badge 0 takes the emblem off).
+    void read(const std::function<void(QStringView path, int badge, bool noted)> &visit) const;
     // Emblems about to be written: unsure until noted as set.
     void plan(const QList<std::pair<QString, int>> &set) const;
     // Emblems set (path, badge) and emblems taken off.

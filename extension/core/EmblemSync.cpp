@@ -55,19 +55,51 @@ QString nameOf(const QString &path)
 
 } // namespace
 
-EmblemSync::EmblemSync(EmblemLedger &ledger, QHash<QString, int> shown) : m_ledger(ledger), m_shown(std::move(shown))
+EmblemSync::EmblemSync(EmblemLedger &ledger, PathPool &pool) : m_ledger(ledger), m_pool(pool)
 {
     // A key that names no file exactly stands for no emblem: acting on it
     // would reach another file. Later entries all come from records that
     // name a file.
-    QStringList unnameable;
-    for (auto it = m_shown.cbegin(); it != m_shown.cend(); ++it) {
-        if (!BadgePath::namesAFile(it.key()))
-            unnameable.append(it.key());
+    ledger.read([&](QStringView key, int badge, bool noted) {
+        const QString path = key.toString();
+        if (!BadgePath::namesAFile(path)) {
+            if (!noted)
+                m_unnameable.append(path);
+            return;
+        }
+        if (noted || (badge != 0 && shownBadge(path) == 0))
+            setShown(path, std::clamp(badge, int(EmblemLedger::kUnsure), 127));
+    });
+}
+
+EmblemSync::~EmblemSync()
+{
+    forEachShown([&](PathPool::Id id, int) { m_pool.release(id); });
+}
+
+int EmblemSync::shownBadge(QStringView path) const
+{
+    const PathPool::Id id = m_pool.find(path);
+    return id == PathPool::kNoId ? 0 : shownOf(id);
+}
+
+void EmblemSync::setShown(QStringView path, int badge)
+{
+    PathPool::Id id = m_pool.find(path);
+    const int before = id == PathPool::kNoId ? 0 : shownOf(id);
+    if (badge == before)
+        return;
+    if (badge == 0) {
+        m_shown[id] = 0;
+        m_pool.release(id);
+        return;
     }
-    for (const QString &key : unnameable)
-        m_shown.remove(key);
-    m_unnameable = unnameable;
+    if (before == 0) {
+        id = id == PathPool::kNoId ? m_pool.hold(path) : (m_pool.hold(id), id);
+        if (id >= m_shown.size())
+            m_shown.resize(id + 1, 0);
+    }
+    m_shown[id] = qint8(badge);
 }
 
 EmblemSync::FolderEmblems EmblemSync::listFolders(const QList<std::pair<QString, int>> &changes) const
@@ -113,52 +145,47 @@ EmblemSync::FolderEmblems EmblemSync::listFolders(const QList<std::pair<QString,
 
 bool EmblemSync::takeOffAll(EmblemLedger &ledger, const std::atomic_bool *stop, Report *report)
 {
-    EmblemSync sync(ledger, ledger.read());
+    PathPool pool;
+    EmblemSync sync(ledger, pool);
     sync.setStopFlag(stop);
-    const Report done = sync.follow({});
+    const RecordTable none(pool);
+    const Report done = sync.follow(none);
     ledger.note({}, done.waiting);
     if (report)
         *report = done;
     if (done.stopped)
         return false;
     const QSet<QString> waiting(done.waiting.cbegin(), done.waiting.cend());
-    const QHash<QString, int> &left = sync.shown();
-    if (!std::all_of(left.keyBegin(), left.keyEnd(), [&](const QString &path) { return waiting.contains(path); }))
+    bool allWaiting = true;
+    sync.forEachShown([&](PathPool::Id id, int) { allWaiting = allWaiting && waiting.contains(pool.path(id)); });
+    if (!allWaiting)
         return false;
     ledger.forget();
     return true;
 }
 
-EmblemSync::Report EmblemSync::follow(const QHash<QString, QString> &records)
+EmblemSync::Report EmblemSync::follow(const RecordTable &records)
 {
-    // One lookup a record; the shown files are gone through again only when
-    // some of them lost their record.
+    Q_ASSERT(&records.pool() == &m_pool);
+    // One look a record; then the shown files without a record.
     QList<std::pair<QString, int>> changes;
-    qsizetype stillRecorded = 0;
-    for (auto it = records.cbegin(); it != records.cend(); ++it) {
-        const auto shown = m_shown.constFind(it.key());
-        if (shown != m_shown.cend())
-            ++stillRecorded;
-        const int badge = BadgeBook::badgeNumber(it.value());
-        if ((shown == m_shown.cend() ? 0 : *shown) != badge && BadgePath::namesAFile(it.key()))
-            changes.append({it.key(), badge});
-    }
-    if (stillRecorded < m_shown.size()) {
-        for (auto it = m_shown.cbegin(); it != m_shown.cend(); ++it) {
-            if (!records.contains(it.key()))
-                changes.append({it.key(), 0});
-        }
-    }
+    records.forEach([&](PathPool::Id id, int badge) {
+        if (shownOf(id) != badge)
+            changes.append({m_pool.path(id), badge});
+    });
+    forEachShown([&](PathPool::Id id, int) {
+        if (records.badgeOf(id) < 0)
+            changes.append({m_pool.path(id), 0});
+    });
     return write(std::move(changes));
 }
 
-EmblemSync::Report EmblemSync::follow(const QHash<QString, QString> &records, const QStringList &keys)
+EmblemSync::Report EmblemSync::follow(const RecordTable &records, const QStringList &keys)
 {
     QList<std::pair<QString, int>> changes;
     for (const QString &key : keys) {
-        const auto record = records.constFind(key);
-        const int badge = record == records.cend() ? 0 : BadgeBook::badgeNumber(*record);
-        if (m_shown.value(key, 0) != badge && BadgePath::namesAFile(key))
+        const int badge = std::max(records.badgeOf(key), 0);
+        if (shownBadge(key) != badge && BadgePath::namesAFile(key))
             changes.append({key, badge});
     }
     return write(std::move(changes));
@@ -167,18 +194,30 @@ EmblemSync::Report EmblemSync::follow(const QHash<QString, QString> &records, co
 void EmblemSync::doubt(const QStringList &paths)
 {
     for (const QString &path : paths)
-        m_shown.insert(path, EmblemLedger::kUnsure);
+        setShown(path, EmblemLedger::kUnsure);
+}
+
+void EmblemSync::doubtAll()
+{
+    m_ledger.read([&](QStringView key, int, bool) {
+        const QString path = key.toString();
+        if (BadgePath::namesAFile(path))
+            setShown(path, EmblemLedger::kUnsure);
+    });
+    for (qint8 &shown : m_shown) {
+        if (shown != 0)
+            shown = qint8(EmblemLedger::kUnsure);
+    }
 }
 
 void EmblemSync::moved(const QList<std::pair<QString, QString>> &paths)
 {
     QList<std::pair<QString, QString>> shownMoves;
     for (const auto &[from, to] : paths) {
-        const auto shown = m_shown.constFind(from);
-        if (shown == m_shown.cend() || *shown == 0)
+        if (shownBadge(from) == 0)
             continue;
-        m_shown.erase(shown);
-        m_shown.insert(to, EmblemLedger::kUnsure);
+        setShown(from, 0);
+        setShown(to, EmblemLedger::kUnsure);
         shownMoves.append({from, to});
     }
     m_ledger.noteMoves(shownMoves);
@@ -267,13 +306,9 @@ EmblemSync::Report EmblemSync::write(QList<std::pair<QString, int>> changes)
             // A file that could not be reached is not tried again until its
             // record changes: a store full of vanished paths must not cost a
             // failed write each time the store changes.
-            if (badge > 0) {
-                m_shown.insert(path, badge);
-                if (ok)
-                    set.append({path, badge});
-            } else {
-                m_shown.remove(path);
-            }
+            setShown(path, badge);
+            if (badge > 0 && ok)
+                set.append({path, badge});
         }
         m_ledger.note(set, gone);
     }

@@ -6,9 +6,12 @@
 #include <QString>
 #include <QStringList>
 
-#include <utility>
+#include "PathPool.h"
+#include "RecordTable.h"
 
 #include <atomic>
+#include <utility>
+#include <vector>
 
 class EmblemLedger;
 
@@ -25,23 +28,26 @@ public:
         QStringList waiting;  // emblems to take off once a file is at their path again
     };
 
-    // shown: what the files are believed to show (path -> badge, or
-    // EmblemLedger::kUnsure), from the ledger at first; kept up to date by
-    // every sync.
-    EmblemSync(EmblemLedger &ledger, QHash<QString, int> shown);
+    // What the files are believed to show (badge, or EmblemLedger::kUnsure)
+    // is read from the ledger at first, its paths kept in pool, and kept up
+    // to date by every sync.
+    EmblemSync(EmblemLedger &ledger, PathPool &pool);
+    ~EmblemSync();
+    EmblemSync(const EmblemSync &) = delete;
+    EmblemSync &operator=(const EmblemSync &) = delete;
 
     // A sync checks stop between files and ends early once it is set.
     void setStopFlag(const std::atomic_bool *stop) { m_stop = stop; }
 
     // Touches only the files whose record differs from what they show.
-    // records: path -> badge text, as base.ini holds them. Every emblem is
-    // in the ledger, as unsure, before it is set, so a sync that is killed
-    // leaves none that unregistering cannot find, and the next one checks
-    // the files it was writing.
-    Report follow(const QHash<QString, QString> &records);
+    // records: read from base.ini, their paths in the same pool. Every
+    // emblem is in the ledger, as unsure, before it is set, so a sync that
+    // is killed leaves none that unregistering cannot find, and the next one
+    // checks the files it was writing.
+    Report follow(const RecordTable &records);
     // The same where only the records of `keys` may have changed since the
-    // last sync (RecordTable::update).
-    Report follow(const QHash<QString, QString> &records, const QStringList &keys);
+    // last sync (RecordTable::read).
+    Report follow(const RecordTable &records, const QStringList &keys);
 
     // Marked files that moved (old path, new path): what the old path showed
     // is the new path's now, unsure until the next sync has looked, since a
@@ -52,8 +58,23 @@ public:
     // badge command beside the keeper): they are looked at again by the
     // next sync of their keys, rather than believed.
     void doubt(const QStringList &paths);
+    // The same for every file the ledger names and every one believed to
+    // show an emblem, looked at by the next full follow (another process
+    // folded the ledger: its notes went unseen).
+    void doubtAll();
 
-    const QHash<QString, int> &shown() const { return m_shown; }
+    // The badge a file is believed to show: 0 for none.
+    int shownBadge(QStringView path) const;
+    // Each path believed to show an emblem, with its badge (or kUnsure).
+    template <typename Visit>
+    void forEachShown(const Visit &visit) const
+    {
+        for (PathPool::Id id = 0; id < PathPool::Id(m_shown.size()); ++id) {
+            if (m_shown[id] != 0)
+                visit(id, int(m_shown[id]));
+        }
+    }
+    PathPool &pool() const { return m_pool; }
 
     // Takes off every emblem the ledger knows, the one way unregistering
     // does. A path whose file went is forgotten (gvfs keeps no emblem for a
@@ -70,8 +91,12 @@ private:
     // The emblems of the folders where enough files change, listed.
     FolderEmblems listFolders(const QList<std::pair<QString, int>> &changes) const;
 
+    int shownOf(PathPool::Id id) const { return id < m_shown.size() ? m_shown[id] : 0; }
+    void setShown(QStringView path, int badge);
+
     EmblemLedger &m_ledger;
-    QHash<QString, int> m_shown;
-    QStringList m_unnameable; // ledger entries to drop at the next sync
+    PathPool &m_pool;
+    std::vector<qint8> m_shown; // by id: 0 nothing shown
+    QStringList m_unnameable;   // ledger entries to drop at the next sync
     const std::atomic_bool *m_stop = nullptr;
 };

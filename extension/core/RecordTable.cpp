@@ -1,90 +1,106 @@
 #include "RecordTable.h"
 
+#include "BadgeBook.h"
 #include "BadgePath.h"
-
-#include <QSet>
-
-#include <algorithm>
+#include "platform/ini/IniSectionStream.h"
+#include "platform/ini/TntIniFile.h"
 
 namespace {
 
-// Beyond this many differing lines, comparing every record is as quick.
+// Beyond this many changed records, comparing every record is as quick.
 constexpr qsizetype kLargestRun = 1000;
+
+const QString kSection = QStringLiteral("Files");
 
 } // namespace
 
-void RecordTable::rebuild()
+RecordTable::RecordTable(PathPool &pool) : m_pool(pool) {}
+
+RecordTable::~RecordTable()
 {
-    m_records.clear();
-    m_records.reserve(m_entries.size());
-    m_unique = true;
-    // Keys that name no file never become records, however often they stand.
-    for (const auto &[path, badge] : m_entries) {
-        if (!BadgePath::namesAFile(path))
-            continue;
-        if (m_records.contains(path))
-            m_unique = false;
-        else
-            m_records.insert(path, badge);
-    }
+    forEach([&](PathPool::Id id, int) { m_pool.release(id); });
 }
 
-std::optional<QStringList> RecordTable::update(QList<std::pair<QString, QString>> entries)
+int RecordTable::badgeOf(QStringView path) const
 {
-    const QList<std::pair<QString, QString>> before = std::exchange(m_entries, std::move(entries));
-    if (!m_read || !m_unique) {
-        m_read = true;
-        rebuild();
-        return std::nullopt;
-    }
-    const qsizetype oldSize = before.size();
-    const qsizetype newSize = m_entries.size();
-    qsizetype prefix = 0;
-    while (prefix < oldSize && prefix < newSize && before[prefix] == m_entries[prefix])
-        ++prefix;
-    qsizetype suffix = 0;
-    while (suffix < oldSize - prefix && suffix < newSize - prefix
-           && before[oldSize - 1 - suffix] == m_entries[newSize - 1 - suffix])
-        ++suffix;
-    const qsizetype removed = oldSize - prefix - suffix;
-    const qsizetype added = newSize - prefix - suffix;
-    if (removed + added > kLargestRun) {
-        rebuild();
-        return std::nullopt;
-    }
+    const PathPool::Id id = m_pool.find(path);
+    return id == PathPool::kNoId ? -1 : badgeOf(id);
+}
 
-    // Every key was unique before: the lines that went take their records
-    // with them, unless a new line spells the same key.
+RecordTable::Reading RecordTable::read(const QString &fileName)
+{
+    Reading reading;
+    // A store that cannot be read is not an empty one: the records stay.
+    reading.changed = ingest([&](const std::function<void(QStringView, QStringView)> &visit) {
+        reading.readable = IniSectionStream::read(fileName, kSection, visit, TTntIniFile::kMaxFileBytes);
+        return reading.readable;
+    });
+    return reading;
+}
+
+std::optional<QStringList> RecordTable::update(const QList<std::pair<QString, QString>> &entries)
+{
+    return ingest([&](const std::function<void(QStringView, QStringView)> &visit) {
+        for (const auto &[key, value] : entries)
+            visit(key, value);
+        return true;
+    });
+}
+
+std::optional<QStringList> RecordTable::ingest(const Source &source)
+{
+    m_seen.assign(m_badge.size(), false);
     QStringList changed;
-    QSet<QString> gone;
-    for (qsizetype i = prefix; i < prefix + removed; ++i) {
-        if (BadgePath::namesAFile(before[i].first)) {
-            gone.insert(before[i].first);
-            changed.append(before[i].first);
+    bool many = !m_read;
+    const auto note = [&](QStringView path) {
+        if (!many && changed.size() >= kLargestRun) {
+            many = true;
+            changed.clear();
         }
+        if (!many)
+            changed.append(path.toString());
+    };
+    const bool whole = source([&](QStringView line, QStringView value) {
+        const QString key = line.toString();
+        if (!BadgePath::namesAFile(key))
+            return;
+        PathPool::Id id = m_pool.find(key);
+        if (id != PathPool::kNoId && id < m_seen.size() && m_seen[id])
+            return; // a later line of the same key: the first is the record
+        const auto badge = qint8(BadgeBook::badgeNumber(value.toString()));
+        if (id == PathPool::kNoId || badgeOf(id) < 0) {
+            id = id == PathPool::kNoId ? m_pool.hold(key) : (m_pool.hold(id), id);
+            if (id >= m_badge.size()) {
+                m_badge.resize(id + 1, -1);
+                m_seen.resize(id + 1, false);
+            }
+            ++m_count;
+            note(key);
+        } else if (m_badge[id] != badge) {
+            note(key);
+        }
+        m_badge[id] = badge;
+        m_seen[id] = true;
+    });
+    if (!whole) {
+        // Unreadable midway: no record is taken as gone, and the next
+        // reading compares them all.
+        m_seen = {};
+        return std::nullopt;
     }
-    QSet<QString> arrived;
-    for (qsizetype i = prefix; i < prefix + added; ++i) {
-        const QString &path = m_entries[i].first;
-        if (!BadgePath::namesAFile(path))
+    // What the reading did not find went.
+    for (PathPool::Id id = 0; id < PathPool::Id(m_seen.size()); ++id) {
+        if (m_badge[id] < 0 || m_seen[id])
             continue;
-        // A key that stays elsewhere in the file, or comes twice: which
-        // line counts is for the full reading to decide.
-        if (arrived.contains(path) || (!gone.contains(path) && m_records.contains(path))) {
-            rebuild();
-            return std::nullopt;
-        }
-        arrived.insert(path);
+        if (!many)
+            note(m_pool.path(id));
+        m_badge[id] = -1;
+        --m_count;
+        m_pool.release(id);
     }
-    for (const QString &path : std::as_const(gone))
-        m_records.remove(path);
-    for (qsizetype i = prefix; i < prefix + added; ++i) {
-        const auto &[path, badge] = m_entries[i];
-        if (!arrived.contains(path))
-            continue; // names no file
-        if (!gone.contains(path))
-            changed.append(path);
-        m_records.insert(path, badge);
-    }
+    m_seen = {};
+    m_read = true;
+    if (many)
+        return std::nullopt;
     return changed;
 }

@@ -46,11 +46,13 @@ constexpr int kLateLookMs = 11000;
 // emblem, and may fold an attribute change that comes while it reads into
 // that read: the moved files are asked to be read again after this.
 constexpr int kMovedRedrawMs = 1000;
+// The badged files asked to be drawn again at once.
+constexpr qsizetype kRedrawPiece = 10000;
 
 } // namespace
 
 EmblemKeeper::EmblemKeeper(const ProgramFolder &folder, const std::atomic_bool *stop, QObject *parent)
-    : QObject(parent), m_book(folder), m_sync(m_ledger, m_ledger.read())
+    : QObject(parent), m_book(folder), m_records(m_pool), m_sync(m_ledger, m_pool), m_moves(m_pool)
 {
     m_sync.setStopFlag(stop);
     m_settle.setSingleShot(true);
@@ -102,6 +104,8 @@ EmblemKeeper::EmblemKeeper(const ProgramFolder &folder, const std::atomic_bool *
     connect(&m_lateLook, &QTimer::timeout, this, [this] {
         const QStringList paths(m_notedByOthers.cbegin(), m_notedByOthers.cend());
         m_notedByOthers.clear();
+        if (std::exchange(m_lookAtAllLater, false))
+            lookAtAll();
         lookAgain(paths);
     });
     m_moveRetry.setSingleShot(true);
@@ -111,7 +115,7 @@ EmblemKeeper::EmblemKeeper(const ProgramFolder &folder, const std::atomic_bool *
     m_saveIdentities.setInterval(kSaveIdentitiesMs);
     connect(&m_saveIdentities, &QTimer::timeout, this, [this] {
         try {
-            MovedWhileAway::save(m_moves.identities());
+            MovedWhileAway::save(m_moves);
         } catch (const AppError &error) {
             KeeperLog::problem(error.fullText());
         }
@@ -158,17 +162,17 @@ void EmblemKeeper::sync(bool onlyChanges)
 {
     // A store that cannot be read (a pipe, a folder or a huge file in its
     // place) is not an empty one: the emblems stay until it can be read.
-    std::optional<QList<std::pair<QString, QString>>> entries = m_book.fileEntries();
-    if (!entries) {
+    const RecordTable::Reading reading = m_records.read(m_book.fileName());
+    if (!reading.readable) {
         KeeperLog::problem(m_book.fileName() + QStringLiteral(" cannot be read; the emblems stay as they are"));
+        m_compareAll = true;
         return;
     }
     try {
-        const std::optional<QStringList> changed = m_records.update(std::move(*entries));
+        const std::optional<QStringList> &changed = reading.changed;
         const bool all = !onlyChanges || !changed || m_compareAll;
         m_compareAll = true; // until this sync is through
-        const EmblemSync::Report report =
-            all ? m_sync.follow(m_records.records()) : m_sync.follow(m_records.records(), *changed);
+        const EmblemSync::Report report = all ? m_sync.follow(m_records) : m_sync.follow(m_records, *changed);
         m_compareAll = false;
         followRecords(all ? std::nullopt : changed);
         watchWaiting(report.waiting);
@@ -205,32 +209,37 @@ void EmblemKeeper::watchWaiting(const QStringList &paths)
 
 void EmblemKeeper::askForRedraw()
 {
-    QStringList badged;
-    for (auto it = m_sync.shown().cbegin(); it != m_sync.shown().cend(); ++it) {
-        if (it.value() > 0)
-            badged.append(it.key());
-    }
     // Off the event loop's thread and bounded: a mount that does not answer
-    // holds up no one.
-    BoundedCalls::forEach(
-        badged,
-        [](const QString &path) {
-            Emblems::askForRedraw(path);
-            return BoundedCalls::PathOutcome{};
-        },
-        kTouchAnswerMs);
+    // holds up no one. A piece at a time, so a million badged files are
+    // never all copied out at once.
+    QStringList badged;
+    const auto ask = [&] {
+        BoundedCalls::forEach(
+            std::exchange(badged, {}),
+            [](const QString &path) {
+                Emblems::askForRedraw(path);
+                return BoundedCalls::PathOutcome{};
+            },
+            kTouchAnswerMs);
+    };
+    m_sync.forEachShown([&](PathPool::Id id, int badge) {
+        if (badge > 0)
+            badged.append(m_pool.path(id));
+        if (badged.size() >= kRedrawPiece)
+            ask();
+    });
+    ask();
 }
 
 void EmblemKeeper::followRecords(const std::optional<QStringList> &changed)
 {
-    const QHash<QString, QString> &records = m_records.records();
     if (!changed) {
-        m_moves.followOnly(records.keys());
+        m_moves.followOnly(m_records);
     } else {
         QStringList added;
         QStringList removed;
         for (const QString &key : *changed)
-            (records.contains(key) ? added : removed).append(key);
+            (m_records.badgeOf(key) >= 0 ? added : removed).append(key);
         m_moves.remove(removed);
         m_moves.add(added);
     }
@@ -243,7 +252,6 @@ void EmblemKeeper::followMoves(const MoveWatch::Moves &moves, const MoveWatch::M
     // left it at the old path, where the next file made there would wear
     // it. Which one it was shows on the new path: the emblem is there or not.
     // Asked off the event loop's thread: gvfs may not answer.
-    const QHash<QString, int> &shown = m_sync.shown();
     QStringList checks; // from, to, a marked path's new place and its badge, a line each
     auto badged = std::make_shared<QHash<QString, QStringList>>(); // from -> the badged files' new paths
     // The marked paths come in the order of the moves that took them along.
@@ -253,7 +261,7 @@ void EmblemKeeper::followMoves(const MoveWatch::Moves &moves, const MoveWatch::M
             const auto &[oldPath, newPath] = marked[next];
             if (!(oldPath == from || oldPath.startsWith(from + u'/')))
                 break;
-            const int badge = shown.value(oldPath, 0);
+            const int badge = m_sync.shownBadge(oldPath);
             if (badge <= 0)
                 continue;
             if ((*badged)[from].isEmpty())
@@ -312,20 +320,18 @@ void EmblemKeeper::writeMoves()
 
 void EmblemKeeper::followMovesWhileAway()
 {
-    const MovedWhileAway::Identities noted = MovedWhileAway::load();
-    const std::optional<QHash<QString, QString>> records = m_book.fileRecords();
-    if (noted.isEmpty() || !records)
+    if (!m_records.read(m_book.fileName()).readable)
         return;
-    MovedWhileAway::Identities missing;
-    for (auto it = records->cbegin(); it != records->cend(); ++it) {
-        const auto identity = noted.constFind(it.key());
-        if (identity != noted.cend() && !QFileInfo::exists(it.key()) && !QFileInfo(it.key()).isSymLink())
-            missing.insert(it.key(), *identity);
-    }
+    // Only the identities of records whose file is gone are kept.
+    const MovedWhileAway::Identities missing = MovedWhileAway::load([&](const QString &path) {
+        return m_records.badgeOf(path) >= 0 && !QFileInfo::exists(path) && !QFileInfo(path).isSymLink();
+    });
+    if (missing.isEmpty())
+        return;
     MoveWatch::Moves moves;
     for (const auto &[from, to] : MovedWhileAway::find(missing)) {
         // A path already marked keeps its own record.
-        if (!records->contains(to) && !MoveWatch::isInTrash(to) && BadgePath::namesAFile(to)
+        if (m_records.badgeOf(to) < 0 && !MoveWatch::isInTrash(to) && BadgePath::namesAFile(to)
             && BadgePath::problemWith(to).isEmpty())
             moves.append({from, to});
     }
@@ -345,15 +351,16 @@ void EmblemKeeper::ledgerChanged()
     // last note shows its record. After a fold, every file the ledger names
     // is looked at (rare: once the journal is half the ledger's size).
     const std::optional<QSet<QString>> noted = m_ledger.notedByOthers();
-    QStringList doubted;
     if (!noted) {
-        const QHash<QString, int> ledger = m_ledger.read();
-        doubted = ledger.keys();
-    } else {
-        for (const QString &path : *noted) {
-            if (BadgePath::namesAFile(path))
-                doubted.append(path);
-        }
+        m_lookAtAllLater = true;
+        m_lateLook.start();
+        lookAtAll();
+        return;
+    }
+    QStringList doubted;
+    for (const QString &path : *noted) {
+        if (BadgePath::namesAFile(path))
+            doubted.append(path);
     }
     if (doubted.isEmpty())
         return;
@@ -376,7 +383,27 @@ void EmblemKeeper::lookAgain(const QStringList &paths)
         kMetadataAnswerMs);
     m_sync.doubt(paths);
     try {
-        const EmblemSync::Report report = m_sync.follow(m_records.records(), paths);
+        const EmblemSync::Report report = m_sync.follow(m_records, paths);
+        if (report.setAside > 0 || !report.waiting.isEmpty())
+            m_retry.start();
+        emit synced(report);
+    } catch (const AppError &error) {
+        KeeperLog::problem(error.fullText());
+    }
+}
+
+void EmblemKeeper::lookAtAll()
+{
+    BoundedCalls::forEach(
+        {QString()},
+        [](const QString &) {
+            Emblems::waitForSentWrites();
+            return BoundedCalls::PathOutcome{};
+        },
+        kMetadataAnswerMs);
+    m_sync.doubtAll();
+    try {
+        const EmblemSync::Report report = m_sync.follow(m_records);
         if (report.setAside > 0 || !report.waiting.isEmpty())
             m_retry.start();
         emit synced(report);

@@ -4,6 +4,7 @@
 #include "EmblemLedger.h"
 #include "EmblemSync.h"
 #include "MoveWatch.h"
+#include "PathPool.h"
 #include "RecordTable.h"
 #include "platform/FileStamp.h"
 
@@ -53,8 +54,13 @@ private:
     // at again against their records.
     void ledgerChanged();
     void lookAgain(const QStringList &paths);
+    // Every file the ledger or the keeper's view holds looked at again.
+    void lookAtAll();
 
     BadgeBook m_book;
+    // Every path the tables below follow, stored once: the keeper's memory
+    // is this pool's bytes and a few bytes a record in each table.
+    PathPool m_pool;
     RecordTable m_records;
     bool m_compareAll = false; // a sync failed midway: the next one compares every record
     EmblemLedger m_ledger;
@@ -76,6 +82,7 @@ private:
     QFileSystemWatcher m_ledgerWatch;
     QTimer m_ledgerSettle;
     QSet<QString> m_notedByOthers; // since the last late look
+    bool m_lookAtAllLater = false; // another process folded the ledger
     QTimer m_lateLook;             // for the writes other processes gave up waiting for
     QStringList m_redrawMoved;     // files whose emblem was moved after them
     QTimer m_movedRedraw;

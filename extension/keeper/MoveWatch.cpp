@@ -47,7 +47,8 @@ bool exists(const QString &path)
     return ::lstat(QFile::encodeName(path).constData(), &status) == 0;
 }
 
-// The keys at or below path, in order (a folder before what it holds).
+// The keys at or below path, in order (a folder before what it holds). What
+// lies below starts at "path/": "path.txt" and "path 2" sort between.
 template <typename Map>
 QStringList keysAtOrBelow(const Map &map, const QString &path)
 {
@@ -55,8 +56,10 @@ QStringList keysAtOrBelow(const Map &map, const QString &path)
     if (map.count(path))
         keys.append(path);
     const QString below = path == u"/" ? path : path + u'/';
-    for (auto it = map.upper_bound(path); it != map.end() && it->first.startsWith(below); ++it)
-        keys.append(it->first);
+    for (auto it = map.lower_bound(below); it != map.end() && it->first.startsWith(below); ++it) {
+        if (it->first != path)
+            keys.append(it->first);
+    }
     return keys;
 }
 
@@ -86,7 +89,7 @@ bool canFollowTo(const QString &to)
 
 } // namespace
 
-MoveWatch::MoveWatch(QObject *parent) : QObject(parent)
+MoveWatch::MoveWatch(PathPool &pool, QObject *parent) : QObject(parent), m_pool(pool)
 {
     m_inotify = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (m_inotify >= 0) {
@@ -116,8 +119,10 @@ MoveWatch::MoveWatch(QObject *parent) : QObject(parent)
 
 MoveWatch::~MoveWatch()
 {
-    for (auto &[path, entry] : m_paths)
-        release(entry);
+    for (PathPool::Id id = 0; id < PathPool::Id(m_byId.size()); ++id) {
+        if (m_byId[id].followed)
+            unfollow(id);
+    }
     m_notifier.reset();
     if (m_inotify >= 0)
         ::close(m_inotify);
@@ -130,50 +135,82 @@ bool MoveWatch::isInTrash(const QString &path)
            || path.contains(QStringLiteral("/.Trash/"));
 }
 
+bool MoveWatch::isFollowed(const QString &path) const
+{
+    const PathPool::Id id = m_pool.find(path);
+    return id != PathPool::kNoId && id < m_byId.size() && m_byId[id].followed;
+}
+
+QList<PathPool::Id> MoveWatch::followedAtOrBelow(const QString &path) const
+{
+    QList<PathPool::Id> ids;
+    const PathPool::Id self = m_pool.find(path);
+    if (self != PathPool::kNoId && self < m_byId.size() && m_byId[self].followed)
+        ids.append(self);
+    // Only a folder above followed paths holds any: it is in m_folders.
+    if (!m_folders.count(path))
+        return ids;
+    const QByteArray below = PathPool::encoded(path == u"/" ? path : path + u'/');
+    const qsizetype first = ids.size();
+    for (PathPool::Id id = 0; id < PathPool::Id(m_byId.size()); ++id) {
+        if (m_byId[id].followed && m_pool.bytes(id).startsWith(below))
+            ids.append(id);
+    }
+    std::sort(ids.begin() + first, ids.end(),
+              [&](PathPool::Id a, PathPool::Id b) { return m_pool.bytes(a) < m_pool.bytes(b); });
+    return ids;
+}
+
 void MoveWatch::add(const QStringList &paths)
 {
     for (const QString &path : paths) {
-        const auto [it, inserted] = m_paths.try_emplace(path);
-        if (!inserted)
+        if (isFollowed(path))
             continue;
-        anchor(path, it->second);
+        const PathPool::Id id = m_pool.hold(path);
+        if (id >= m_byId.size())
+            m_byId.resize(id + 1);
+        m_byId[id].followed = true;
+        ++m_followed;
+        anchor(path, m_byId[id]);
         use(parentOf(path));
     }
+}
+
+void MoveWatch::unfollow(PathPool::Id id)
+{
+    release(m_byId[id]);
+    m_byId[id] = Anchor{};
+    --m_followed;
+    m_pool.release(id);
 }
 
 void MoveWatch::remove(const QStringList &paths)
 {
     for (const QString &path : paths) {
-        const auto it = m_paths.find(path);
-        if (it == m_paths.end())
+        if (!isFollowed(path))
             continue;
-        release(it->second);
-        m_paths.erase(it);
+        unfollow(m_pool.find(path));
         unuse(parentOf(path));
     }
 }
 
-void MoveWatch::followOnly(const QStringList &paths)
+void MoveWatch::followOnly(const RecordTable &records)
 {
-    const QSet<QString> wanted(paths.cbegin(), paths.cend());
     QStringList unwanted;
-    for (const auto &[path, entry] : m_paths) {
-        if (!wanted.contains(path))
-            unwanted.append(path);
+    for (PathPool::Id id = 0; id < PathPool::Id(m_byId.size()); ++id) {
+        if (m_byId[id].followed && records.badgeOf(id) < 0)
+            unwanted.append(m_pool.path(id));
     }
     remove(unwanted);
-    add(paths);
-}
-
-QList<std::pair<QString, MoveWatch::Identity>> MoveWatch::identities() const
-{
-    QList<std::pair<QString, Identity>> result;
-    result.reserve(m_anchors);
-    for (const auto &[path, entry] : m_paths) {
-        if (entry.identity.device != 0 || entry.identity.inode != 0)
-            result.append({path, entry.identity});
-    }
-    return result;
+    // Added in pieces: a million paths are never all copied out at once.
+    QStringList wanted;
+    records.forEach([&](PathPool::Id id, int) {
+        if (id >= m_byId.size() || !m_byId[id].followed)
+            wanted.append(m_pool.path(id));
+        if (wanted.size() >= 4096)
+            add(std::exchange(wanted, {}));
+    });
+    add(wanted);
 }
 
 void MoveWatch::readEvents()
@@ -254,7 +291,7 @@ void MoveWatch::handleEvents()
 
 bool MoveWatch::follow(const QString &from, const QString &to, Moves &moves)
 {
-    if (!m_paths.count(from) && !m_folders.count(from))
+    if (!isFollowed(from) && !m_folders.count(from))
         return false;
     // A file at the old name again: an editor saved by renaming the old
     // file aside and writing a new one. The mark stays with the name.
@@ -263,8 +300,8 @@ bool MoveWatch::follow(const QString &from, const QString &to, Moves &moves)
         return false;
     }
     if (!canFollowTo(to)) {
-        for (const QString &path : keysAtOrBelow(m_paths, from))
-            release(m_paths[path]);
+        for (const PathPool::Id id : followedAtOrBelow(from))
+            release(anchorOf(id));
         return false;
     }
     rename(from, to);
@@ -274,18 +311,19 @@ bool MoveWatch::follow(const QString &from, const QString &to, Moves &moves)
 
 void MoveWatch::followUnpaired(const QString &from, Moves &moves)
 {
-    if (!m_paths.count(from) && !m_folders.count(from))
+    if (!isFollowed(from) && !m_folders.count(from))
         return;
     if (exists(from)) {
         arrived(from);
         return;
     }
     // One anchor below tells where the whole moved tree is now.
-    const QStringList paths = keysAtOrBelow(m_paths, from);
-    for (const QString &path : paths) {
-        const Anchor &entry = m_paths[path];
+    const QList<PathPool::Id> ids = followedAtOrBelow(from);
+    for (const PathPool::Id id : ids) {
+        const Anchor &entry = anchorOf(id);
         if (entry.fd < 0)
             continue;
+        const QString path = m_pool.path(id);
         const QString where = whereNow(entry.fd);
         const QStringView rest = QStringView(path).sliced(from.size());
         if (where.isEmpty() || !where.endsWith(rest))
@@ -298,23 +336,25 @@ void MoveWatch::followUnpaired(const QString &from, Moves &moves)
         return;
     }
     // Removed, taken to the trash, or no anchor: the marks wait here.
-    for (const QString &path : paths)
-        release(m_paths[path]);
+    for (const PathPool::Id id : ids)
+        release(anchorOf(id));
 }
 
 void MoveWatch::checkAllAnchors(Moves &moves)
 {
     QList<std::pair<QString, QString>> found;
-    for (const auto &[path, entry] : m_paths) {
-        if (entry.fd < 0)
+    for (PathPool::Id id = 0; id < PathPool::Id(m_byId.size()); ++id) {
+        const Anchor &entry = m_byId[id];
+        if (!entry.followed || entry.fd < 0)
             continue;
+        const QString path = m_pool.path(id);
         const QString where = whereNow(entry.fd);
         if (!where.isEmpty() && where != path && canFollowTo(where) && !exists(path))
             found.append({path, where});
     }
     for (const auto &[from, to] : found) {
         // A folder's move already took what lies below it along.
-        if (!m_paths.count(from))
+        if (!isFollowed(from))
             continue;
         rename(from, to);
         moves.append({from, to});
@@ -323,22 +363,21 @@ void MoveWatch::checkAllAnchors(Moves &moves)
 
 void MoveWatch::arrived(const QString &path)
 {
-    if (!m_paths.count(path) && !m_folders.count(path))
+    if (!isFollowed(path) && !m_folders.count(path))
         return;
     for (const QString &folder : keysAtOrBelow(m_folders, path))
         watch(folder, m_folders[folder]);
-    for (const QString &marked : keysAtOrBelow(m_paths, path)) {
-        Anchor &entry = m_paths[marked];
+    for (const PathPool::Id id : followedAtOrBelow(path)) {
+        Anchor &entry = anchorOf(id);
         release(entry);
-        anchor(marked, entry);
+        anchor(m_pool.path(id), entry);
     }
 }
 
 void MoveWatch::gone(const QString &path)
 {
-    const auto it = m_paths.find(path);
-    if (it != m_paths.end())
-        release(it->second); // a removed file's space is not kept
+    if (isFollowed(path))
+        release(anchorOf(m_pool.find(path))); // a removed file's space is not kept
 }
 
 void MoveWatch::use(const QString &folder)
@@ -407,10 +446,17 @@ void MoveWatch::anchor(const QString &path, Anchor &entry)
     if (fd >= 0 ? ::fstat(fd, &status) != 0 : ::lstat(name.constData(), &status) != 0) {
         if (fd >= 0)
             ::close(fd);
-        entry.identity = {};
+        entry.device = 0;
         return;
     }
-    entry.identity = {quint64(status.st_dev), quint64(status.st_ino), S_ISDIR(status.st_mode)};
+    qsizetype device = m_devices.indexOf(quint64(status.st_dev));
+    if (device < 0 && m_devices.size() < 0xfffe) {
+        m_devices.append(quint64(status.st_dev));
+        device = m_devices.size() - 1;
+    }
+    entry.device = quint16(device + 1);
+    entry.inode = quint64(status.st_ino);
+    entry.folder = S_ISDIR(status.st_mode);
     if (fd < 0)
         return;
     if (!m_anchoredDevices.contains(quint64(status.st_dev))) {
@@ -433,21 +479,30 @@ void MoveWatch::release(Anchor &entry)
 void MoveWatch::rename(const QString &from, const QString &to)
 {
     // A marked file the moved one replaced: its mark is gone with it.
-    if (m_paths.count(to))
+    if (isFollowed(to))
         remove({to});
-    const int uses = int(m_paths.count(from) + m_folders.count(from));
+    const int uses = int(isFollowed(from) + m_folders.count(from));
     for (int i = 0; i < uses; ++i)
         use(parentOf(to));
-    for (const QString &key : keysAtOrBelow(m_paths, from)) {
-        auto node = m_paths.extract(key);
-        node.key() = to + key.sliced(from.size());
-        m_marked.append({key, node.key()});
-        const auto placed = m_paths.insert(std::move(node));
-        if (!placed.inserted) {
+    for (const PathPool::Id id : followedAtOrBelow(from)) {
+        const QString key = m_pool.path(id);
+        const QString moved = to + key.sliced(from.size());
+        m_marked.append({key, moved});
+        const Anchor entry = std::exchange(anchorOf(id), Anchor{});
+        --m_followed;
+        m_pool.release(id);
+        if (isFollowed(moved)) {
             // A mark below the new place already: the moved one's goes.
-            release(placed.node.mapped());
+            Anchor dropped = entry;
+            release(dropped);
             unuse(parentOf(key));
+            continue;
         }
+        const PathPool::Id placed = m_pool.hold(moved);
+        if (placed >= m_byId.size())
+            m_byId.resize(placed + 1);
+        m_byId[placed] = entry;
+        ++m_followed;
     }
     for (const QString &key : keysAtOrBelow(m_folders, from)) {
         auto node = m_folders.extract(key);
@@ -473,11 +528,6 @@ void MoveWatch::rename(const QString &from, const QString &to)
     }
     for (int i = 0; i < uses; ++i)
         unuse(parentOf(from));
-}
-
-QStringList MoveWatch::pathsAtOrBelow(const QString &path) const
-{
-    return keysAtOrBelow(m_paths, path);
 }
 
 QString MoveWatch::folderOfWatch(int watch) const

@@ -7,9 +7,13 @@
 #include <QStringList>
 #include <QTimer>
 
+#include "PathPool.h"
+#include "RecordTable.h"
+
 #include <map>
 #include <memory>
 #include <utility>
+#include <vector>
 
 // Learns where a marked file or folder went when it, or a folder above it,
 // is renamed or moved on its file system, whoever moved it (a file manager
@@ -38,7 +42,8 @@ public:
         bool operator==(const Identity &) const = default;
     };
 
-    explicit MoveWatch(QObject *parent = nullptr);
+    // The followed paths are kept in pool.
+    explicit MoveWatch(PathPool &pool, QObject *parent = nullptr);
     ~MoveWatch() override;
     MoveWatch(const MoveWatch &) = delete;
     MoveWatch &operator=(const MoveWatch &) = delete;
@@ -46,17 +51,22 @@ public:
     // The marked paths to follow from now on, and those no longer marked.
     void add(const QStringList &paths);
     void remove(const QStringList &paths);
-    // Follows exactly these paths.
-    void followOnly(const QStringList &paths);
-
-    // The followed paths at or below path, a folder before what it holds.
-    QStringList pathsAtOrBelow(const QString &path) const;
+    // Follows exactly the paths of these records.
+    void followOnly(const RecordTable &records);
 
     // The identity of every followed path that was there when last looked
     // at, to find its moves at the next start when nothing watched.
-    QList<std::pair<QString, Identity>> identities() const;
+    template <typename Visit>
+    void forEachIdentity(const Visit &visit) const
+    {
+        for (PathPool::Id id = 0; id < PathPool::Id(m_byId.size()); ++id) {
+            const Anchor &entry = m_byId[id];
+            if (entry.followed && entry.device > 0)
+                visit(m_pool.path(id), Identity{m_devices[entry.device - 1], entry.inode, entry.folder});
+        }
+    }
 
-    qsizetype followed() const { return qsizetype(m_paths.size()); }
+    qsizetype followed() const { return m_followed; }
     qsizetype watches() const { return m_watches; }
     qsizetype anchors() const { return m_anchors; }
 
@@ -70,9 +80,13 @@ signals:
     void moved(const MoveWatch::Moves &moves, const MoveWatch::Moves &marked);
 
 private:
+    // 16 bytes a followed path: a million of them fit in 16 MB.
     struct Anchor {
-        int fd = -1;
-        Identity identity;
+        quint64 inode = 0;
+        qint32 fd = -1;
+        quint16 device = 0; // 1 + index in m_devices; 0: no identity
+        bool folder = false;
+        bool followed = false;
     };
     struct Folder {
         int watch = -1;
@@ -96,6 +110,11 @@ private:
     // Every anchor asked where its file is (events were lost).
     void checkAllAnchors(Moves &moves);
 
+    bool isFollowed(const QString &path) const;
+    Anchor &anchorOf(PathPool::Id id) { return m_byId[id]; }
+    // The followed paths at or below path, a folder before what it holds.
+    QList<PathPool::Id> followedAtOrBelow(const QString &path) const;
+    void unfollow(PathPool::Id id);
     void use(const QString &folder);
     void unuse(const QString &folder);
     void watch(const QString &folder, Folder &entry);
@@ -110,7 +129,10 @@ private:
     QList<Event> m_pending;
     Moves m_marked;  // the marked paths renamed while events are handled
     QTimer m_settle; // a rename's two events, and an editor's save, come together
-    std::map<QString, Anchor> m_paths;
+    PathPool &m_pool;
+    std::vector<Anchor> m_byId;
+    qsizetype m_followed = 0;
+    QList<quint64> m_devices;
     std::map<QString, Folder> m_folders;
     std::map<int, QString> m_folderOfWatch;
     qsizetype m_watches = 0;

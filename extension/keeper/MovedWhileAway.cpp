@@ -5,11 +5,14 @@
 #include "platform/AppError.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QSet>
 
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <deque>
 
 namespace {
@@ -36,41 +39,49 @@ QString fileName()
     return UserFolders::markIdentities();
 }
 
-void save(const QList<std::pair<QString, MoveWatch::Identity>> &identities)
+void save(const MoveWatch &watch)
 {
     // Lines "<device> <inode> <d|f>\t<path>".
+    const QString name = fileName();
+    if (!UserFiles::makeFolder(QFileInfo(name).path()))
+        throw AppError::unableToWrite(name, qt_error_string(errno));
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        throw AppError::unableToWrite(name, file.errorString());
     QByteArray text;
-    text.reserve(identities.size() * 64);
-    for (const auto &[path, identity] : identities) {
+    watch.forEachIdentity([&](const QString &path, const MoveWatch::Identity &identity) {
         text += QByteArray::number(identity.device) + ' ' + QByteArray::number(identity.inode) + ' '
                 + (identity.folder ? 'd' : 'f') + '\t' + QFile::encodeName(path) + '\n';
-    }
-    UserFiles::write(fileName(), text);
+        if (text.size() >= 65536)
+            file.write(std::exchange(text, {}));
+    });
+    file.write(text);
+    if (!file.commit())
+        throw AppError::unableToWrite(name, file.errorString());
 }
 
-Identities load()
+Identities load(const std::function<bool(const QString &path)> &wanted)
 {
     QFile file(fileName());
     Identities result;
     if (!file.open(QIODevice::ReadOnly))
         return result;
-    const QByteArray text = file.readAll();
-    for (qsizetype start = 0; start < text.size();) {
-        qsizetype end = text.indexOf('\n', start);
-        if (end < 0)
-            end = text.size();
-        const QByteArrayView line = QByteArrayView(text).sliced(start, end - start);
-        start = end + 1;
+    // A line at a time: the file names every marked path.
+    while (!file.atEnd()) {
+        QByteArray line = file.readLine();
+        if (line.endsWith('\n'))
+            line.chop(1);
         const qsizetype tab = line.indexOf('\t');
-        const QList<QByteArray> fields = tab > 0 ? line.first(tab).toByteArray().split(' ') : QList<QByteArray>();
+        const QList<QByteArray> fields = tab > 0 ? line.first(tab).split(' ') : QList<QByteArray>();
         bool deviceOk = false;
         bool inodeOk = false;
         if (fields.size() != 3)
             continue;
         const MoveWatch::Identity identity{fields[0].toULongLong(&deviceOk), fields[1].toULongLong(&inodeOk),
                                            fields[2] == "d"};
-        if (deviceOk && inodeOk)
-            result.insert(QFile::decodeName(line.sliced(tab + 1).toByteArray()), identity);
+        const QString path = QFile::decodeName(line.sliced(tab + 1));
+        if (deviceOk && inodeOk && wanted(path))
+            result.insert(path, identity);
     }
     return result;
 }

@@ -5,6 +5,8 @@
 #include <QHash>
 #include <QString>
 
+#include <functional>
+
 // Finds the marked files that moved while no keeper ran (logged out, keeper
 // stopped). The keeper notes the identity (device, inode, kind) of every
 // path it follows; at its next start a record whose path is gone is looked
@@ -19,8 +21,10 @@ using Identities = QHash<QString, MoveWatch::Identity>;
 
 // The file the identities are kept in: the user's alone.
 QString fileName();
-void save(const QList<std::pair<QString, MoveWatch::Identity>> &identities);
-Identities load();
+// Written a line at a time, never the whole text in memory.
+void save(const MoveWatch &watch);
+// The identities of the paths wanted() accepts: those whose file is gone.
+Identities load(const std::function<bool(const QString &path)> &wanted);
 
 // Where each of the missing paths is now, as far as found within
 // mostEntries folder entries read in all.

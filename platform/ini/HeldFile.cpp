@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QThread>
 
+#include <memory>
+
 #ifndef Q_OS_WIN
 #include <cerrno>
 #include <csignal>
@@ -16,6 +18,9 @@ namespace {
 // Without a lease, a file whose stamp held still this long after a read was
 // not being written by a program that rewrites it in place in one go.
 constexpr int kSettleMs = 10;
+
+// What a reader in pieces holds of the file at once.
+constexpr qint64 kPieceBytes = 256 * 1024;
 
 bool sameContentStamp(const FileStamp &a, const FileStamp &b)
 {
@@ -133,6 +138,23 @@ bool HeldFile::readWhole()
         if (n == 0)
             return true;
         m_bytes.append(buffer, n);
+        offset += n;
+    }
+}
+
+bool HeldFile::readPieces(const std::function<void(QByteArrayView)> &visit) const
+{
+    const auto buffer = std::make_unique<char[]>(kPieceBytes);
+    qint64 offset = 0;
+    for (;;) {
+        const ssize_t n = ::pread(m_fd, buffer.get(), kPieceBytes, offset);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 || offset + n > m_maxBytes)
+            return false;
+        if (n == 0)
+            return true;
+        visit(QByteArrayView(buffer.get(), n));
         offset += n;
     }
 }
@@ -257,6 +279,23 @@ bool HeldFile::readWhole()
     return file.error() == QFileDevice::NoError && m_bytes.size() <= m_maxBytes;
 }
 
+bool HeldFile::readPieces(const std::function<void(QByteArrayView)> &visit) const
+{
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    qint64 total = 0;
+    for (;;) {
+        const QByteArray piece = file.read(kPieceBytes);
+        total += piece.size();
+        if (file.error() != QFileDevice::NoError || total > m_maxBytes)
+            return false;
+        if (piece.isEmpty())
+            return true;
+        visit(piece);
+    }
+}
+
 FileStamp HeldFile::stampNow() const
 {
     return FileStamp::of(m_path);
@@ -314,6 +353,16 @@ bool HeldFile::readUntilStill(const QDeadlineTimer &deadline)
             return false;
         QThread::msleep(1);
     }
+}
+
+HeldFile::Status HeldFile::readInPieces(const QString &path, qint64 maxBytes,
+                                        const std::function<void(QByteArrayView)> &visit)
+{
+    HeldFile file;
+    file.open(path, maxBytes, false);
+    if (file.m_status == Status::Read && !file.readPieces(visit))
+        return Status::Unreadable;
+    return file.m_status;
 }
 
 HeldFile::HeldFile(const QString &path, qint64 maxBytes)

@@ -6,6 +6,7 @@
 #include <QDeadlineTimer>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -31,6 +32,11 @@ public:
     // than maxBytes are not read (Unreadable). Only regular files are opened:
     // a named pipe would block the reader for good.
     HeldFile(const QString &path, qint64 maxBytes);
+    // Reads the file as it is now a piece at a time, handing each piece to
+    // visit: for a reader that keeps less than the file (a store of many
+    // records). Read when the whole file was read, Missing, NotAFile or
+    // Unreadable otherwise, as for a whole read.
+    static Status readInPieces(const QString &path, qint64 maxBytes, const std::function<void(QByteArrayView)> &visit);
     // Reads the file once no other program writes it, waiting until
     // deadline at most (then Busy).
     static std::unique_ptr<HeldFile> settled(const QString &path, qint64 maxBytes, const QDeadlineTimer &deadline);
@@ -64,6 +70,7 @@ private:
     HeldFile() = default;
     void open(const QString &path, qint64 maxBytes, bool forRewrite);
     bool readWhole();
+    bool readPieces(const std::function<void(QByteArrayView)> &visit) const;
     bool takeLease();
     // The file's stamp now: through the handle, or by name where there is none.
     FileStamp stampNow() const;

@@ -1,3 +1,4 @@
+#include "BadgeBook.h"
 #include "EmblemLedger.h"
 #include "ExtensionFacts.h"
 #include "RecordTable.h"
@@ -19,6 +20,7 @@ private slots:
     void recordsFollowEveryReading_data();
     void recordsFollowEveryReading();
     void ledgerKeepsEveryWritersNotes();
+    void pooledPathsComeBackExactly();
     void emblemNamesStandForOneBadge();
 };
 
@@ -28,13 +30,20 @@ namespace {
 
 // The records as a full reading finds them: the first line of each
 // spelling, keys that name a file only.
-QHash<QString, QString> fullReading(const Entries &entries)
+QHash<QString, int> fullReading(const Entries &entries)
 {
-    QHash<QString, QString> records;
+    QHash<QString, int> records;
     for (const auto &[path, badge] : entries) {
         if (path.startsWith(u'/') && !path.contains(u"//") && !records.contains(path))
-            records.insert(path, badge);
+            records.insert(path, BadgeBook::badgeNumber(badge));
     }
+    return records;
+}
+
+QHash<QString, int> contentsOf(const RecordTable &table)
+{
+    QHash<QString, int> records;
+    table.forEach([&](PathPool::Id id, int badge) { records.insert(table.pool().path(id), badge); });
     return records;
 }
 
@@ -73,12 +82,13 @@ void TestKeeperTables::recordsFollowEveryReading_data()
 void TestKeeperTables::recordsFollowEveryReading()
 {
     QFETCH(QList<Entries>, readings);
-    RecordTable table;
-    QHash<QString, QString> last;
+    PathPool pool;
+    RecordTable table(pool);
+    QHash<QString, int> last;
     for (const Entries &reading : readings) {
         const std::optional<QStringList> changed = table.update(reading);
-        const QHash<QString, QString> expected = fullReading(reading);
-        QCOMPARE(table.records(), expected);
+        const QHash<QString, int> expected = fullReading(reading);
+        QCOMPARE(contentsOf(table), expected);
         // Every record that differs from the last reading is among the keys
         // reported (nullopt: every key is compared).
         if (changed) {
@@ -117,6 +127,31 @@ void TestKeeperTables::ledgerKeepsEveryWritersNotes()
     QCOMPARE(entries.value(folder.filePath("second 1998.txt")), 3);
     QVERIFY(!entries.contains(folder.filePath("first 1999.txt")));
     QCOMPARE(entries.value(folder.filePath("under way.txt")), EmblemLedger::kUnsure);
+}
+
+// The paths the keeper's tables share: each comes back as it went in,
+// whatever it holds, after most others were let go and the rest packed.
+void TestKeeperTables::pooledPathsComeBackExactly()
+{
+    PathPool pool;
+    const QString odd = QStringLiteral("/a/\u00e9 \U0001F600 ") + QChar(0xDC80) + QChar(0xD800) + u'x';
+    QStringList kept{odd, QString(), QString(5000, u'\u65e5'), "/"};
+    for (int i = 0; i < 150000; ++i) {
+        const QString path = QStringLiteral("/files/%1 with a longer name to take space.txt").arg(i);
+        const PathPool::Id id = pool.hold(path);
+        if (i % 10 == 0)
+            kept.append(path);
+        else
+            pool.release(id);
+    }
+    for (const QString &path : std::as_const(kept)) {
+        const PathPool::Id id = pool.hold(path);
+        QCOMPARE(pool.path(id), path);
+        QCOMPARE(pool.find(path), id);
+    }
+    QCOMPARE(pool.size(), kept.size());
+    QCOMPARE(pool.find(QStringLiteral("/files/1 with a longer name to take space.txt")), PathPool::kNoId);
+    QVERIFY(pool.find(QString(odd).replace(QChar(0xDC80), QChar(0xFFFD))) == PathPool::kNoId);
 }
 
 // The one rule every reader of emblems (the keeper, the badge command, the

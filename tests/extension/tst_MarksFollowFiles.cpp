@@ -115,10 +115,15 @@ void TestMarksFollowFiles::followsEveryKindOfMove()
     ExtensionFixture fx;
     const QString file = fx.item(marked);
     const QString root = fx.folder.rootPath(QStringLiteral("files")) + u'/';
+    // A marked file whose name sorts between the moved one and what it
+    // holds ("d", "d beside", "d/..."): it stays, and does not hide them.
+    const QString beside = fx.item(moved + " beside");
     QCOMPARE(fx.badge({"set", "4", "--", file}), 0);
-    startFollowing(fx, {file});
+    QCOMPARE(fx.badge({"set", "6", "--", beside}), 0);
+    startFollowing(fx, {file, beside});
     move(tool, root + moved, root + to);
     checkFollowed(fx, file, root + to + marked.sliced(moved.size()), 4);
+    QCOMPARE(record(fx, beside), QStringLiteral("6"));
 }
 
 void TestMarksFollowFiles::movesWhileStoppedAreFoundAtStart()

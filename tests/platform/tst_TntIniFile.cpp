@@ -3,6 +3,7 @@
 #include "platform/AppError.h"
 #include "platform/ini/FolderLock.h"
 #include "platform/ini/IniDocument.h"
+#include "platform/ini/IniSectionStream.h"
 #include "platform/ini/IniText.h"
 #include "platform/ini/TntIniFile.h"
 
@@ -599,6 +600,18 @@ void TestTntIniFile::hostileBytesReadWithoutCrash_data()
     QTest::newRow("only a mark") << QByteArray("\xFF\xFE");
     QTest::newRow("only breaks") << QByteArray(1000, '\n');
     QTest::newRow("only brackets") << QByteArray(1000, '[');
+    QTest::newRow("utf-8 and 8-bit lines, marks")
+        << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF[Files]\nA=\xC3\xA9\nB=\xE9\n\xEF\xBB\xBF[T]\n[files]\nC=1");
+    // Lines that cross the pieces a file is streamed in, a break split
+    // between two of them, in both kinds of encoding.
+    QByteArray many = "[Files]\r\n";
+    for (int i = 0; many.size() < 700000; ++i)
+        many += "/k" + QByteArray::number(i) + " = \"" + QByteArray(i % 97, 'v') + "\" \r\n";
+    QTest::newRow("beyond one piece") << many;
+    QByteArray wide("\xFF\xFE");
+    for (char c : many.first(400000))
+        wide += QByteArray(1, c) + '\0';
+    QTest::newRow("beyond one piece, utf-16") << wide;
 }
 // clang-format on
 
@@ -624,6 +637,18 @@ void TestTntIniFile::hostileBytesReadWithoutCrash()
         return all;
     };
     const QStringList before = everything();
+    // Read a line at a time, each section gives what the whole reading does.
+    const IniDocument document(decodeIniBytes(bytes).text);
+    for (const QString &section : document.sectionNames() + QStringList{"absent"}) {
+        QList<std::pair<QString, QString>> streamed;
+        QVERIFY(IniSectionStream::read(
+            path, section,
+            [&](QStringView key, QStringView value) {
+                streamed.append({key.toString(), value.toString()});
+            },
+            1 << 30));
+        QCOMPARE(streamed, document.entries(section));
+    }
     // A write changes only what it writes; deleting it again gives back
     // everything as it read before.
     ini.WriteString("Files", "added", "1");
