@@ -159,7 +159,8 @@ void PathPool::place(QByteArrayView bytes, Entry &entry)
     entry.chunk = quint32(m_chunks.size() - 1);
     entry.offset = m_chunkUsed.back();
     entry.length = length;
-    std::memcpy(m_chunks.back().get() + entry.offset, bytes.data(), length);
+    if (length > 0) // an empty path's bytes may be no pointer at all
+        std::memcpy(m_chunks.back().get() + entry.offset, bytes.data(), length);
     m_chunkUsed.back() += length;
 }
 
