@@ -49,6 +49,26 @@ constexpr int kMovedRedrawMs = 1000;
 // The badged files asked to be drawn again at once.
 constexpr qsizetype kRedrawPiece = 10000;
 
+// Asks gvfs something of each path off the event loop's thread, bounded: a
+// mount that does not answer holds up no one.
+void touchEach(const QStringList &paths, void (*touch)(const QString &), int answerMs = kTouchAnswerMs)
+{
+    BoundedCalls::forEach(
+        paths,
+        [touch](const QString &path) {
+            touch(path);
+            return BoundedCalls::PathOutcome{};
+        },
+        answerMs);
+}
+
+// What was sent to gvfs before is written before files are read again.
+void waitForSentWrites()
+{
+    touchEach(
+        {QString()}, [](const QString &) { Emblems::waitForSentWrites(); }, kMetadataAnswerMs);
+}
+
 } // namespace
 
 EmblemKeeper::EmblemKeeper(const ProgramFolder &folder, const std::atomic_bool *stop, QObject *parent)
@@ -90,15 +110,8 @@ EmblemKeeper::EmblemKeeper(const ProgramFolder &folder, const std::atomic_bool *
     connect(&m_ledgerSettle, &QTimer::timeout, this, &EmblemKeeper::ledgerChanged);
     m_movedRedraw.setSingleShot(true);
     m_movedRedraw.setInterval(kMovedRedrawMs);
-    connect(&m_movedRedraw, &QTimer::timeout, this, [this] {
-        BoundedCalls::forEach(
-            std::exchange(m_redrawMoved, {}),
-            [](const QString &path) {
-                Emblems::announce(path);
-                return BoundedCalls::PathOutcome{};
-            },
-            kTouchAnswerMs);
-    });
+    connect(&m_movedRedraw, &QTimer::timeout, this,
+            [this] { touchEach(std::exchange(m_redrawMoved, {}), &Emblems::announce); });
     m_lateLook.setSingleShot(true);
     m_lateLook.setInterval(kLateLookMs);
     connect(&m_lateLook, &QTimer::timeout, this, [this] {
@@ -209,19 +222,10 @@ void EmblemKeeper::watchWaiting(const QStringList &paths)
 
 void EmblemKeeper::askForRedraw()
 {
-    // Off the event loop's thread and bounded: a mount that does not answer
-    // holds up no one. A piece at a time, so a million badged files are
-    // never all copied out at once.
+    // A piece at a time, so a million badged files are never all copied out
+    // at once.
     QStringList badged;
-    const auto ask = [&] {
-        BoundedCalls::forEach(
-            std::exchange(badged, {}),
-            [](const QString &path) {
-                Emblems::askForRedraw(path);
-                return BoundedCalls::PathOutcome{};
-            },
-            kTouchAnswerMs);
-    };
+    const auto ask = [&] { touchEach(std::exchange(badged, {}), &Emblems::askForRedraw); };
     m_sync.forEachShown([&](PathPool::Id id, int badge) {
         if (badge > 0)
             badged.append(m_pool.path(id));
@@ -373,14 +377,7 @@ void EmblemKeeper::lookAgain(const QStringList &paths)
 {
     if (paths.isEmpty())
         return;
-    // What was sent to gvfs before is written before the files are read.
-    BoundedCalls::forEach(
-        {QString()},
-        [](const QString &) {
-            Emblems::waitForSentWrites();
-            return BoundedCalls::PathOutcome{};
-        },
-        kMetadataAnswerMs);
+    waitForSentWrites();
     m_sync.doubt(paths);
     try {
         const EmblemSync::Report report = m_sync.follow(m_records, paths);
@@ -394,13 +391,7 @@ void EmblemKeeper::lookAgain(const QStringList &paths)
 
 void EmblemKeeper::lookAtAll()
 {
-    BoundedCalls::forEach(
-        {QString()},
-        [](const QString &) {
-            Emblems::waitForSentWrites();
-            return BoundedCalls::PathOutcome{};
-        },
-        kMetadataAnswerMs);
+    waitForSentWrites();
     m_sync.doubtAll();
     try {
         const EmblemSync::Report report = m_sync.follow(m_records);

@@ -123,28 +123,9 @@ HeldFile::~HeldFile()
         ::close(m_fd); // also lets go of a lease
 }
 
-bool HeldFile::readWhole()
-{
-    m_bytes.clear();
-    m_bytes.reserve(qsizetype(std::min(m_stamp.size, m_maxBytes)));
-    char buffer[65536];
-    qint64 offset = 0;
-    for (;;) {
-        const ssize_t n = ::pread(m_fd, buffer, sizeof buffer, offset);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 || offset + n > m_maxBytes)
-            return false;
-        if (n == 0)
-            return true;
-        m_bytes.append(buffer, n);
-        offset += n;
-    }
-}
-
 bool HeldFile::readPieces(const std::function<void(QByteArrayView)> &visit) const
 {
-    const auto buffer = std::make_unique<char[]>(kPieceBytes);
+    const std::unique_ptr<char[]> buffer(new char[kPieceBytes]);
     qint64 offset = 0;
     for (;;) {
         const ssize_t n = ::pread(m_fd, buffer.get(), kPieceBytes, offset);
@@ -270,15 +251,6 @@ bool HeldFile::takeLease()
     return false;
 }
 
-bool HeldFile::readWhole()
-{
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    m_bytes = file.read(m_maxBytes + 1);
-    return file.error() == QFileDevice::NoError && m_bytes.size() <= m_maxBytes;
-}
-
 bool HeldFile::readPieces(const std::function<void(QByteArrayView)> &visit) const
 {
     QFile file(m_path);
@@ -353,6 +325,13 @@ bool HeldFile::readUntilStill(const QDeadlineTimer &deadline)
             return false;
         QThread::msleep(1);
     }
+}
+
+bool HeldFile::readWhole()
+{
+    m_bytes.clear();
+    m_bytes.reserve(qsizetype(std::min(m_stamp.size, m_maxBytes)));
+    return readPieces([&](QByteArrayView piece) { m_bytes.append(piece); });
 }
 
 HeldFile::Status HeldFile::readInPieces(const QString &path, qint64 maxBytes,
