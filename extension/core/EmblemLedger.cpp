@@ -1,5 +1,6 @@
 #include "EmblemLedger.h"
 
+#include "BadgePath.h"
 #include "PathPool.h"
 #include "UserFiles.h"
 #include "UserFolders.h"
@@ -222,6 +223,9 @@ void EmblemLedger::foldJournal() const
     PathPool paths;
     std::vector<qint8> noted;
     forEachNote(text, [&](const QString &path, int badge) {
+        // A path no file can have shows no emblem: its notes go.
+        if (!BadgePath::namesAFile(path))
+            return;
         const PathPool::Id id = paths.find(path) == PathPool::kNoId ? paths.hold(path) : paths.find(path);
         if (id >= noted.size())
             noted.resize(id + 1, 0);

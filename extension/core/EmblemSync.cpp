@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
+#include <QScopeGuard>
 #include <QSet>
 #include <QStringList>
 
@@ -22,6 +23,7 @@ namespace {
 // Files changed between two ledger notes, so a sync that is stopped or
 // killed resumes from the last chunk rather than from the start.
 constexpr qsizetype kSmallestChunk = 1000;
+constexpr qsizetype kLargestChunk = 20000;
 constexpr qsizetype kChunks = 10;
 
 // How long one file's emblem, or one folder's listing, may take before it
@@ -102,11 +104,11 @@ void EmblemSync::setShown(QStringView path, int badge)
     m_shown[id] = qint8(badge);
 }
 
-EmblemSync::FolderEmblems EmblemSync::listFolders(const QList<std::pair<QString, int>> &changes) const
+EmblemSync::FolderEmblems EmblemSync::listFolders(const std::vector<Change> &changes) const
 {
     QHash<QString, int> counts;
-    for (const auto &change : changes)
-        ++counts[folderOf(change.first)];
+    for (const Change &change : changes)
+        ++counts[folderOf(m_pool.path(change.first))];
     QStringList folders;
     for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
         if (it.value() >= kFewestForListing)
@@ -168,25 +170,28 @@ EmblemSync::Report EmblemSync::follow(const RecordTable &records)
 {
     Q_ASSERT(&records.pool() == &m_pool);
     // One look a record; then the shown files without a record.
-    QList<std::pair<QString, int>> changes;
+    std::vector<Change> changes;
     records.forEach([&](PathPool::Id id, int badge) {
         if (shownOf(id) != badge)
-            changes.append({m_pool.path(id), badge});
+            changes.emplace_back(id, badge);
     });
     forEachShown([&](PathPool::Id id, int) {
         if (records.badgeOf(id) < 0)
-            changes.append({m_pool.path(id), 0});
+            changes.emplace_back(id, 0);
     });
     return write(std::move(changes));
 }
 
 EmblemSync::Report EmblemSync::follow(const RecordTable &records, const QStringList &keys)
 {
-    QList<std::pair<QString, int>> changes;
+    std::vector<Change> changes;
     for (const QString &key : keys) {
         const int badge = std::max(records.badgeOf(key), 0);
-        if (shownBadge(key) != badge && BadgePath::namesAFile(key))
-            changes.append({key, badge});
+        // A key with neither a record nor an emblem is in no table: it has
+        // nothing to change.
+        const PathPool::Id id = m_pool.find(key);
+        if (id != PathPool::kNoId && shownOf(id) != badge && BadgePath::namesAFile(key))
+            changes.emplace_back(id, badge);
     }
     return write(std::move(changes));
 }
@@ -223,23 +228,35 @@ void EmblemSync::moved(const QList<std::pair<QString, QString>> &paths)
     m_ledger.noteMoves(shownMoves);
 }
 
-EmblemSync::Report EmblemSync::write(QList<std::pair<QString, int>> changes)
+EmblemSync::Report EmblemSync::write(std::vector<Change> changes)
 {
     Report report;
     m_ledger.note({}, m_unnameable);
     m_unnameable.clear();
-    if (changes.isEmpty())
+    if (changes.empty())
         return report;
+    // Each change's path stays while the sync runs, whatever a table lets go.
+    for (const Change &change : changes)
+        m_pool.hold(change.first);
+    const auto letGo = qScopeGuard([&] {
+        for (const Change &change : changes)
+            m_pool.release(change.first);
+    });
 
     // Files of one folder one after the other, so a chunk's files mostly
     // share their folders. A listing is read once for the whole sync: a file
     // given another emblem by another program meanwhile loses it.
-    std::sort(changes.begin(), changes.end());
+    std::sort(changes.begin(), changes.end(),
+              [&](const Change &a, const Change &b) { return m_pool.bytes(a.first) < m_pool.bytes(b.first); });
     const auto listed = std::make_shared<const FolderEmblems>(listFolders(changes));
 
-    const qsizetype chunkSize = std::max(kSmallestChunk, changes.size() / kChunks + 1);
-    for (qsizetype start = 0; start < changes.size() && !report.stopped; start += chunkSize) {
-        const QList<std::pair<QString, int>> chunk = changes.mid(start, chunkSize);
+    // The paths are copied out a chunk at a time.
+    const auto total = qsizetype(changes.size());
+    const qsizetype chunkSize = std::clamp(total / kChunks + 1, kSmallestChunk, kLargestChunk);
+    for (qsizetype start = 0; start < total && !report.stopped; start += chunkSize) {
+        QList<std::pair<QString, int>> chunk;
+        for (qsizetype i = start; i < std::min(total, start + chunkSize); ++i)
+            chunk.append({m_pool.path(changes[size_t(i)].first), changes[size_t(i)].second});
         QList<std::pair<QString, int>> toSet;
         for (const auto &change : chunk) {
             if (change.second > 0)

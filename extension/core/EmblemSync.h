@@ -86,10 +86,11 @@ public:
 private:
     // folder -> (file name -> emblems) of the folders that were listed.
     using FolderEmblems = QHash<QString, QHash<QByteArray, QStringList>>;
+    using Change = std::pair<PathPool::Id, int>; // a path and its new badge
     // Gives each changed file its emblem, chunk by chunk.
-    Report write(QList<std::pair<QString, int>> changes);
+    Report write(std::vector<Change> changes);
     // The emblems of the folders where enough files change, listed.
-    FolderEmblems listFolders(const QList<std::pair<QString, int>> &changes) const;
+    FolderEmblems listFolders(const std::vector<Change> &changes) const;
 
     int shownOf(PathPool::Id id) const { return id < m_shown.size() ? m_shown[id] : 0; }
     void setShown(QStringView path, int badge);

@@ -7,8 +7,11 @@
 
 namespace {
 
-// Paths are packed into pieces of this size; a longer one has its own.
-constexpr quint32 kChunkBytes = 1U << 20;
+// Paths are packed into pieces of this size, found by a 32-bit position:
+// the piece's number above its offset.
+constexpr int kOffsetBits = 20;
+constexpr quint32 kChunkBytes = 1U << kOffsetBits;
+constexpr size_t kMostChunks = size_t(1) << (32 - kOffsetBits);
 // The paths let go are packed away once they are as large as those held,
 // and large enough for the copy to be worth it.
 constexpr qsizetype kLeastDeadBytes = 4 << 20;
@@ -98,7 +101,8 @@ PathPool::~PathPool() = default;
 QByteArrayView PathPool::bytesOf(Id id) const
 {
     const Entry &entry = m_entries[id];
-    return {m_chunks[entry.chunk].get() + entry.offset, qsizetype(entry.length)};
+    return {m_chunks[entry.position >> kOffsetBits].get() + (entry.position & (kChunkBytes - 1)),
+            qsizetype(entry.length)};
 }
 
 size_t PathPool::slotOf(QByteArrayView bytes) const
@@ -149,18 +153,21 @@ PathPool::Id PathPool::hold(QStringView path)
 
 void PathPool::place(QByteArrayView bytes, Entry &entry)
 {
+    // A file's path is far shorter than either bound: 4 GiB of paths is four
+    // times two stores of the largest size read.
+    if (bytes.size() > kLongestPath
+        || (m_chunkUsed.size() == kMostChunks && m_chunkUsed.back() + bytes.size() > kChunkBytes))
+        qFatal("PathPool: a path of %lld bytes beyond the pool's bounds", qint64(bytes.size()));
     const auto length = quint32(bytes.size());
-    if (m_chunks.empty() || m_chunkUsed.back() + length > m_chunkCapacity.back()) {
-        const quint32 capacity = std::max(kChunkBytes, length);
-        m_chunks.emplace_back(new char[capacity]);
+    if (m_chunks.empty() || m_chunkUsed.back() + length > kChunkBytes) {
+        m_chunks.emplace_back(new char[kChunkBytes]);
         m_chunkUsed.push_back(0);
-        m_chunkCapacity.push_back(capacity);
     }
-    entry.chunk = quint32(m_chunks.size() - 1);
-    entry.offset = m_chunkUsed.back();
-    entry.length = length;
+    const quint32 offset = m_chunkUsed.back();
+    entry.position = quint32((m_chunks.size() - 1) << kOffsetBits) | offset;
+    entry.length = quint16(length);
     if (length > 0) // an empty path's bytes may be no pointer at all
-        std::memcpy(m_chunks.back().get() + entry.offset, bytes.data(), length);
+        std::memcpy(m_chunks.back().get() + offset, bytes.data(), length);
     m_chunkUsed.back() += length;
 }
 
@@ -217,17 +224,14 @@ void PathPool::compact()
         if (m_entries[id].holders > 0)
             order.push_back(id);
     }
-    std::sort(order.begin(), order.end(), [&](Id a, Id b) {
-        return std::pair(m_entries[a].chunk, m_entries[a].offset) < std::pair(m_entries[b].chunk, m_entries[b].offset);
-    });
+    std::sort(order.begin(), order.end(), [&](Id a, Id b) { return m_entries[a].position < m_entries[b].position; });
     std::vector<std::unique_ptr<char[]>> old = std::exchange(m_chunks, {});
     m_chunkUsed.clear();
-    m_chunkCapacity.clear();
     for (size_t i = 0; i < order.size();) {
-        const quint32 chunk = m_entries[order[i]].chunk;
-        for (; i < order.size() && m_entries[order[i]].chunk == chunk; ++i) {
+        const quint32 chunk = m_entries[order[i]].position >> kOffsetBits;
+        for (; i < order.size() && m_entries[order[i]].position >> kOffsetBits == chunk; ++i) {
             Entry &entry = m_entries[order[i]];
-            place(QByteArrayView(old[chunk].get() + entry.offset, entry.length), entry);
+            place(QByteArrayView(old[chunk].get() + (entry.position & (kChunkBytes - 1)), entry.length), entry);
         }
         old[chunk].reset();
     }

@@ -12,7 +12,7 @@
 // number: a million paths cost their bytes and some 30 bytes each, rather
 // than several QStrings and hash nodes each.
 //
-// A path is stored as UTF-8, with a lone surrogate (a name that was no valid
+// A path is stored as UTF-8 (at most kLongestPath bytes), with a lone surrogate (a name that was no valid
 // UTF-8 on disk) encoded on its own, so every QString comes back exactly.
 // An id lives while some table holds it; the space of the paths let go is
 // reused once it is a good part of the whole.
@@ -21,6 +21,9 @@ class PathPool final
 public:
     using Id = quint32;
     static constexpr Id kNoId = 0xffffffffU;
+    // The longest path stored, in UTF-8 bytes: a path a file can have is at
+    // most 4 096 characters, one moved below another twice that.
+    static constexpr qsizetype kLongestPath = 0xffff;
 
     PathPool();
     ~PathPool();
@@ -44,11 +47,11 @@ public:
     qsizetype size() const { return m_live; }
 
 private:
+    // 8 bytes a path besides its own.
     struct Entry {
-        quint32 chunk = 0;
-        quint32 offset = 0;
-        quint32 length = 0;
-        quint32 holders = 0; // 0: a free id
+        quint32 position = 0; // piece and offset of the bytes
+        quint16 length = 0;
+        quint16 holders = 0; // 0: a free id; each table holds an id once
     };
     QByteArrayView bytesOf(Id id) const;
     // The slot holding bytes, or the empty slot where they would go.
@@ -63,7 +66,6 @@ private:
     std::vector<Id> m_slots; // open addressing by the bytes' hash; kNoId: empty
     std::vector<std::unique_ptr<char[]>> m_chunks;
     std::vector<quint32> m_chunkUsed;
-    std::vector<quint32> m_chunkCapacity;
     mutable QByteArray m_scratch; // a path being looked up, encoded
     qsizetype m_live = 0;
     qsizetype m_liveBytes = 0;
