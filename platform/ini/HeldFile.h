@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 // A file read whole and kept open. Other programs write base.ini without
 // any lock (the Windows profile functions open, rewrite in place and close),
@@ -47,6 +48,9 @@ public:
     Status status() const { return m_status; }
     const FileStamp &stamp() const { return m_stamp; }
     const QByteArray &bytes() const { return m_bytes; }
+    // The bytes read, handed over: a reader that decodes them need not keep
+    // a second copy of a large file while it does.
+    QByteArray takeBytes() { return std::exchange(m_bytes, {}); }
     // Held under a lease: nobody else has the file open.
     bool isLeased() const { return m_leased; }
 

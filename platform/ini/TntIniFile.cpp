@@ -128,7 +128,8 @@ TTntIniFile::~TTntIniFile()
 
 void TTntIniFile::reload()
 {
-    load(HeldFile(m_fileName, kMaxFileBytes));
+    HeldFile held(m_fileName, kMaxFileBytes);
+    load(held);
 }
 
 const IniDocument &TTntIniFile::current()
@@ -307,7 +308,6 @@ void TTntIniFile::rewrite(const std::function<std::optional<QString>()> &change)
         // end of the same file when it can, so no opener can miss it again.
         if (changeMade && appendInPlace(*held, *text))
             return;
-        IniDocument asRead(m_document.text(), m_spelling);
         AtomicFile file(target);
         if (!commitText(file, target, *text, *held))
             continue; // replaced by another program's rename meanwhile
@@ -322,13 +322,15 @@ void TTntIniFile::rewrite(const std::function<std::optional<QString>()> &change)
         const std::optional<QByteArray> after = held->readSettledAgain(deadline);
         if (!after)
             return;
-        missed = keysAddedOrChanged(asRead, IniDocument(decodeIniBytes(*after).text, m_spelling));
+        // m_document is still the file as this round read it: only the
+        // next round's load replaces it.
+        missed = keysAddedOrChanged(m_document, IniDocument(decodeIniBytes(*after).text, m_spelling));
         if (missed.empty())
             return;
     }
 }
 
-void TTntIniFile::load(const HeldFile &held)
+void TTntIniFile::load(HeldFile &held)
 {
     m_stamp = held.stamp();
     m_sinceCheck.start();
@@ -336,7 +338,7 @@ void TTntIniFile::load(const HeldFile &held)
     m_unreadable = held.status() == HeldFile::Status::Unreadable;
     IniText text;
     if (held.status() == HeldFile::Status::Read)
-        text = decodeIniBytes(held.bytes());
+        text = decodeIniBytes(held.takeBytes());
     else if (!m_stamp.exists)
         text.encoding = newFileEncoding();
     m_document = IniDocument(std::move(text.text), m_spelling);

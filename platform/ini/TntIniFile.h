@@ -80,7 +80,8 @@ private:
     const IniDocument &current();
     // Reads the file as it is now.
     void reload();
-    void load(const HeldFile &held);
+    // Takes the held file's bytes.
+    void load(HeldFile &held);
     // One read-modify-write under the folder's lock, within a bounded wait:
     // `change` makes the new text from m_document, the file as it is now and
     // settled (nullopt: nothing to write). Keys that a writer taking no lock
