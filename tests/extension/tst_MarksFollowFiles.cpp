@@ -245,11 +245,11 @@ void TestMarksFollowFiles::racingWritersEndWithEmblemsEqualToRecords()
             const QString record = store.ReadString("Files", file, "0");
             const QStringList shown = emblems.value(QFile::encodeName(QFileInfo(file).fileName()));
             if (shown != (record == u"0" ? QStringList() : QStringList{UserFolders::emblemName(record.toInt())}))
-                wrong << file;
+                wrong << QStringLiteral("%1: record %2, emblems %3").arg(file, record, shown.join(u' '));
         }
         return wrong;
     };
-    QTRY_COMPARE_WITH_TIMEOUT(differing(), QStringList(), 60000);
+    QTRY_VERIFY2_WITH_TIMEOUT(differing().isEmpty(), qPrintable(differing().join(u'\n')), 60000);
 }
 
 QTEST_GUILESS_MAIN(TestMarksFollowFiles)
