@@ -179,6 +179,10 @@ void EmblemKeeper::sync(bool onlyChanges)
     if (!reading.readable) {
         KeeperLog::problem(m_book.fileName() + QStringLiteral(" cannot be read; the emblems stay as they are"));
         m_compareAll = true;
+        // Read again at the next poll: a writer holding the file under its
+        // lease refuses the open for a moment, and nothing changes the file
+        // once it lets go.
+        m_stamp = FileStamp();
         return;
     }
     try {

@@ -10,7 +10,9 @@
 #include <QTest>
 #include <QThread>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 // The keeper keeps the emblems equal to the records whoever changes them:
 // the manager deleting, another writer adding or changing.
@@ -59,6 +61,18 @@ void TestEmblemKeeper::followsEveryWriter()
     // A badge text that names no badge icon shows no emblem.
     store.WriteString("Files", added, "0");
     QTRY_COMPARE_WITH_TIMEOUT(Emblems::badgeOf(added), 0, 10000);
+
+    // A change made under a writer's lease, which refuses the keeper's open
+    // until the writer lets go: it is read once the lease goes.
+    const QString leased = fx.item("e.txt");
+    const int fd = ::open(QFile::encodeName(fx.folder.path("base.ini")).constData(), O_RDWR | O_APPEND);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::fcntl(fd, F_SETLEASE, F_WRLCK), 0);
+    const QByteArray line = '\n' + QFile::encodeName(leased) + "=6\n";
+    QCOMPARE(::write(fd, line.constData(), size_t(line.size())), ssize_t(line.size()));
+    QTest::qWait(1500); // the keeper sees the change and cannot open the file
+    ::close(fd);
+    QTRY_COMPARE_WITH_TIMEOUT(Emblems::badgeOf(leased), 6, 10000);
 }
 
 void TestEmblemKeeper::startsFromWhatTheLedgerSays()
