@@ -226,7 +226,9 @@ void EmblemLedger::foldJournal() const
         // A path no file can have shows no emblem: its notes go.
         if (!BadgePath::namesAFile(path))
             return;
-        const PathPool::Id id = paths.find(path) == PathPool::kNoId ? paths.hold(path) : paths.find(path);
+        PathPool::Id id = paths.find(path);
+        if (id == PathPool::kNoId)
+            id = paths.hold(path);
         if (id >= noted.size())
             noted.resize(id + 1, 0);
         noted[id] = qint8(std::clamp(badge, int(kUnsure), 127));
