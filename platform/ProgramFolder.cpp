@@ -1,5 +1,7 @@
 #include "ProgramFolder.h"
 
+#include "UserProgramFolder.h"
+
 #include <QCoreApplication>
 #include <QDir>
 
@@ -7,7 +9,15 @@ ProgramFolder::ProgramFolder(const QString &root) : m_root(QDir::cleanPath(root)
 
 ProgramFolder ProgramFolder::ofExecutable()
 {
-    return ProgramFolder(QCoreApplication::applicationDirPath());
+    const QString folder = QCoreApplication::applicationDirPath();
+    if (!UserProgramFolder::isShared(folder))
+        return ProgramFolder(folder);
+    const QString own = UserProgramFolder::location();
+    QString problem;
+    // What could not be made shows later as the file the program misses.
+    if (!UserProgramFolder::prepare(folder, own, &problem))
+        qWarning("%s", qUtf8Printable(problem));
+    return ProgramFolder(own);
 }
 
 QString ProgramFolder::file(QStringView relative) const

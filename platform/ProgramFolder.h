@@ -11,7 +11,8 @@ public:
     ProgramFolder() = default;
     explicit ProgramFolder(const QString &root);
 
-    // The folder of the running executable.
+    // The folder of the running executable; for an install shared by every
+    // user of the machine, the user's own folder (see UserProgramFolder).
     static ProgramFolder ofExecutable();
 
     const QString &root() const { return m_root; }
