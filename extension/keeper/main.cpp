@@ -16,6 +16,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -52,6 +53,19 @@ void dropInheritedDescriptors()
 
 int main(int argc, char *argv[])
 {
+    // Answered before the keeper lets go of its terminal.
+    if (argc == 2 && qstrcmp(argv[1], "--help") == 0) {
+        std::fputs("Usage: emblix-keeper [--take-off]\n"
+                   "Keeps the badge emblems of the files equal to the records, in the background.\n"
+                   "  --take-off  takes every badge emblem off, then ends\n"
+                   "--help shows this text, --version the version.\n",
+                   stdout);
+        return 0;
+    }
+    if (argc == 2 && qstrcmp(argv[1], "--version") == 0) {
+        std::puts("emblix-keeper " EMBLIX_VERSION);
+        return 0;
+    }
     dropInheritedDescriptors();
     QCoreApplication app(argc, argv);
     const ProgramFolder folder = ProgramFolder::ofExecutable();
