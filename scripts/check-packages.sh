@@ -50,7 +50,7 @@ done
 # Compared before and after: what the system holds, less the backups that
 # useradd leaves in /etc. An earlier run's packages go first.
 listing() { find /usr /etc /opt -xdev 2> /dev/null | grep -v -e '^/etc/.*-$' | sort; }
-DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq "${names[@]}" > /dev/null 2>&1 || true
+dpkg --purge "${names[@]}" > /dev/null 2>&1 || true
 listing > "$scratch/before"
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${debs[@]}" > "$scratch/apt.log" 2>&1 \
     || { cat "$scratch/apt.log"; exit 1; }
@@ -58,6 +58,10 @@ DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${debs[@]}" > "$scratch/a
 grep -q 'application/x-emblix-theme-package=.*emblix-manager.desktop' /usr/share/applications/mimeinfo.cache
 [ -f /usr/share/mime/application/x-emblix-theme-package.xml ]
 man -w emblix-badge emblix-keeper emblix-manager > /dev/null
+completed=$(bash -c 'source /usr/share/bash-completion/bash_completion
+    COMP_WORDS=(emblix-badge s) COMP_CWORD=1 COMP_LINE="emblix-badge s" COMP_POINT=14
+    __load_completion emblix-badge && _emblix_badge && echo "${COMPREPLY[*]}"')
+[ "$completed" = "set show sync" ] || { echo "bash completes 'emblix-badge s' as '$completed'"; exit 1; }
 
 exec 3> "$scratch/display"
 Xvfb -displayfd 3 -ac -screen 0 1024x768x24 -nolisten tcp > /dev/null 2>&1 &
@@ -109,8 +113,11 @@ grep -q "=7.$" "$b/base.ini" && ! grep -q "=3.$" "$b/base.ini"
 [ "$(stat -c %U "$a/settings.ini")" = "${users[0]}" ] && [ "$(stat -c %U "$b/settings.ini")" = "${users[1]}" ]
 [ "$(stat -c %a "$a")" = 700 ]
 
-DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq "${names[@]}" > "$scratch/apt.log" 2>&1 \
+# Removed first, as a user would, then purged (dpkg: packages from files
+# are not in apt's lists once removed).
+DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq "${names[@]}" > "$scratch/apt.log" 2>&1 \
     || { cat "$scratch/apt.log"; exit 1; }
+dpkg --purge "${names[@]}" > "$scratch/apt.log" 2>&1 || { cat "$scratch/apt.log"; exit 1; }
 listing > "$scratch/after"
 if ! diff "$scratch/before" "$scratch/after"; then
     echo "apt purge left the files above"
