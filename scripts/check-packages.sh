@@ -81,7 +81,7 @@ file="$HOME/-my \$(notes) 'n' 100%.txt"
 printf 'notes' > "$file"
 emblix-badge set "$BADGE" -- "$file"
 has_record "$file=$BADGE"
-gio info -a metadata::emblems "$file" | grep -q "emblix-badge-$BADGE"
+gio info -a metadata::emblems "$file" 2> /dev/null | grep -q "emblix-badge-$BADGE"
 emblix-manager &
 manager=$!
 for _ in $(seq 100); do xwininfo -root -tree | grep -q '"Emblix Manager' && break; sleep 0.1; done
