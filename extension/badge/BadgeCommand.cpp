@@ -4,6 +4,7 @@
 #include "BadgePath.h"
 #include "BoundedCalls.h"
 #include "EmblemLedger.h"
+#include "EmblemOutcome.h"
 #include "EmblemSync.h"
 #include "Emblems.h"
 #include "RecordTable.h"
@@ -94,19 +95,15 @@ BadgeCommand::Outcome BadgeCommand::mark(const QStringList &paths, int badge)
     int failures = 0;
     for (qsizetype i = 0; i < targets.size(); ++i) {
         const QString &path = targets[i];
-        const std::optional<BoundedCalls::PathOutcome> &outcome = outcomes[size_t(i)];
-        const QString problem = outcome ? outcome->problem : QStringLiteral("the file system does not answer");
-        const bool exists = !outcome || outcome->exists;
-        // A badge taken off a file that went stays in the ledger: gvfs keeps
-        // the emblem for a file that comes to that path again, and the keeper
-        // takes it off then.
-        if (problem.isEmpty() ? badge == 0 : (!exists && badge > 0))
-            gone.append(path);
-        else if (problem.isEmpty())
+        const std::optional<BoundedCalls::PathOutcome> &written = outcomes[size_t(i)];
+        const EmblemOutcome result = EmblemOutcome::of(badge, written);
+        if (result.noteSet)
             set.append({path, badge});
-        // A file already gone shows no badge: taking it off has nothing to do.
-        if (!problem.isEmpty() && (badge > 0 || exists) && failures++ == 0)
-            firstFailure = problem;
+        if (result.noteGone)
+            gone.append(path);
+        if ((result.kind == EmblemOutcome::Kind::Failed || result.kind == EmblemOutcome::Kind::NoAnswer)
+            && failures++ == 0)
+            firstFailure = written ? written->problem : QStringLiteral("the file system does not answer");
     }
     try {
         ledger.note(set, gone);

@@ -4,6 +4,7 @@
 #include "BadgePath.h"
 #include "BoundedCalls.h"
 #include "EmblemLedger.h"
+#include "EmblemOutcome.h"
 #include "Emblems.h"
 #include "platform/FileSystem.h"
 
@@ -293,39 +294,36 @@ EmblemSync::Report EmblemSync::write(std::vector<Change> changes)
         QStringList gone;
         for (qsizetype i = 0; i < chunk.size(); ++i) {
             const auto &[path, badge] = chunk[i];
-            const std::optional<BoundedCalls::PathOutcome> &outcome = written[size_t(i)];
-            if (outcome && outcome->skipped) {
+            const EmblemOutcome outcome = EmblemOutcome::of(badge, written[size_t(i)]);
+            switch (outcome.kind) {
+            case EmblemOutcome::Kind::Skipped:
                 report.stopped = true;
                 continue;
-            }
-            // A path that does not answer is set aside: it keeps what it
-            // showed, so the next sync tries it again.
-            if (!outcome) {
+            case EmblemOutcome::Kind::NoAnswer:
+                // Keeps what it showed, so the next sync tries it again.
                 ++report.setAside;
                 continue;
-            }
-            const bool ok = outcome->problem.isEmpty();
-            // An emblem whose file went (removed outside GIO) stays in gvfs
-            // under its path: the ledger keeps it until a file is there again
-            // and the emblem can come off, or a new file would wear it.
-            if (badge == 0 && !outcome->exists) {
+            case EmblemOutcome::Kind::Waiting:
                 report.waiting.append(path);
                 continue;
-            }
-            if (!ok)
+            case EmblemOutcome::Kind::Failed:
                 ++report.failed;
-            else if (badge > 0)
+                break;
+            case EmblemOutcome::Kind::Set:
                 ++report.set;
-            else
+                break;
+            case EmblemOutcome::Kind::Cleared:
                 ++report.cleared;
-            if ((badge == 0 && ok) || !outcome->exists)
-                gone.append(path);
+                break;
+            }
             // A file that could not be reached is not tried again until its
             // record changes: a store full of vanished paths must not cost a
             // failed write each time the store changes.
             setShown(path, badge);
-            if (badge > 0 && ok)
+            if (outcome.noteSet)
                 set.append({path, badge});
+            if (outcome.noteGone)
+                gone.append(path);
         }
         m_ledger.note(set, gone);
     }

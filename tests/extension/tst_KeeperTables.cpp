@@ -1,5 +1,6 @@
 #include "BadgeBook.h"
 #include "EmblemLedger.h"
+#include "EmblemOutcome.h"
 #include "ExtensionFacts.h"
 #include "RecordTable.h"
 
@@ -22,6 +23,7 @@ private slots:
     void ledgerKeepsEveryWritersNotes();
     void pooledPathsComeBackExactly();
     void emblemNamesStandForOneBadge();
+    void writesTellTheLedgerNoLessThanShows();
 };
 
 using Entries = QList<std::pair<QString, QString>>;
@@ -163,6 +165,42 @@ void TestKeeperTables::emblemNamesStandForOneBadge()
     for (const char *other : {"emblix-badge-0", "emblix-badge-11", "emblix-badge-03", "emblix-badge-3x",
                               "emblix-badge-", "emblix-badge-99999999999999999999", "x-emblix-badge-3", "favorite"})
         QVERIFY2(emblix_badge_of_emblem(other) == 0, other);
+}
+
+void TestKeeperTables::writesTellTheLedgerNoLessThanShows()
+{
+    using Kind = EmblemOutcome::Kind;
+    using Written = std::optional<BoundedCalls::PathOutcome>;
+    const Written done{BoundedCalls::PathOutcome{}};
+    const Written doneFileGone{BoundedCalls::PathOutcome{QString(), false}};
+    const Written refused{BoundedCalls::PathOutcome{QStringLiteral("no store"), true}};
+    const Written refusedFileGone{BoundedCalls::PathOutcome{QStringLiteral("no file"), false}};
+    const struct {
+        int badge;
+        Written written;
+        Kind kind;
+        bool noteSet;
+        bool noteGone;
+    } cases[] = {
+        {3, done, Kind::Set, true, false},
+        // The emblem came, then the file went: gvfs keeps it at the path,
+        // so the ledger must too, or it could never be taken off.
+        {3, doneFileGone, Kind::Set, true, false},
+        {0, done, Kind::Cleared, false, true},
+        {0, doneFileGone, Kind::Waiting, false, false},
+        {0, refusedFileGone, Kind::Waiting, false, false},
+        {3, refused, Kind::Failed, false, false},
+        {0, refused, Kind::Failed, false, false},
+        {3, refusedFileGone, Kind::Failed, false, true},
+        {3, std::nullopt, Kind::NoAnswer, false, false},
+        {3, Written{BoundedCalls::PathOutcome{QString(), true, true}}, Kind::Skipped, false, false},
+    };
+    for (const auto &c : cases) {
+        const EmblemOutcome outcome = EmblemOutcome::of(c.badge, c.written);
+        const QByteArray what = QByteArray::number(c.badge) + (c.written ? " " + c.written->problem.toUtf8() : " none");
+        QVERIFY2(outcome.kind == c.kind, what);
+        QVERIFY2(outcome.noteSet == c.noteSet && outcome.noteGone == c.noteGone, what);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestKeeperTables)
