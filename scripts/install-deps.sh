@@ -14,7 +14,7 @@ packages=(
   xvfb xauth x11-utils
   fonts-wqy-microhei fonts-dejavu-core
   imagemagick
-  desktop-file-utils libxml2-utils shared-mime-info appstream lintian bash-completion
+  desktop-file-utils libxml2-utils shared-mime-info appstream lintian bash-completion file
   libglib2.0-dev gvfs gvfs-daemons dbus dbus-x11 xdotool
   thunar caja nemo nautilus dolphin breeze-icon-theme
   libthunarx-3-dev libcaja-extension-dev libnemo-extension-dev libnautilus-extension-dev

@@ -207,7 +207,7 @@ bool HeldFile::appendInPlace(const QByteArray &bytes)
             continue;
         if (n <= 0) {
             // Nothing half-written stays behind.
-            (void)::ftruncate(m_fd, now.size);
+            (void)!::ftruncate(m_fd, now.size);
             return false;
         }
         written += n;
