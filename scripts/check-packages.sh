@@ -17,21 +17,9 @@ for deb in "${debs[@]}"; do
         "$(dpkg-deb -f "$deb" Installed-Size)"
 done
 
-# lintian: no error, and only the warnings explained in the packaging folder.
-report=$(lintian --pedantic -I "${debs[@]}" 2> /dev/null | grep -v '^N:' || true)
-explained=$(grep -v '^#' "$root/packaging/linux/debian/lintian-warnings" | grep . || true)
-unexplained=$(echo "$report" | grep -E '^[EW]: ' | while read -r kind package tag rest; do
-    if [ "$kind" = "E:" ] || ! grep -qxF "$tag" <<< "$explained"; then echo "$kind $package $tag $rest"; fi
-done)
-echo "$report" | grep -E '^[EW]: ' || true
-[ -z "$unexplained" ] || { echo "lintian: not allowed:"; echo "$unexplained"; exit 1; }
-echo "lintian: no error; $(echo "$report" | grep -c '^W: ') explained warnings, $(echo "$report" | grep -c '^[IP]: ') notes"
-appstreamcli validate --no-net "$root/packaging/linux/org.emblix.EmblixManager.metainfo.xml" > /dev/null
-desktop-file-validate "$root/packaging/linux/emblix-manager.desktop"
-
-users=(emblix-check-a emblix-check-b)
 scratch=$(mktemp -d)
 chmod 755 "$scratch"
+users=(emblix-check-a emblix-check-b)
 xvfb=""
 cleanup() {
     for user in "${users[@]}"; do
@@ -43,6 +31,19 @@ cleanup() {
     rm -rf "$scratch"
 }
 trap cleanup EXIT
+# lintian: no error, and only the warnings explained in the packaging folder.
+# Its working files stay in the scratch folder.
+report=$(TMPDIR="$scratch" lintian --pedantic -I "${debs[@]}" 2> /dev/null | grep -v '^N:' || true)
+explained=$(grep -v '^#' "$root/packaging/linux/debian/lintian-warnings" | grep . || true)
+unexplained=$(echo "$report" | grep -E '^[EW]: ' | while read -r kind package tag rest; do
+    if [ "$kind" = "E:" ] || ! grep -qxF "$tag" <<< "$explained"; then echo "$kind $package $tag $rest"; fi
+done)
+echo "$report" | grep -E '^[EW]: ' || true
+[ -z "$unexplained" ] || { echo "lintian: not allowed:"; echo "$unexplained"; exit 1; }
+echo "lintian: no error; $(echo "$report" | grep -c '^W: ') explained warnings, $(echo "$report" | grep -c '^[IP]: ') notes"
+appstreamcli validate --no-net "$root/packaging/linux/org.emblix.EmblixManager.metainfo.xml" > /dev/null
+desktop-file-validate "$root/packaging/linux/emblix-manager.desktop"
+
 for user in "${users[@]}"; do
     useradd -m -s /bin/bash "$user"
 done
