@@ -52,12 +52,14 @@ AtomicFile::AtomicFile(QString path)
 
 AtomicFile::~AtomicFile()
 {
+    if (m_handle)
+        ::CloseHandle(static_cast<HANDLE>(m_handle));
     if (m_written && !m_replaced)
         ::DeleteFileW(native(m_temporaryName).c_str());
     ::DeleteFileW(native(m_replacedName).c_str());
 }
 
-bool AtomicFile::write(const QByteArray &bytes)
+bool AtomicFile::open()
 {
     // A copy left by a rewrite that was killed is stale: the folder's lock
     // is not taken on Windows, but the names are this object's alone until
@@ -67,20 +69,38 @@ bool AtomicFile::write(const QByteArray &bytes)
                                       FILE_ATTRIBUTE_HIDDEN, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return fail();
+    m_handle = file;
     m_written = true;
+    return true;
+}
+
+bool AtomicFile::append(QByteArrayView bytes)
+{
     qsizetype written = 0;
-    bool ok = true;
-    while (ok && written < bytes.size()) {
+    while (written < bytes.size()) {
         DWORD n = 0;
         const DWORD chunk = DWORD(std::min<qsizetype>(bytes.size() - written, 1 << 30));
-        ok = ::WriteFile(file, bytes.constData() + written, chunk, &n, nullptr) && n > 0;
+        if (!::WriteFile(static_cast<HANDLE>(m_handle), bytes.data() + written, chunk, &n, nullptr) || n == 0)
+            return fail();
         written += n;
     }
-    ok = ok && ::FlushFileBuffers(file);
-    if (!ok)
-        fail();
-    ::CloseHandle(file);
+    return true;
+}
+
+bool AtomicFile::finish()
+{
+    const bool ok = ::FlushFileBuffers(static_cast<HANDLE>(m_handle)) || fail();
+    ::CloseHandle(static_cast<HANDLE>(m_handle));
+    m_handle = nullptr;
     return ok;
+}
+
+bool AtomicFile::write(const QByteArray &bytes)
+{
+    if (!open())
+        return false;
+    const bool ok = append(bytes);
+    return finish() && ok;
 }
 
 bool AtomicFile::commit()
@@ -128,7 +148,7 @@ AtomicFile::~AtomicFile()
         ::unlink(m_temporaryName.constData());
 }
 
-bool AtomicFile::write(const QByteArray &bytes)
+bool AtomicFile::open()
 {
     const QByteArray folder = QFile::encodeName(QFileInfo(m_path).absolutePath());
     m_fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
@@ -156,16 +176,31 @@ bool AtomicFile::write(const QByteArray &bytes)
         if (::fchmod(m_fd, old.st_mode & 07777) != 0)
             return fail();
     }
+    return true;
+}
+
+bool AtomicFile::append(QByteArrayView bytes)
+{
     qsizetype written = 0;
     while (written < bytes.size()) {
-        const ssize_t n = ::write(m_fd, bytes.constData() + written, size_t(bytes.size() - written));
+        const ssize_t n = ::write(m_fd, bytes.data() + written, size_t(bytes.size() - written));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             return fail();
         written += n;
     }
+    return true;
+}
+
+bool AtomicFile::finish()
+{
     return ::fsync(m_fd) == 0 || fail();
+}
+
+bool AtomicFile::write(const QByteArray &bytes)
+{
+    return open() && append(bytes) && finish();
 }
 
 bool AtomicFile::commit()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 // Replaces a file whole: the new bytes go to a file nobody sees, are flushed
@@ -23,6 +24,11 @@ public:
 
     // Writes all of bytes and flushes them to disk.
     bool write(const QByteArray &bytes);
+    // The same a piece at a time, for a file too large to hold: open, then
+    // append each piece, then finish (flushed to disk) before the commit.
+    bool open();
+    bool append(QByteArrayView bytes);
+    bool finish();
     // Gives the written file the path's name.
     bool commit();
     // Where the replaced file can still be read once committed, until this
@@ -40,6 +46,7 @@ private:
 #ifdef Q_OS_WIN
     QString m_temporaryName;
     QString m_replacedName;
+    void *m_handle = nullptr; // the temporary file while it is written
     bool m_written = false;
     bool m_replaced = false;
 #else

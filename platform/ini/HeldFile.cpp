@@ -73,7 +73,8 @@ void HeldFile::open(const QString &path, qint64 maxBytes, bool forRewrite)
     m_status = m_stamp.size <= maxBytes ? Status::Read : Status::Unreadable;
 }
 
-std::unique_ptr<HeldFile> HeldFile::settled(const QString &path, qint64 maxBytes, const QDeadlineTimer &deadline)
+std::unique_ptr<HeldFile> HeldFile::settled(const QString &path, qint64 maxBytes, const QDeadlineTimer &deadline,
+                                            Reading reading)
 {
     ignoreLeaseSignal();
     for (;;) {
@@ -82,7 +83,7 @@ std::unique_ptr<HeldFile> HeldFile::settled(const QString &path, qint64 maxBytes
         if (held->m_status != Status::Read)
             return held;
         if (held->takeLease()) {
-            if (!held->readWhole())
+            if (reading == Reading::Whole && !held->readWhole())
                 held->m_status = Status::Unreadable;
             return held;
         }
@@ -235,7 +236,8 @@ void HeldFile::open(const QString &path, qint64 maxBytes, bool)
         m_status = m_stamp.size <= maxBytes ? Status::Read : Status::Unreadable;
 }
 
-std::unique_ptr<HeldFile> HeldFile::settled(const QString &path, qint64 maxBytes, const QDeadlineTimer &deadline)
+std::unique_ptr<HeldFile> HeldFile::settled(const QString &path, qint64 maxBytes, const QDeadlineTimer &deadline,
+                                            Reading)
 {
     std::unique_ptr<HeldFile> held(new HeldFile);
     held->open(path, maxBytes, true);

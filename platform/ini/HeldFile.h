@@ -39,8 +39,12 @@ public:
     // Unreadable otherwise, as for a whole read.
     static Status readInPieces(const QString &path, qint64 maxBytes, const std::function<void(QByteArrayView)> &visit);
     // Reads the file once no other program writes it, waiting until
-    // deadline at most (then Busy).
-    static std::unique_ptr<HeldFile> settled(const QString &path, qint64 maxBytes, const QDeadlineTimer &deadline);
+    // deadline at most (then Busy). Under a lease the file may be left
+    // unread (Leased), for the caller to read in pieces: it cannot change
+    // while the lease is held. Without a lease it is read whole either way.
+    enum class Reading { Whole, Leased };
+    static std::unique_ptr<HeldFile> settled(const QString &path, qint64 maxBytes, const QDeadlineTimer &deadline,
+                                             Reading reading = Reading::Whole);
     ~HeldFile();
     HeldFile(const HeldFile &) = delete;
     HeldFile &operator=(const HeldFile &) = delete;
@@ -69,12 +73,14 @@ public:
     // Adds bytes at the end of the file in place. Only under a lease, where
     // nobody else can be writing meanwhile; flushed to disk.
     bool appendInPlace(const QByteArray &bytes);
+    // Reads the held file from its start a piece at a time; false when it
+    // could not be read, or grew beyond the size limit.
+    bool readPieces(const std::function<void(QByteArrayView)> &visit) const;
 
 private:
     HeldFile() = default;
     void open(const QString &path, qint64 maxBytes, bool forRewrite);
     bool readWhole();
-    bool readPieces(const std::function<void(QByteArrayView)> &visit) const;
     bool takeLease();
     // The file's stamp now: through the handle, or by name where there is none.
     FileStamp stampNow() const;

@@ -3,6 +3,7 @@
 #include "AtomicFile.h"
 #include "FolderLock.h"
 #include "HeldFile.h"
+#include "IniKeyRename.h"
 #include "IniNameTable.h"
 #include "platform/AppError.h"
 
@@ -40,17 +41,25 @@ QString trimSpaces(const QString &name)
     return (start == 0 && end == name.size()) ? name : name.sliced(start, end - start);
 }
 
-// The keys another writer added to a file, or gave another value, between
-// `before` and `after`. Keys missing from `after` are not taken as removed:
-// a record is never lost through this program's rewrite, even if another
-// writer removed it meanwhile.
-struct KeyChange {
+} // namespace
+
+// A key another writer added to a file, or gave another value, while a
+// rewrite replaced it.
+struct IniKeyChange {
     QString section;
     QString key;
     QString value;
     std::optional<QString> valueBefore;
 };
 
+namespace {
+
+using KeyChange = IniKeyChange;
+
+// The keys another writer added to a file, or gave another value, between
+// `before` and `after`. Keys missing from `after` are not taken as removed:
+// a record is never lost through this program's rewrite, even if another
+// writer removed it meanwhile.
 std::vector<KeyChange> keysAddedOrChanged(const IniDocument &before, const IniDocument &after)
 {
     std::vector<KeyChange> changes;
@@ -212,11 +221,103 @@ void TTntIniFile::RenameKeys(const QString &section, const std::function<std::op
     };
     if (!m_pendingDeletes.empty())
         UpdateFile();
+    if (m_spelling == IniDocument::KeySpelling::Exact && renameInPieces(sectionName, checkedName))
+        return;
     rewrite([&]() -> std::optional<QString> {
         if (!m_stamp.isFile)
             return std::nullopt;
         return m_document.withRenamedKeys(sectionName, checkedName);
     });
+}
+
+bool TTntIniFile::renameInPieces(const QString &section,
+                                 const std::function<std::optional<QString>(QStringView)> &newName)
+{
+    const QDeadlineTimer deadline(kRewriteWaitMs);
+    const QString target = linkTarget(m_fileName);
+    std::optional<FolderLock> lock(std::in_place, QFileInfo(m_fileName).absolutePath(), kRewriteWaitMs);
+    if (!lock->isHeld())
+        failWrite(QStringLiteral("another program held the folder's lock"));
+    const std::unique_ptr<HeldFile> held =
+        HeldFile::settled(target, kMaxFileBytes, deadline, HeldFile::Reading::Leased);
+    switch (held->status()) {
+    case HeldFile::Status::Missing:
+        return true; // a rename never creates the file
+    case HeldFile::Status::Busy:
+        failWrite(QStringLiteral("another program kept the file open"));
+    case HeldFile::Status::NotOwned:
+        failWrite(QStringLiteral("the file belongs to another user"));
+    case HeldFile::Status::NotAFile:
+        failWrite(QStringLiteral("it is no regular file"));
+    case HeldFile::Status::Unreadable:
+        failWrite(QStringLiteral("it cannot be read whole"));
+    case HeldFile::Status::Read:
+        break;
+    }
+    // Without a lease the file is only settled when read whole.
+    if (!held->isLeased())
+        return false;
+    AtomicFile file(target);
+    bool opened = false;
+    const auto openOnce = [&] {
+        if (opened)
+            return;
+        // A read-only file stays as it is (see commitText).
+        if (!(QFile::permissions(target) & QFileDevice::WriteOwner))
+            failWrite(QStringLiteral("the file is read-only"));
+        if (!file.open())
+            failWrite(file.errorString());
+        opened = true;
+    };
+    const IniKeyRename::Result result = IniKeyRename::rename(
+        [&](const std::function<void(QByteArrayView)> &visit) { return held->readPieces(visit); }, section, newName,
+        [&](QByteArrayView piece) {
+            openOnce();
+            return file.append(piece);
+        });
+    switch (result) {
+    case IniKeyRename::Result::Unchanged:
+        return true;
+    case IniKeyRename::Result::WholeText:
+        return false;
+    case IniKeyRename::Result::Failed:
+        failWrite(opened ? file.errorString() : QStringLiteral("it cannot be read whole"));
+    case IniKeyRename::Result::Written:
+        break;
+    }
+    openOnce(); // every line may have gone
+    if (!file.finish())
+        failWrite(file.errorString());
+    // The lease keeps writers that open the file out, not one that puts
+    // another file in its place: the whole text is rewritten then.
+    const FileStamp now = FileStamp::of(target);
+    if (now.fileId != held->stamp().fileId || now.size != held->stamp().size
+        || now.modifiedNs != held->stamp().modifiedNs)
+        return false;
+    if (!file.commit())
+        failWrite(file.errorString());
+    m_loaded = false;
+    lock.reset();
+    held->renamedTo(file.replacedName());
+    if (!held->touchedWithin(kLateOpenerMs))
+        return true;
+    // Another program opened the file just before the rename and waits for
+    // the lease: what it writes goes to the file just replaced, and is
+    // brought over as a whole rewrite brings it. That needs the file as it
+    // was read, which the lease still keeps unchanged: a rare moment for
+    // which the file is held whole.
+    QByteArray before;
+    if (!held->readPieces([&](QByteArrayView piece) { before.append(piece); }))
+        return true;
+    held->release();
+    const std::optional<QByteArray> after = held->readSettledAgain(deadline);
+    if (!after)
+        return true;
+    std::vector<KeyChange> missed = keysAddedOrChanged(IniDocument(decodeIniBytes(before).text, m_spelling),
+                                                       IniDocument(decodeIniBytes(*after).text, m_spelling));
+    if (!missed.empty())
+        rewriteRounds({}, std::move(missed), true, deadline);
+    return true;
 }
 
 void TTntIniFile::WriteInteger(const QString &section, const QString &key, int value)
@@ -268,13 +369,16 @@ bool TTntIniFile::UpdateFile()
 
 void TTntIniFile::rewrite(const std::function<std::optional<QString>()> &change)
 {
-    const QDeadlineTimer deadline(kRewriteWaitMs);
+    rewriteRounds(change, {}, false, QDeadlineTimer(kRewriteWaitMs));
+}
+
+void TTntIniFile::rewriteRounds(const std::function<std::optional<QString>()> &change, std::vector<IniKeyChange> missed,
+                                bool changeMade, const QDeadlineTimer &deadline)
+{
     const QString folder = QFileInfo(m_fileName).absolutePath();
     const QString target = linkTarget(m_fileName);
-    // What other writers put into a file this rewrite replaced, to be
-    // brought into the new one; empty until the change itself is made.
-    std::vector<KeyChange> missed;
-    bool changeMade = false;
+    // `missed`: what other writers put into a file this rewrite replaced,
+    // to be brought into the new one; empty until the change itself is made.
     for (;;) {
         // Held for one round's read-modify-write, not while looking for
         // late openers: the program's other writers need not wait for those.

@@ -16,6 +16,8 @@
 
 class AtomicFile;
 class HeldFile;
+class QDeadlineTimer;
+struct IniKeyChange;
 
 // The one way to INI files. Opened by full path; every call sees the file as
 // it is on disk, so changes by other programs (the shell extension writes
@@ -88,6 +90,15 @@ private:
     // added or changed in the replaced file meanwhile are brought into the
     // new one; no key is ever taken as removed by another writer.
     void rewrite(const std::function<std::optional<QString>()> &change);
+    // The rounds of a rewrite. With changeMade the change is in the file
+    // already, and only `missed` is brought over.
+    void rewriteRounds(const std::function<std::optional<QString>()> &change, std::vector<IniKeyChange> missed,
+                       bool changeMade, const QDeadlineTimer &deadline);
+    // RenameKeys a piece of the file at a time, so a store of a million
+    // records is never held as text; false where the whole text must be
+    // rewritten instead (no lease to be had, a name the file's 8-bit code
+    // page cannot hold, another file put in its place meanwhile).
+    bool renameInPieces(const QString &section, const std::function<std::optional<QString>(QStringView)> &newName);
     // Writes text to file and renames it over target, unless another
     // program put another file there since held was read; returns whether
     // it was written.

@@ -3,6 +3,7 @@
 #include "platform/AppError.h"
 #include "platform/ini/FolderLock.h"
 #include "platform/ini/IniDocument.h"
+#include "platform/ini/IniKeyRename.h"
 #include "platform/ini/IniSectionStream.h"
 #include "platform/ini/IniText.h"
 #include "platform/ini/TntIniFile.h"
@@ -602,6 +603,10 @@ void TestTntIniFile::hostileBytesReadWithoutCrash_data()
     QTest::newRow("only brackets") << QByteArray(1000, '[');
     QTest::newRow("utf-8 and 8-bit lines, marks")
         << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF[Files]\nA=\xC3\xA9\nB=\xE9\n\xEF\xBB\xBF[T]\n[files]\nC=1");
+    QTest::newRow("8-bit keys, sections again, keys before any")
+        << QByteArray("K=0\r[Files]\r\n \xE9t\xE9 = 1\r\nB\t=2\n[Other]\nB=3\n[FILES]\n\xE9t\xE9=4");
+    QTest::newRow("utf-8 with a mark, blank and comment lines")
+        << QByteArray("\xEF\xBB\xBF[Files]\n\n; /a=1\n  /\xC3\xA9t\xC3\xA9  =  2  \n/a=3\n/b\n");
     // Lines that cross the pieces a file is streamed in, a break split
     // between two of them, in both kinds of encoding.
     QByteArray many = "[Files]\r\n";
@@ -648,6 +653,52 @@ void TestTntIniFile::hostileBytesReadWithoutCrash()
             },
             1 << 30));
         QCOMPARE(streamed, document.entries(section));
+    }
+    // Renamed a piece at a time, the file comes out as the whole text's
+    // rename writes it, pieces cut anywhere (in a break, in a UTF-16 unit):
+    // keys moved, to names an 8-bit file can hold and to names it cannot,
+    // and keys moved onto the section's last key, whose line goes.
+    const IniText form = decodeIniBytes(bytes);
+    const IniDocument exact(form.text, IniDocument::KeySpelling::Exact);
+    for (const QString &section : exact.sectionNames()) {
+        const QStringList keys = exact.keyNames(section);
+        const QString last = keys.isEmpty() ? QString() : keys.last();
+        for (const auto &[pieceBytes, suffix] : {std::pair{qsizetype(7), QStringLiteral("/moved \u00e9")},
+                                                 std::pair{qsizetype(256 * 1024), QStringLiteral("/\u4e2d")}}) {
+            int calls = 0;
+            const auto newName = [&](QStringView key) -> std::optional<QString> {
+                const int call = calls++ % 3;
+                if (call == 0)
+                    return key.toString() + suffix;
+                if (call == 1 && !last.isEmpty())
+                    return last;
+                return std::nullopt;
+            };
+            QByteArray expected = bytes;
+            if (const std::optional<QString> text = exact.withRenamedKeys(section, newName)) {
+                IniText renamed = form;
+                renamed.text = *text;
+                if (!canEncode(renamed.encoding, renamed.text))
+                    renamed.encoding = IniEncoding::Utf8;
+                expected = encodeIniText(renamed);
+            }
+            calls = 0;
+            QByteArray written;
+            const IniKeyRename::Result result = IniKeyRename::rename(
+                [&](const std::function<void(QByteArrayView)> &visit) {
+                    for (qsizetype at = 0; at < bytes.size(); at += pieceBytes)
+                        visit(QByteArrayView(bytes).sliced(at, std::min(pieceBytes, bytes.size() - at)));
+                    return true;
+                },
+                section, newName,
+                [&](QByteArrayView piece) {
+                    written += piece;
+                    return true;
+                });
+            if (result == IniKeyRename::Result::WholeText)
+                continue; // the whole text's rewrite does it
+            QCOMPARE(result == IniKeyRename::Result::Unchanged ? bytes : written, expected);
+        }
     }
     // A write changes only what it writes; deleting it again gives back
     // everything as it read before.
