@@ -146,15 +146,16 @@ FileStamp HeldFile::stampNow() const
     return FileStamp::ofDescriptor(m_fd);
 }
 
-bool HeldFile::touchedWithin(int waitMs) const
+bool HeldFile::writerWithin(int waitMs) const
 {
     if (m_fd < 0)
         return false;
     QDeadlineTimer wait(waitMs);
     for (;;) {
-        // A pending break shows as the lease type it is to become.
+        // A pending break shows as the lease type it is to become: none
+        // for a writer, a read lease for readers alone.
         const bool touched =
-            m_leased ? ::fcntl(m_fd, F_GETLEASE) != F_WRLCK : !sameContentStamp(m_stamp, FileStamp::ofDescriptor(m_fd));
+            m_leased ? ::fcntl(m_fd, F_GETLEASE) == F_UNLCK : !sameContentStamp(m_stamp, FileStamp::ofDescriptor(m_fd));
         if (touched)
             return true;
         if (wait.hasExpired())
@@ -277,7 +278,7 @@ FileStamp HeldFile::stampNow() const
 
 // After a rewrite the old file lives on under the name the replacement gave
 // it (see AtomicFile), so changes made to it meanwhile are seen by name.
-bool HeldFile::touchedWithin(int waitMs) const
+bool HeldFile::writerWithin(int waitMs) const
 {
     if (m_path.isEmpty())
         return false;

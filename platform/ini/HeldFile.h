@@ -58,10 +58,12 @@ public:
     // Held under a lease: nobody else has the file open.
     bool isLeased() const { return m_leased; }
 
-    // Whether another program opened or changed the file read, even once it
-    // no longer has its name, within waitMs from now (false where the
-    // platform cannot tell). Under a lease such an opener waits for release().
-    bool touchedWithin(int waitMs) const;
+    // Whether another program opened the file read for writing, or changed
+    // it, even once it no longer has its name, within waitMs from now
+    // (false where the platform cannot tell). Under a lease such an opener
+    // waits for release(); one that opens it only to read is no writer, as
+    // the lease tells (it breaks only to a read lease for a reader).
+    bool writerWithin(int waitMs) const;
     // Lets an opener waiting for the lease go on.
     void release();
     // The held file once it is settled again, even if it no longer has its

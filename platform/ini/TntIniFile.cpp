@@ -299,7 +299,7 @@ bool TTntIniFile::renameInPieces(const QString &section,
     m_loaded = false;
     lock.reset();
     held->renamedTo(file.replacedName());
-    if (!held->touchedWithin(kLateOpenerMs))
+    if (!held->writerWithin(kLateOpenerMs))
         return true;
     // Another program opened the file just before the rename and waits for
     // the lease: what it writes goes to the file just replaced, and is
@@ -420,7 +420,7 @@ void TTntIniFile::rewriteRounds(const std::function<std::optional<QString>()> &c
         // A writer that opened the old file just before the rename, and one
         // whose open waited for the lease, write to the file just replaced.
         held->renamedTo(file.replacedName());
-        if (!held->touchedWithin(kLateOpenerMs))
+        if (!held->writerWithin(kLateOpenerMs))
             return;
         held->release();
         const std::optional<QByteArray> after = held->readSettledAgain(deadline);
