@@ -63,7 +63,7 @@ Result rename(const ReadPieces &read, QStringView section,
                 std::optional<QString> next = newName(name);
                 if (next && *next != name) {
                     targets.insert(*next);
-                    renamed.insert(key, std::move(*next));
+                    renamed.emplace(key, std::move(*next));
                 }
             },
             [&](QByteArrayView) {});
