@@ -13,7 +13,8 @@
 //    after folders were renamed while it was stopped; idle cost and memory.
 //    The keeper's peak and held memory at 100 000 and 1 000 000 records, and
 //    as another process grows base.ini half again while it runs ("memory"
-//    alone runs only this, "memory N" for a store of N records).
+//    alone runs only this, "memory N" for a store of N records; "sync N"
+//    runs the first sync of N records alone).
 // 1. One menu action marking many selected files: the badge command run once
 //    on all of them (one rewrite of base.ini, one emblem per file).
 // 2. For a store of N records: the keeper's first sync, set against the
@@ -521,6 +522,11 @@ int main(int argc, char *argv[])
         }
         keeperMemory(100000);
         keeperMemory(1000000);
+        return 0;
+    }
+    if (argc > 2 && qstrcmp(argv[1], "sync") == 0) {
+        // "sync N": the keeper's first sync of N records alone.
+        syncAfterCleanUp(QByteArray(argv[2]).toInt());
         return 0;
     }
     keeperLatency(0);
