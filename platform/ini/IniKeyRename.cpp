@@ -49,10 +49,9 @@ Result rename(const ReadPieces &read, QStringView section,
     bool marked = false;
     {
         SectionTracker tracker(section);
-        bool first = true;
         LineCutter lines(
             [&](Form lineForm, QByteArrayView content, QByteArrayView) {
-                const DecodedLine line = decodeLine(lineForm, content, std::exchange(first, false));
+                const DecodedLine line = decodeLine(lineForm, content);
                 eightBitSeen |= line.eightBit;
                 utf8Seen |= !line.eightBit && !isAscii(content);
                 const LineShape shape = shapeOf(line.text);
@@ -99,10 +98,9 @@ Result rename(const ReadPieces &read, QStringView section,
         out.clear();
     };
     SectionTracker tracker(section);
-    bool first = true;
     LineCutter lines(
         [&](Form, QByteArrayView content, QByteArrayView lineBreak) {
-            const DecodedLine line = decodeLine(form, content, std::exchange(first, false));
+            const DecodedLine line = decodeLine(form, content);
             const LineShape shape = shapeOf(line.text);
             const qsizetype key = tracker.keyIndex(shape, line.text);
             if (key >= 0) {

@@ -105,7 +105,7 @@ bool isAscii(QByteArrayView bytes)
     return true;
 }
 
-DecodedLine decodeLine(Form form, QByteArrayView bytes, bool firstOfText)
+DecodedLine decodeLine(Form form, QByteArrayView bytes)
 {
     if (form != Form::Bytes) {
         QString text(bytes.size() / 2, Qt::Uninitialized);
@@ -117,12 +117,9 @@ DecodedLine decodeLine(Form form, QByteArrayView bytes, bool firstOfText)
     }
     if (isAscii(bytes))
         return {QString::fromLatin1(bytes)};
-    // A mark at the very start is dropped, as a decoder of the whole text
-    // drops it; anywhere else it is text.
-    QStringConverter::Flags flags = QStringConverter::Flag::Stateless;
-    if (!firstOfText)
-        flags |= QStringConverter::Flag::ConvertInitialBom;
-    QStringDecoder decoder(QStringDecoder::Utf8, flags);
+    // A mark is text here: the file's own is taken off before its lines.
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = decoder.decode(bytes);
     if (!decoder.hasError())
         return {text};

@@ -51,7 +51,7 @@ struct DecodedLine {
     QString text;
     bool eightBit = false; // read in the code page
 };
-DecodedLine decodeLine(Form form, QByteArrayView bytes, bool firstOfText);
+DecodedLine decodeLine(Form form, QByteArrayView bytes);
 
 // Where a line's name (and a key's value) lies in its text, trimmed of
 // blanks, as IniDocument finds them.

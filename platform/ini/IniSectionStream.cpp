@@ -11,12 +11,11 @@ bool read(const QString &fileName, QStringView section,
           const std::function<void(QStringView key, QStringView value)> &visit, qint64 maxBytes)
 {
     IniLines::SectionTracker tracker(section);
-    bool first = true;
     IniLines::LineCutter lines(
         [&](IniLines::Form form, QByteArrayView content, QByteArrayView) {
             if (tracker.done())
                 return;
-            const QString text = IniLines::decodeLine(form, content, std::exchange(first, false)).text;
+            const QString text = IniLines::decodeLine(form, content).text;
             const IniLines::LineShape shape = IniLines::shapeOf(text);
             if (tracker.keyIndex(shape, text) < 0)
                 return;

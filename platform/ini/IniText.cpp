@@ -51,10 +51,13 @@ QByteArray toUtf16Units(const QString &text, bool bigEndian)
     return result;
 }
 
-// The text of bytes that are valid UTF-8 as a whole; nullopt otherwise.
+// The text of bytes that are valid UTF-8 as a whole; nullopt otherwise. A
+// mark at their start is text: the file's own mark is taken off before, and
+// one more after it (or at the start of a line) must come back on a rewrite.
 std::optional<QString> decodeStrictUtf8(QByteArrayView bytes)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = decoder.decode(bytes);
     if (decoder.hasError())
         return std::nullopt;
