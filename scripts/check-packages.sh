@@ -7,7 +7,8 @@
 # those before. Needs root (apt, useradd): CI runs it on a fresh machine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-[ "$(id -u)" -eq 0 ] || { echo "check-packages.sh installs packages and users: run it as root"; exit 1; }
+# It installs packages and makes users: as root, through sudo if need be.
+if [ "$(id -u)" -ne 0 ]; then exec sudo bash "$0" "$@"; fi
 bash "$root/scripts/packages.sh" > /dev/null
 debs=("$root/build/packages"/*.deb)
 names=()
