@@ -6,6 +6,9 @@
 #include <QStringDecoder>
 #include <QtEndian>
 
+#include <tuple>
+#include <utility>
+
 namespace {
 
 bool isBlank(QChar c)
@@ -126,6 +129,20 @@ DecodedLine decodeLine(Form form, QByteArrayView bytes)
     return {AnsiCodePage::decode(bytes), true};
 }
 
+namespace {
+
+// [start, end) of text without the blanks at either end, as start and length.
+std::pair<qsizetype, qsizetype> trimmedRange(QStringView text, qsizetype start, qsizetype end)
+{
+    while (start < end && isBlank(text[start]))
+        ++start;
+    while (end > start && isBlank(text[end - 1]))
+        --end;
+    return {start, end - start};
+}
+
+} // namespace
+
 LineShape shapeOf(QStringView text)
 {
     qsizetype first = 0;
@@ -133,10 +150,11 @@ LineShape shapeOf(QStringView text)
         ++first;
     if (first == text.size() || text[first] == u';')
         return {};
-    qsizetype start = first + 1;
-    qsizetype end = start;
     LineShape shape;
+    qsizetype start = first;
+    qsizetype end = first + 1;
     if (text[first] == u'[') {
+        start = first + 1;
         while (end < text.size() && text[end] != u']')
             ++end;
         shape.kind = LineShape::Kind::Section;
@@ -144,23 +162,10 @@ LineShape shapeOf(QStringView text)
         end = text.indexOf(u'=', first);
         if (end < 0)
             return {};
-        start = first;
         shape.kind = LineShape::Kind::Key;
-        qsizetype valueStart = end + 1;
-        qsizetype valueEnd = text.size();
-        while (valueStart < valueEnd && isBlank(text[valueStart]))
-            ++valueStart;
-        while (valueEnd > valueStart && isBlank(text[valueEnd - 1]))
-            --valueEnd;
-        shape.valueStart = valueStart;
-        shape.valueLength = valueEnd - valueStart;
+        std::tie(shape.valueStart, shape.valueLength) = trimmedRange(text, end + 1, text.size());
     }
-    while (start < end && isBlank(text[start]))
-        ++start;
-    while (end > start && isBlank(text[end - 1]))
-        --end;
-    shape.nameStart = start;
-    shape.nameLength = end - start;
+    std::tie(shape.nameStart, shape.nameLength) = trimmedRange(text, start, end);
     return shape;
 }
 
