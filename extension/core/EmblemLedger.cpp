@@ -56,11 +56,12 @@ public:
 
     int fd() const { return m_fd; }
 
-    QByteArray readAll() const
+    // The journal from byte `from` on.
+    QByteArray readFrom(qint64 from = 0) const
     {
         QByteArray text;
         char buffer[65536];
-        ::lseek(m_fd, 0, SEEK_SET);
+        ::lseek(m_fd, off_t(from), SEEK_SET);
         for (;;) {
             const ssize_t got = ::read(m_fd, buffer, sizeof buffer);
             if (got < 0 && errno == EINTR)
@@ -215,7 +216,7 @@ void EmblemLedger::foldJournal() const
     const LockedJournal journal(journalName(), O_RDWR, LOCK_EX);
     if (journal.fd() < 0)
         return;
-    const QByteArray text = journal.readAll();
+    const QByteArray text = journal.readFrom();
     if (text.isEmpty())
         return; // folded by another writer meanwhile
     // The journal's last word on each path, kept compactly: a ledger of a
@@ -292,21 +293,30 @@ void EmblemLedger::foldJournal() const
         return;
     // Folded here: what others noted since the last look is kept for the
     // next, which reads the emptied journal from its start.
-    m_pendingNoted.unite(takeOthersLines(text));
+    m_pendingNoted.unite(takeOthersLines(text, 0));
     m_readUpTo = 0;
     m_iniStamp = FileStamp::of(m_fileName);
 }
 
-QSet<QString> EmblemLedger::takeOthersLines(QByteArray text) const
+QSet<QString> EmblemLedger::takeOthersLines(QByteArrayView text, qint64 textStart) const
 {
-    const qint64 from = std::min<qint64>(m_readUpTo, text.size());
-    // This object's own lines (whole lines, one write each) left out.
-    for (const auto &[start, end] : std::exchange(m_ownRanges, {})) {
-        if (start >= from && end <= text.size())
-            text.replace(start, end - start, QByteArray(end - start, '\n'));
-    }
+    // This object's own lines (whole lines, one write each, in the order
+    // written) are stepped over, so only what lies between them is read.
     QSet<QString> noted;
-    forEachNote(QByteArrayView(text).sliced(from), [&](const QString &path, int) { noted.insert(path); });
+    const auto readOthers = [&](qint64 from, qint64 to) {
+        if (to > from)
+            forEachNote(text.sliced(from - textStart, to - from),
+                        [&](const QString &path, int) { noted.insert(path); });
+    };
+    const qint64 textEnd = textStart + text.size();
+    qint64 at = std::clamp(m_readUpTo, textStart, textEnd);
+    for (const auto &[start, end] : std::exchange(m_ownRanges, {})) {
+        if (start < at || end > textEnd)
+            continue;
+        readOthers(at, start);
+        at = end;
+    }
+    readOthers(at, textEnd);
     return noted;
 }
 
@@ -323,21 +333,25 @@ std::optional<QSet<QString>> EmblemLedger::notedByOthers()
 {
     const LockedJournal journal(journalName(), O_RDONLY, LOCK_SH);
     const FileStamp iniStamp = FileStamp::of(m_fileName);
-    const QByteArray text = journal.fd() >= 0 ? journal.readAll() : QByteArray();
+    struct stat status {};
+    const qint64 size = journal.fd() >= 0 && ::fstat(journal.fd(), &status) == 0 ? qint64(status.st_size) : 0;
     const bool first = m_readUpTo < 0;
     // Another process's fold replaces the INI file and empties the journal.
-    const bool folded = !first && (!(iniStamp == m_iniStamp) || text.size() < m_readUpTo);
+    const bool folded = !first && (!(iniStamp == m_iniStamp) || size < m_readUpTo);
     m_iniStamp = iniStamp;
     QSet<QString> noted = std::exchange(m_pendingNoted, {});
     if (first || folded) {
-        m_readUpTo = text.size();
+        m_readUpTo = size;
         m_ownRanges.clear();
         if (folded)
             return std::nullopt;
         return noted; // the first look: what follows counts
     }
-    noted.unite(takeOthersLines(text));
-    m_readUpTo = text.size();
+    // Only what was appended since the last look is read: the journal of a
+    // large first sync may hold tens of megabytes.
+    const QByteArray added = journal.readFrom(m_readUpTo);
+    noted.unite(takeOthersLines(added, m_readUpTo));
+    m_readUpTo += added.size();
     return noted;
 }
 

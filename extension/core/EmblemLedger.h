@@ -59,8 +59,9 @@ public:
 private:
     void append(const QByteArray &lines) const;
     void foldJournal() const;
-    // The paths of the journal's lines from m_readUpTo on that others wrote.
-    QSet<QString> takeOthersLines(QByteArray text) const;
+    // The paths of the journal's lines from m_readUpTo on that others
+    // wrote; text is the journal from byte textStart on.
+    QSet<QString> takeOthersLines(QByteArrayView text, qint64 textStart) const;
 
     QString m_fileName;
     // Where the last notedByOthers() read up to, what the INI file was then

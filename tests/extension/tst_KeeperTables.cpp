@@ -21,6 +21,7 @@ private slots:
     void recordsFollowEveryReading_data();
     void recordsFollowEveryReading();
     void ledgerKeepsEveryWritersNotes();
+    void keeperHearsOnlyOthersNotes();
     void pooledPathsComeBackExactly();
     void emblemNamesStandForOneBadge();
     void writesTellTheLedgerNoLessThanShows();
@@ -129,6 +130,28 @@ void TestKeeperTables::ledgerKeepsEveryWritersNotes()
     QCOMPARE(entries.value(folder.filePath("second 1998.txt")), 3);
     QVERIFY(!entries.contains(folder.filePath("first 1999.txt")));
     QCOMPARE(entries.value(folder.filePath("under way.txt")), EmblemLedger::kUnsure);
+}
+
+void TestKeeperTables::keeperHearsOnlyOthersNotes()
+{
+    // The keeper notes far more than the badge command, folding the journal
+    // on its own now and then: each look returns exactly the command's
+    // notes since the last one, never the keeper's own.
+    QTemporaryDir folder;
+    EmblemLedger keeper(folder.filePath("emblems.ini"));
+    const EmblemLedger command(keeper.fileName());
+    QVERIFY(keeper.notedByOthers()->isEmpty());
+    for (int round = 0; round < 40; ++round) {
+        QList<std::pair<QString, int>> own;
+        for (int i = 0; i < 200; ++i)
+            own.append({folder.filePath(QStringLiteral("keeper %1 %2.txt").arg(round).arg(i)), 4});
+        keeper.note(own.first(100), {});
+        const QString othersPath = folder.filePath(QStringLiteral("command %1.txt").arg(round));
+        command.note({{othersPath, 2}}, {});
+        keeper.note(own.sliced(100), {own[0].first});
+        QCOMPARE(keeper.notedByOthers(), std::optional(QSet<QString>{othersPath}));
+    }
+    QVERIFY(QFileInfo(keeper.fileName()).size() > 0); // the keeper folded meanwhile
 }
 
 // The paths the keeper's tables share: each comes back as it went in,
