@@ -26,24 +26,26 @@ static char *emblem_folder(int size)
     return folder;
 }
 
-static gboolean refresh_again(gpointer data)
+static gboolean refresh(gpointer data);
+
+/* (Re)starts one of the two timers. */
+static void restart(guint *source, guint ms)
 {
-    (void)data;
-    again_source = 0;
-    if (on_changed)
-        on_changed();
-    return G_SOURCE_REMOVE;
+    if (*source)
+        g_source_remove(*source);
+    *source = g_timeout_add(ms, refresh, source);
 }
 
-static gboolean settled(gpointer data)
+/* Either timer: the files are drawn again, and once more a little later
+ * after the settle one. */
+static gboolean refresh(gpointer data)
 {
-    (void)data;
-    settle_source = 0;
+    guint *source = data;
+    *source = 0;
     if (on_changed)
         on_changed();
-    if (again_source)
-        g_source_remove(again_source);
-    again_source = g_timeout_add(kAgainMs, refresh_again, NULL);
+    if (source == &settle_source)
+        restart(&again_source, kAgainMs);
     return G_SOURCE_REMOVE;
 }
 
@@ -52,9 +54,7 @@ static void folder_changed(GFileMonitor *monitor, GFile *file, GFile *other, GFi
     (void)monitor, (void)file, (void)other, (void)data;
     if (event == G_FILE_MONITOR_EVENT_CHANGES_DONE_HINT)
         return;
-    if (settle_source)
-        g_source_remove(settle_source);
-    settle_source = g_timeout_add(kSettleMs, settled, NULL);
+    restart(&settle_source, kSettleMs);
 }
 
 void emblix_theme_watch_start(EmblixThemeChanged changed)
