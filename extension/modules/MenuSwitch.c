@@ -16,21 +16,26 @@ enum { kMostFileBytes = 64 * 1024, kMostEntries = 64, kMostSets = 16 };
 static void entry_free(gpointer data)
 {
     EmblixMenuEntry *entry = data;
-    g_free(entry->id);
-    g_free(entry->label);
-    g_free(entry->icon);
     g_strfreev(entry->arguments);
     g_free(entry);
 }
 
+/* The set's texts live in its chunk and go with it. */
 static void set_free(gpointer data)
 {
     EmblixMenuSet *set = data;
-    g_free(set->owner);
-    g_free(set->submenu);
-    g_free(set->command);
     g_ptr_array_unref(set->entries);
+    g_string_chunk_free(set->strings);
     g_free(set);
+}
+
+/* A text read for the set, moved into its chunk; an empty or missing one is
+ * NULL. */
+static char *keep(EmblixMenuSet *set, char *text)
+{
+    char *kept = text && *text ? g_string_chunk_insert(set->strings, text) : NULL;
+    g_free(text);
+    return kept;
 }
 
 char *emblix_menu_switch_folder(void)
@@ -89,11 +94,10 @@ static EmblixMenuSet *read_set(const char *path, const char *owner)
         goto done;
     }
     set = g_new0(EmblixMenuSet, 1);
-    set->owner = g_strdup(owner);
-    set->command = command;
-    set->submenu = g_key_file_get_string(file, "Menu", "Submenu", NULL);
-    if (set->submenu && !*set->submenu)
-        g_clear_pointer(&set->submenu, g_free);
+    set->strings = g_string_chunk_new(1024);
+    set->owner = g_string_chunk_insert(set->strings, owner);
+    set->command = keep(set, command);
+    set->submenu = keep(set, g_key_file_get_string(file, "Menu", "Submenu", NULL));
     GError *error = NULL;
     set->for_folders = g_key_file_get_boolean(file, "Menu", "ForFolders", &error);
     if (error) {
@@ -108,11 +112,9 @@ static EmblixMenuSet *read_set(const char *path, const char *owner)
         char **arguments = g_key_file_get_string_list(file, group, "Arguments", NULL, NULL);
         if (label && *label && arguments) {
             EmblixMenuEntry *entry = g_new0(EmblixMenuEntry, 1);
-            entry->id = g_strdup(*id);
-            entry->label = label;
-            entry->icon = g_key_file_get_string(file, group, "Icon", NULL);
-            if (entry->icon && !*entry->icon)
-                g_clear_pointer(&entry->icon, g_free);
+            entry->id = g_string_chunk_insert(set->strings, *id);
+            entry->label = keep(set, label);
+            entry->icon = keep(set, g_key_file_get_string(file, group, "Icon", NULL));
             entry->arguments = arguments;
             g_ptr_array_add(set->entries, entry);
         } else {

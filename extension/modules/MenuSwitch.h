@@ -19,8 +19,9 @@ typedef struct {
     char *owner;   /* the file's name without ".ini": "emblix-badge-menu" */
     char *submenu; /* label of the submenu, or NULL: entries stand alone */
     gboolean for_folders;
-    char *command;      /* full path of the badge command */
-    GPtrArray *entries; /* of EmblixMenuEntry */
+    char *command;         /* full path of the badge command */
+    GPtrArray *entries;    /* of EmblixMenuEntry */
+    GStringChunk *strings; /* holds every text of the set and its entries */
 } EmblixMenuSet;
 
 /* Where the registration writes the sets. */
