@@ -18,6 +18,7 @@ using Clock = std::chrono::steady_clock;
 struct State {
     QStringList paths;
     std::function<BoundedCalls::PathOutcome(const QString &)> call;
+    const std::atomic_bool *stop = nullptr; // read under the mutex only: it may not outlive forEach
     std::mutex mutex;
     std::condition_variable changed;
     qsizetype next = 0;
@@ -57,6 +58,13 @@ void work(const std::shared_ptr<State> &state)
     std::unique_lock lock(state->mutex);
     while (!state->over && state->next < state->paths.size()) {
         const qsizetype index = state->next++;
+        if (state->stop && state->stop->load()) {
+            state->results[size_t(index)] = BoundedCalls::PathOutcome{QString(), true, true};
+            state->settled[size_t(index)] = true;
+            ++state->settledCount;
+            state->changed.notify_all();
+            continue;
+        }
         state->started[size_t(index)] = Clock::now();
         const QString path = state->paths[index];
         lock.unlock();
@@ -94,14 +102,16 @@ void keepLibraryLoaded()
 
 namespace BoundedCalls {
 
-std::vector<std::optional<PathOutcome>>
-forEach(const QStringList &paths, std::function<PathOutcome(const QString &)> call, int timeoutMs, int workers)
+std::vector<std::optional<PathOutcome>> forEach(const QStringList &paths,
+                                                std::function<PathOutcome(const QString &)> call, int timeoutMs,
+                                                int workers, const std::atomic_bool *stop)
 {
     if (paths.isEmpty())
         return {};
     auto state = std::make_shared<State>();
     state->paths = paths;
     state->call = std::move(call);
+    state->stop = stop;
     state->results.resize(size_t(paths.size()));
     state->started.resize(size_t(paths.size()));
     state->settled.resize(size_t(paths.size()), false);

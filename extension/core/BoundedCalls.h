@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -25,8 +26,10 @@ struct PathOutcome {
 
 // call(path) for every path, at most `workers` at a time; nullopt for a
 // path whose call was set aside. call must own what it uses: a call set
-// aside may run after this returns.
-std::vector<std::optional<PathOutcome>>
-forEach(const QStringList &paths, std::function<PathOutcome(const QString &)> call, int timeoutMs, int workers = 8);
+// aside may run after this returns. Once *stop is set, the paths not yet
+// started are skipped.
+std::vector<std::optional<PathOutcome>> forEach(const QStringList &paths,
+                                                std::function<PathOutcome(const QString &)> call, int timeoutMs,
+                                                int workers = 8, const std::atomic_bool *stop = nullptr);
 
 } // namespace BoundedCalls

@@ -116,12 +116,9 @@ EmblemSync::FolderEmblems EmblemSync::listFolders(const std::vector<Change> &cha
             folders.append(it.key());
     }
     auto listings = std::make_shared<Listings>();
-    const std::atomic_bool *stop = m_stop;
     const std::vector<std::optional<BoundedCalls::PathOutcome>> outcomes = BoundedCalls::forEach(
         folders,
-        [listings, counts, stop](const QString &folder) {
-            if (stop && stop->load())
-                return BoundedCalls::PathOutcome{QString(), true, true};
+        [listings, counts](const QString &folder) {
             // A large folder with few of its files to write is cheaper asked
             // file by file.
             if (QFileInfo(folder).size() > counts.value(folder) * kListingBytesPerChange)
@@ -133,7 +130,7 @@ EmblemSync::FolderEmblems EmblemSync::listFolders(const std::vector<Change> &cha
             listings->byFolder.insert(folder, *emblems);
             return BoundedCalls::PathOutcome{};
         },
-        kAnswerMs, Emblems::kWritesAtOnce);
+        kAnswerMs, Emblems::kWritesAtOnce, m_stop);
     // A folder whose listing was set aside (a mount that does not answer,
     // or a folder too large to list in time) is asked file by file.
     FolderEmblems listed;
@@ -270,12 +267,9 @@ EmblemSync::Report EmblemSync::write(std::vector<Change> changes)
             paths.append(path);
             badges.insert(path, badge);
         }
-        const std::atomic_bool *stop = m_stop;
         const std::vector<std::optional<BoundedCalls::PathOutcome>> written = BoundedCalls::forEach(
             paths,
-            [badges, listed, stop](const QString &path) {
-                if (stop && stop->load())
-                    return BoundedCalls::PathOutcome{QString(), true, true};
+            [badges, listed](const QString &path) {
                 const int badge = badges.value(path);
                 // gvfs refuses to touch a path with no file, yet keeps its
                 // metadata for a file that comes there again.
@@ -289,7 +283,7 @@ EmblemSync::Report EmblemSync::write(std::vector<Change> changes)
                         : Emblems::setBadge(path, badge, listing->value(QFile::encodeName(nameOf(path))));
                 return BoundedCalls::PathOutcome{problem, problem.isEmpty() || FileSystem::pathExists(path)};
             },
-            kAnswerMs, Emblems::kWritesAtOnce);
+            kAnswerMs, Emblems::kWritesAtOnce, m_stop);
         QList<std::pair<QString, int>> set;
         QStringList gone;
         for (qsizetype i = 0; i < chunk.size(); ++i) {
