@@ -4,12 +4,16 @@
 #include "UserFiles.h"
 #include "UserFolders.h"
 
-namespace DolphinMenu {
+namespace {
 
 QString fileName(const QString &owner)
 {
     return UserFolders::dataHome() + QStringLiteral("/kio/servicemenus/%1.desktop").arg(owner);
 }
+
+} // namespace
+
+namespace DolphinMenu {
 
 void install(const MenuSet &set)
 {

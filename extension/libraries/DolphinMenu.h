@@ -7,7 +7,6 @@
 // menu outside the system folders.
 namespace DolphinMenu {
 
-QString fileName(const QString &owner);
 void install(const MenuSet &set);
 // The owner's entries installed from programFolder (every folder's when
 // it is empty).

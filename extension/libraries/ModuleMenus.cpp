@@ -32,37 +32,42 @@ QString keyFileList(const QStringList &elements)
     return list;
 }
 
-// Where a file manager loads its modules from: its system folder, and for
-// Caja also the folders CAJA_EXTENSION_DIRS names, for Dolphin those of
-// QT_PLUGIN_PATH.
-QStringList moduleFiles(ModuleMenus::Manager manager)
+// Where a file manager loads its module from: the system folder the build
+// installs it in, and for Caja also the folders CAJA_EXTENSION_DIRS names,
+// for Dolphin those of QT_PLUGIN_PATH.
+struct ModuleHome {
+    QLatin1StringView fileName;
+    const char *searchVariable; // folders the file manager also loads from, or none
+    QLatin1StringView below;    // the module's folder below each of those
+};
+
+ModuleHome homeOf(ModuleMenus::Manager manager)
 {
-    QStringList files;
     switch (manager) {
     case ModuleMenus::Manager::Caja:
-#ifdef EMBLIX_CAJA_MODULE
-        files.append(QStringLiteral(EMBLIX_CAJA_MODULE));
-#endif
-        for (const QString &folder : qEnvironmentVariable("CAJA_EXTENSION_DIRS").split(u':', Qt::SkipEmptyParts))
-            files.append(folder + QStringLiteral("/emblix-caja.so"));
-        break;
+        return {QLatin1StringView("emblix-caja.so"), "CAJA_EXTENSION_DIRS", {}};
     case ModuleMenus::Manager::Nemo:
-#ifdef EMBLIX_NEMO_MODULE
-        files.append(QStringLiteral(EMBLIX_NEMO_MODULE));
-#endif
-        break;
+        return {QLatin1StringView("emblix-nemo.so"), nullptr, {}};
     case ModuleMenus::Manager::Nautilus:
-#ifdef EMBLIX_NAUTILUS_MODULE
-        files.append(QStringLiteral(EMBLIX_NAUTILUS_MODULE));
-#endif
-        break;
+        return {QLatin1StringView("emblix-nautilus.so"), nullptr, {}};
     case ModuleMenus::Manager::Dolphin:
-#ifdef EMBLIX_DOLPHIN_ACTIONS_MODULE
-        files.append(QStringLiteral(EMBLIX_DOLPHIN_ACTIONS_MODULE));
-#endif
-        for (const QString &folder : qEnvironmentVariable("QT_PLUGIN_PATH").split(u':', Qt::SkipEmptyParts))
-            files.append(folder + QStringLiteral("/kf5/kfileitemaction/emblix-dolphin-actions.so"));
-        break;
+        return {QLatin1StringView("emblix-dolphin-actions.so"), "QT_PLUGIN_PATH",
+                QLatin1StringView("kf5/kfileitemaction/")};
+    }
+    Q_UNREACHABLE();
+}
+
+QStringList moduleFiles(ModuleMenus::Manager manager)
+{
+    const ModuleHome home = homeOf(manager);
+    QStringList files;
+    for (const QString &installed : QStringLiteral(EMBLIX_INSTALLED_MODULES).split(u':', Qt::SkipEmptyParts)) {
+        if (installed.endsWith(u'/' + home.fileName))
+            files.append(installed);
+    }
+    if (home.searchVariable) {
+        for (const QString &folder : qEnvironmentVariable(home.searchVariable).split(u':', Qt::SkipEmptyParts))
+            files.append(folder + u'/' + home.below + home.fileName);
     }
     return files;
 }

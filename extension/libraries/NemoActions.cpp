@@ -5,12 +5,16 @@
 #include "UserFolders.h"
 #include "platform/FileSystem.h"
 
-namespace NemoActions {
+namespace {
 
 QString folder()
 {
     return UserFolders::dataHome() + QStringLiteral("/nemo/actions");
 }
+
+} // namespace
+
+namespace NemoActions {
 
 void install(const MenuSet &set)
 {

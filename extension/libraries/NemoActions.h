@@ -7,7 +7,6 @@
 // the menu itself.
 namespace NemoActions {
 
-QString folder();
 void install(const MenuSet &set);
 // The owner's entries installed from programFolder (every folder's when
 // it is empty).

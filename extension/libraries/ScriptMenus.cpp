@@ -28,15 +28,15 @@ QString scriptName(const QString &label)
     return ProgramFolder::isPlainName(name) ? name : QStringLiteral("Badge");
 }
 
-} // namespace
-
-namespace ScriptMenus {
-
 QStringList folders()
 {
     return {UserFolders::dataHome() + QStringLiteral("/nautilus/scripts"),
             UserFolders::configHome() + QStringLiteral("/caja/scripts")};
 }
+
+} // namespace
+
+namespace ScriptMenus {
 
 void install(const MenuSet &set, const QList<ModuleMenus::Manager> &servedByModule)
 {

@@ -9,7 +9,6 @@
 // so removing never touches a script of the user's.
 namespace ScriptMenus {
 
-QStringList folders();
 // Leaves out the file managers whose own module gives the menus.
 void install(const MenuSet &set, const QList<ModuleMenus::Manager> &servedByModule);
 // The owner's entries installed from programFolder (every folder's when

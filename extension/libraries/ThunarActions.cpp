@@ -14,6 +14,11 @@
 
 namespace {
 
+QString fileName()
+{
+    return UserFolders::configHome() + QStringLiteral("/Thunar/uca.xml");
+}
+
 const QString kEmptyFile = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<actions>\n</actions>\n");
 
 // Where things lie in the text of uca.xml.
@@ -79,14 +84,13 @@ Layout layoutOf(const QString &text, const QString &owner, const QString &progra
         }
     }
     if (reader.hasError() || layout.rootEnd < 0)
-        throw AppError(
-            QStringLiteral("%1 is not a Thunar action file; it was left as it is").arg(ThunarActions::fileName()));
+        throw AppError(QStringLiteral("%1 is not a Thunar action file; it was left as it is").arg(fileName()));
     return layout;
 }
 
 QString readText()
 {
-    const QString path = ThunarActions::fileName();
+    const QString path = fileName();
     if (!FileSystem::isRegularFile(path))
         return kEmptyFile;
     QFile file(path);
@@ -147,11 +151,6 @@ QString actionsOf(const MenuSet &set)
 } // namespace
 
 namespace ThunarActions {
-
-QString fileName()
-{
-    return UserFolders::configHome() + QStringLiteral("/Thunar/uca.xml");
-}
 
 void install(const MenuSet &set)
 {

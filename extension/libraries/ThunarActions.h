@@ -7,7 +7,6 @@
 // the owner's name are replaced or removed.
 namespace ThunarActions {
 
-QString fileName();
 // Throws AppError when uca.xml is there but is no action file Thunar could
 // read; it is then left as it is.
 void install(const MenuSet &set);

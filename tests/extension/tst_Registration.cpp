@@ -30,6 +30,7 @@ class TestRegistration : public QObject
 private slots:
     void registerAndUnregister_data();
     void registerAndUnregister();
+    void modulesAreFoundWhereTheirManagersLoadThem();
     void unreadableThunarFileStopsRegistering();
     void eachFolderOwnsItsRegistration();
     void failuresLeaveNothingAndAreReported();
@@ -228,6 +229,32 @@ void TestRegistration::registerAndUnregister()
     QVERIFY(!fx.folder.exists("registry"));
     QCOMPARE(Emblems::badgeOf(file), 0); // the emblem it set is gone; the record stays
     QCOMPARE(TTntIniFile(fx.folder.path("base.ini")).ReadString("Files", file, ""), "2");
+}
+
+void TestRegistration::modulesAreFoundWhereTheirManagersLoadThem()
+{
+    // Beside the system folders, Caja loads from CAJA_EXTENSION_DIRS and
+    // Dolphin from QT_PLUGIN_PATH: a module there gives that file manager's
+    // menus, and only that file manager's.
+    QTemporaryDir folder;
+    const auto place = [&](const QString &path) {
+        return QDir().mkpath(QFileInfo(path).path()) && QFile(path).open(QIODevice::WriteOnly);
+    };
+    QVERIFY(place(folder.filePath("caja/emblix-caja.so")));
+    QVERIFY(place(folder.filePath("qt/kf5/kfileitemaction/emblix-dolphin-actions.so")));
+    const bool nemoBefore = ModuleMenus::moduleInstalled(ModuleMenus::Manager::Nemo);
+    const bool cajaBefore = ModuleMenus::moduleInstalled(ModuleMenus::Manager::Caja);
+    qputenv("CAJA_EXTENSION_DIRS", "/nowhere:" + QFile::encodeName(folder.filePath("caja")));
+    qputenv("QT_PLUGIN_PATH", QFile::encodeName(folder.filePath("qt")));
+    const auto restore = qScopeGuard([] {
+        qunsetenv("CAJA_EXTENSION_DIRS");
+        qunsetenv("QT_PLUGIN_PATH");
+    });
+    QVERIFY(ModuleMenus::moduleInstalled(ModuleMenus::Manager::Caja));
+    QVERIFY(ModuleMenus::moduleInstalled(ModuleMenus::Manager::Dolphin));
+    QCOMPARE(ModuleMenus::moduleInstalled(ModuleMenus::Manager::Nemo), nemoBefore);
+    qputenv("CAJA_EXTENSION_DIRS", QFile::encodeName(folder.filePath("qt")));
+    QCOMPARE(ModuleMenus::moduleInstalled(ModuleMenus::Manager::Caja), cajaBefore);
 }
 
 void TestRegistration::unreadableThunarFileStopsRegistering()
