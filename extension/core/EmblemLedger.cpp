@@ -56,19 +56,37 @@ public:
 
     int fd() const { return m_fd; }
 
-    // The journal from byte `from` on.
-    QByteArray readFrom(qint64 from = 0) const
+    qint64 size() const
     {
-        QByteArray text;
+        struct stat status {};
+        return ::fstat(m_fd, &status) == 0 ? qint64(status.st_size) : 0;
+    }
+
+    // Calls visit(lines, offset) over the journal from byte `from` on, a
+    // piece of whole lines at a time, so a journal of millions of notes is
+    // never held at once. A last line without its break (cut short by a
+    // crash, or still being written) is left for later. Returns the bytes
+    // visited.
+    template <typename Visit>
+    qint64 forEachPiece(qint64 from, const Visit &visit) const
+    {
+        QByteArray pending;
         char buffer[65536];
+        qint64 at = from; // where pending starts
         ::lseek(m_fd, off_t(from), SEEK_SET);
         for (;;) {
             const ssize_t got = ::read(m_fd, buffer, sizeof buffer);
             if (got < 0 && errno == EINTR)
                 continue;
             if (got <= 0)
-                return text;
-            text.append(buffer, got);
+                return at - from;
+            pending.append(buffer, got);
+            const qsizetype whole = pending.lastIndexOf('\n') + 1;
+            if (whole == 0)
+                continue;
+            visit(QByteArrayView(pending).first(whole), at);
+            at += whole;
+            pending.remove(0, whole);
         }
     }
 
@@ -148,21 +166,9 @@ void EmblemLedger::read(const std::function<void(QStringView path, int badge, bo
         return;
     // A piece at a time: the journal may hold half as many notes as the INI
     // file has entries.
-    QByteArray pending;
-    char buffer[65536];
-    ::lseek(journal.fd(), 0, SEEK_SET);
-    for (;;) {
-        const ssize_t got = ::read(journal.fd(), buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        pending.append(buffer, got);
-        const qsizetype complete = pending.lastIndexOf('\n') + 1;
-        forEachNote(QByteArrayView(pending).first(complete),
-                    [&](const QString &path, int badge) { visit(path, badge, true); });
-        pending.remove(0, complete);
-    }
+    journal.forEachPiece(0, [&](QByteArrayView piece, qint64) {
+        forEachNote(piece, [&](const QString &path, int badge) { visit(path, badge, true); });
+    });
 }
 
 void EmblemLedger::plan(const QList<std::pair<QString, int>> &set) const
@@ -216,23 +222,28 @@ void EmblemLedger::foldJournal() const
     const LockedJournal journal(journalName(), O_RDWR, LOCK_EX);
     if (journal.fd() < 0)
         return;
-    const QByteArray text = journal.readFrom();
-    if (text.isEmpty())
+    if (journal.size() == 0)
         return; // folded by another writer meanwhile
     // The journal's last word on each path, kept compactly: a ledger of a
-    // million emblems folds a journal of half a million notes.
+    // million emblems folds a journal of half a million notes. What others
+    // noted since this object last looked is kept for its next look.
     PathPool paths;
     std::vector<qint8> noted;
-    forEachNote(text, [&](const QString &path, int badge) {
-        // A path no file can have shows no emblem: its notes go.
-        if (!BadgePath::namesAFile(path))
-            return;
-        PathPool::Id id = paths.find(path);
-        if (id == PathPool::kNoId)
-            id = paths.hold(path);
-        if (id >= noted.size())
-            noted.resize(id + 1, 0);
-        noted[id] = qint8(std::clamp(badge, int(kUnsure), 127));
+    QSet<QString> othersNoted;
+    journal.forEachPiece(0, [&](QByteArrayView piece, qint64 offset) {
+        forEachNote(piece, [&](const QString &path, int badge) {
+            // A path no file can have shows no emblem: its notes go.
+            if (!BadgePath::namesAFile(path))
+                return;
+            PathPool::Id id = paths.find(path);
+            if (id == PathPool::kNoId)
+                id = paths.hold(path);
+            if (id >= noted.size())
+                noted.resize(id + 1, 0);
+            noted[id] = qint8(std::clamp(badge, int(kUnsure), 127));
+        });
+        if (m_readUpTo >= 0)
+            collectOthersLines(piece, offset, othersNoted);
     });
     // Written anew a line at a time, under the journal's lock: only this
     // file's writers change it, and they all take that lock. A name the INI
@@ -291,33 +302,30 @@ void EmblemLedger::foldJournal() const
     }
     if (m_readUpTo < 0)
         return;
-    // Folded here: what others noted since the last look is kept for the
-    // next, which reads the emptied journal from its start.
-    m_pendingNoted.unite(takeOthersLines(text, 0));
+    // Folded here: the next look reads the emptied journal from its start.
+    m_pendingNoted.unite(othersNoted);
+    m_ownRanges.clear();
     m_readUpTo = 0;
     m_iniStamp = FileStamp::of(m_fileName);
 }
 
-QSet<QString> EmblemLedger::takeOthersLines(QByteArrayView text, qint64 textStart) const
+void EmblemLedger::collectOthersLines(QByteArrayView text, qint64 textStart, QSet<QString> &noted) const
 {
     // This object's own lines (whole lines, one write each, in the order
     // written) are stepped over, so only what lies between them is read.
-    QSet<QString> noted;
-    const auto readOthers = [&](qint64 from, qint64 to) {
-        if (to > from)
-            forEachNote(text.sliced(from - textStart, to - from),
-                        [&](const QString &path, int) { noted.insert(path); });
-    };
     const qint64 textEnd = textStart + text.size();
     qint64 at = std::clamp(m_readUpTo, textStart, textEnd);
-    for (const auto &[start, end] : std::exchange(m_ownRanges, {})) {
-        if (start < at || end > textEnd)
+    const auto readOthersUpTo = [&](qint64 to) {
+        if (to > at)
+            forEachNote(text.sliced(at - textStart, to - at), [&](const QString &path, int) { noted.insert(path); });
+    };
+    for (const auto &[start, end] : m_ownRanges) {
+        if (end <= at || start >= textEnd)
             continue;
-        readOthers(at, start);
-        at = end;
+        readOthersUpTo(start);
+        at = std::min(end, textEnd);
     }
-    readOthers(at, textEnd);
-    return noted;
+    readOthersUpTo(textEnd);
 }
 
 void EmblemLedger::noteMoves(const QList<std::pair<QString, QString>> &moves) const
@@ -333,8 +341,7 @@ std::optional<QSet<QString>> EmblemLedger::notedByOthers()
 {
     const LockedJournal journal(journalName(), O_RDONLY, LOCK_SH);
     const FileStamp iniStamp = FileStamp::of(m_fileName);
-    struct stat status {};
-    const qint64 size = journal.fd() >= 0 && ::fstat(journal.fd(), &status) == 0 ? qint64(status.st_size) : 0;
+    const qint64 size = journal.fd() >= 0 ? journal.size() : 0;
     const bool first = m_readUpTo < 0;
     // Another process's fold replaces the INI file and empties the journal.
     const bool folded = !first && (!(iniStamp == m_iniStamp) || size < m_readUpTo);
@@ -347,11 +354,11 @@ std::optional<QSet<QString>> EmblemLedger::notedByOthers()
             return std::nullopt;
         return noted; // the first look: what follows counts
     }
-    // Only what was appended since the last look is read: the journal of a
-    // large first sync may hold tens of megabytes.
-    const QByteArray added = journal.readFrom(m_readUpTo);
-    noted.unite(takeOthersLines(added, m_readUpTo));
-    m_readUpTo += added.size();
+    // Only what was appended since the last look is read, a piece at a
+    // time: the journal of a large first sync may hold tens of megabytes.
+    m_readUpTo += journal.forEachPiece(
+        m_readUpTo, [&](QByteArrayView piece, qint64 offset) { collectOthersLines(piece, offset, noted); });
+    m_ownRanges.removeIf([&](const std::pair<qint64, qint64> &range) { return range.second <= m_readUpTo; });
     return noted;
 }
 

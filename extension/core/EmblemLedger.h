@@ -59,9 +59,9 @@ public:
 private:
     void append(const QByteArray &lines) const;
     void foldJournal() const;
-    // The paths of the journal's lines from m_readUpTo on that others
-    // wrote; text is the journal from byte textStart on.
-    QSet<QString> takeOthersLines(QByteArrayView text, qint64 textStart) const;
+    // Adds the paths of the lines others wrote from m_readUpTo on; text is
+    // whole lines of the journal from byte textStart on.
+    void collectOthersLines(QByteArrayView text, qint64 textStart, QSet<QString> &noted) const;
 
     QString m_fileName;
     // Where the last notedByOthers() read up to, what the INI file was then

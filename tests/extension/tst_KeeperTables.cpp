@@ -152,6 +152,15 @@ void TestKeeperTables::keeperHearsOnlyOthersNotes()
         QCOMPARE(keeper.notedByOthers(), std::optional(QSet<QString>{othersPath}));
     }
     QVERIFY(QFileInfo(keeper.fileName()).size() > 0); // the keeper folded meanwhile
+    // A note seen half written is heard once it is whole.
+    QFile journal(keeper.journalName());
+    QVERIFY(journal.open(QIODevice::Append));
+    journal.write("2\t" + QFile::encodeName(folder.filePath("half.txt")));
+    journal.flush();
+    QCOMPARE(keeper.notedByOthers(), std::optional(QSet<QString>()));
+    journal.write("\n");
+    journal.flush();
+    QCOMPARE(keeper.notedByOthers(), std::optional(QSet<QString>{folder.filePath("half.txt")}));
 }
 
 // The paths the keeper's tables share: each comes back as it went in,
