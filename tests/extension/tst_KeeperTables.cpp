@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+#include <atomic>
 #include <thread>
 
 // What the keeper keeps between syncs: the records as last read, brought up
@@ -25,6 +27,7 @@ private slots:
     void pooledPathsComeBackExactly();
     void emblemNamesStandForOneBadge();
     void writesTellTheLedgerNoLessThanShows();
+    void noCallStartsOnceStopped();
 };
 
 using Entries = QList<std::pair<QString, QString>>;
@@ -233,6 +236,27 @@ void TestKeeperTables::writesTellTheLedgerNoLessThanShows()
         QVERIFY2(outcome.kind == c.kind, what);
         QVERIFY2(outcome.noteSet == c.noteSet && outcome.noteGone == c.noteGone, what);
     }
+}
+
+void TestKeeperTables::noCallStartsOnceStopped()
+{
+    // One worker, so the calls come in order: the fifth asks to stop.
+    std::atomic_bool stop{false};
+    std::atomic_int calls{0};
+    QStringList paths;
+    for (int i = 0; i < 20; ++i)
+        paths << QString::number(i);
+    const auto results = BoundedCalls::forEach(
+        paths,
+        [&](const QString &) {
+            stop = ++calls == 5;
+            return BoundedCalls::PathOutcome{};
+        },
+        60000, 1, &stop);
+    QCOMPARE(calls.load(), 5);
+    QCOMPARE(
+        std::count_if(results.cbegin(), results.cend(), [](const auto &result) { return result && result->skipped; }),
+        15);
 }
 
 QTEST_GUILESS_MAIN(TestKeeperTables)
