@@ -1,6 +1,7 @@
 #include "EmblemLedger.h"
 
 #include "BadgePath.h"
+#include "KeeperLock.h"
 #include "PathPool.h"
 #include "UserFiles.h"
 #include "UserFolders.h"
@@ -213,8 +214,19 @@ void EmblemLedger::append(const QByteArray &text) const
         if (::fstat(journal.fd(), &status) == 0)
             size = status.st_size;
     }
-    if (size >= kFoldFromBytes && size * 2 >= QFileInfo(m_fileName).size())
-        foldJournal();
+    const qint64 foldFrom = std::max(kFoldFromBytes, QFileInfo(m_fileName).size() / 2);
+    if (size < foldFrom)
+        return;
+    // A running keeper reads the journal for what others noted since it
+    // last looked. A fold by another process empties the journal under it:
+    // the keeper then looks at every emblem the ledger names, yet a badge
+    // command's emblem whose note the fold buried under the keeper's later
+    // note of taking it off is named no more, and stays without a record.
+    // So the keeper folds the journal itself; a writer beside it folds only
+    // one four times as large (a keeper that no longer writes).
+    if (m_readUpTo < 0 && size < 4 * foldFrom && KeeperLock::holder())
+        return;
+    foldJournal();
 }
 
 void EmblemLedger::foldJournal() const
@@ -224,6 +236,10 @@ void EmblemLedger::foldJournal() const
         return;
     if (journal.size() == 0)
         return; // folded by another writer meanwhile
+    // Folded by another process since this object last looked: what others
+    // noted since is not known, and the next look says so.
+    if (m_readUpTo >= 0 && (!(FileStamp::of(m_fileName) == m_iniStamp) || journal.size() < m_readUpTo))
+        m_othersFolded = true;
     // The journal's last word on each path, kept compactly: a ledger of a
     // million emblems folds a journal of half a million notes. What others
     // noted since this object last looked is kept for its next look.
@@ -344,7 +360,8 @@ std::optional<QSet<QString>> EmblemLedger::notedByOthers()
     const qint64 size = journal.fd() >= 0 ? journal.size() : 0;
     const bool first = m_readUpTo < 0;
     // Another process's fold replaces the INI file and empties the journal.
-    const bool folded = !first && (!(iniStamp == m_iniStamp) || size < m_readUpTo);
+    const bool folded =
+        !first && (std::exchange(m_othersFolded, false) || !(iniStamp == m_iniStamp) || size < m_readUpTo);
     m_iniStamp = iniStamp;
     QSet<QString> noted = std::exchange(m_pendingNoted, {});
     if (first || folded) {

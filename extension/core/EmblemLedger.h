@@ -19,7 +19,8 @@
 //
 // A change is appended to a journal beside the INI file, so noting one
 // emblem costs the same beside 100 000 as beside ten; the journal is folded
-// into the INI file once it has grown to half that file's size.
+// into the INI file once it has grown to half that file's size, by the
+// running keeper alone while there is one (see append()).
 class EmblemLedger final
 {
 public:
@@ -71,4 +72,5 @@ private:
     mutable FileStamp m_iniStamp;
     mutable QList<std::pair<qint64, qint64>> m_ownRanges;
     mutable QSet<QString> m_pendingNoted; // read by a fold of this object's
+    mutable bool m_othersFolded = false;  // found by a fold of this object's
 };

@@ -2,6 +2,7 @@
 #include "EmblemLedger.h"
 #include "EmblemOutcome.h"
 #include "ExtensionFacts.h"
+#include "KeeperLock.h"
 #include "RecordTable.h"
 
 #include <QFileInfo>
@@ -20,6 +21,9 @@ class TestKeeperTables : public QObject
     Q_OBJECT
 
 private slots:
+    // The keeper's lock lives in the data folder: a temporary one, so a
+    // keeper of the real session stays out of these tests.
+    void initTestCase() { qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.path())); }
     void recordsFollowEveryReading_data();
     void recordsFollowEveryReading();
     void ledgerKeepsEveryWritersNotes();
@@ -28,6 +32,9 @@ private slots:
     void emblemNamesStandForOneBadge();
     void writesTellTheLedgerNoLessThanShows();
     void noCallStartsOnceStopped();
+
+private:
+    QTemporaryDir m_home;
 };
 
 using Entries = QList<std::pair<QString, QString>>;
@@ -164,6 +171,36 @@ void TestKeeperTables::keeperHearsOnlyOthersNotes()
     journal.write("\n");
     journal.flush();
     QCOMPARE(keeper.notedByOthers(), std::optional(QSet<QString>{folder.filePath("half.txt")}));
+    // The command folds, then the keeper folds before it looks: which notes
+    // the first fold took in is lost, and the look says so.
+    int batch = 0;
+    const auto noteBatch = [&](const EmblemLedger &writer) {
+        QList<std::pair<QString, int>> set;
+        for (int i = 0; i < 1000; ++i)
+            set.append({folder.filePath(QStringLiteral("batch %1/%2.txt").arg(batch).arg(i)), 6});
+        ++batch;
+        writer.note(set, {});
+    };
+    const auto noteUntilFolded = [&](const EmblemLedger &writer) {
+        const FileStamp before = FileStamp::of(keeper.fileName());
+        for (int i = 0; i < 100 && FileStamp::of(keeper.fileName()) == before; ++i)
+            noteBatch(writer);
+        return !(FileStamp::of(keeper.fileName()) == before);
+    };
+    QVERIFY(noteUntilFolded(command));
+    QVERIFY(noteUntilFolded(keeper));
+    QCOMPARE(keeper.notedByOthers(), std::nullopt);
+    // With a keeper running, the command leaves a journal past the fold size
+    // to the keeper, which hears every note.
+    KeeperLock running;
+    QVERIFY(running.acquire(folder.path()));
+    const FileStamp before = FileStamp::of(keeper.fileName());
+    const int firstBatch = batch;
+    while (QFileInfo(keeper.journalName()).size()
+           < std::max<qint64>(64 * 1024, QFileInfo(keeper.fileName()).size() / 2))
+        noteBatch(command);
+    QCOMPARE(FileStamp::of(keeper.fileName()), before);
+    QCOMPARE(keeper.notedByOthers()->size(), 1000 * (batch - firstBatch));
 }
 
 // The paths the keeper's tables share: each comes back as it went in,
