@@ -66,7 +66,7 @@ completed=$(bash -c 'source /usr/share/bash-completion/bash_completion
 [ "$completed" = "set show sync" ] || { echo "bash completes 'emblix-badge s' as '$completed'"; exit 1; }
 
 exec 3> "$scratch/display"
-Xvfb -displayfd 3 -ac -screen 0 1024x768x24 -nolisten tcp > /dev/null 2>&1 &
+Xvfb -displayfd 3 -ac -noreset -screen 0 1024x768x24 -nolisten tcp > /dev/null 2>&1 &
 xvfb=$!
 exec 3>&-
 for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.1; done

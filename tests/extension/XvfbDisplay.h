@@ -5,14 +5,16 @@
 
 // An X server of the test's own. Xvfb picks a free display itself and says
 // which (-displayfd), so a number chosen here can never be another
-// server's. DISPLAY points at it while it lives.
+// server's. DISPLAY points at it while it lives. It never resets: by
+// default it does when its last client leaves, and a file manager started
+// right after the previous one quit could not connect meanwhile.
 class XvfbDisplay final
 {
 public:
     // Starts the server; false when it does not take a client in time.
     bool start(const QString &screen)
     {
-        m_server.start("Xvfb", {"-displayfd", "1", "-screen", "0", screen, "-nolisten", "tcp"});
+        m_server.start("Xvfb", {"-displayfd", "1", "-screen", "0", screen, "-nolisten", "tcp", "-noreset"});
         if (!m_server.waitForStarted() || !QTest::qWaitFor([&] { return m_server.canReadLine(); }, 20000))
             return false;
         m_name = ":" + m_server.readLine().trimmed();
