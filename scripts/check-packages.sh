@@ -51,7 +51,8 @@ done
 
 # Compared before and after: what the system holds, less the backups that
 # useradd leaves in /etc. An earlier run's packages go first.
-listing() { find /usr /etc /opt -xdev 2> /dev/null | grep -v -e '^/etc/.*-$' | sort; }
+# Each path carries its type (d for a folder).
+listing() { find /usr /etc /opt -xdev -printf '%y %p\n' 2> /dev/null | grep -v -e '^. /etc/.*-$' | LC_ALL=C sort; }
 dpkg --purge "${names[@]}" > /dev/null 2>&1 || true
 listing > "$scratch/before"
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${debs[@]}" > "$scratch/apt.log" 2>&1 \
@@ -121,10 +122,17 @@ DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq "${names[@]}" > "$scratch/a
     || { cat "$scratch/apt.log"; exit 1; }
 dpkg --purge "${names[@]}" > "$scratch/apt.log" 2>&1 || { cat "$scratch/apt.log"; exit 1; }
 listing > "$scratch/after"
-if ! diff "$scratch/before" "$scratch/after"; then
-    echo "apt purge left the files above"
-    exit 1
-fi
+added=$(LC_ALL=C comm -13 "$scratch/before" "$scratch/after")
+[ -z "$added" ] || { echo "$added"; echo "apt purge left the files above"; exit 1; }
+# dpkg takes over a folder that stood empty before the install (a file
+# manager's extension folder another extension left, say) and removes it
+# with the package: no trace of ours, nothing of anyone's. Anything else
+# gone is a loss.
+shipped=$(for deb in "${debs[@]}"; do dpkg-deb -c "$deb"; done | awk '$1 ~ /^d/ { sub(/^\./, "", $6); sub(/\/$/, "", $6); print "d " $6 }')
+gone=$(LC_ALL=C comm -23 "$scratch/before" "$scratch/after")
+lost=$(grep -vxF -f <(echo "$shipped") <<< "$gone" || true)
+[ -z "$lost" ] || { echo "$lost"; echo "apt purge removed the files above, which were there before"; exit 1; }
+[ -z "$gone" ] || echo "empty folders there before, taken over and removed by dpkg: $(sed 's/^d //' <<< "$gone" | tr '\n' ' ')"
 # What the users made stays theirs.
 [ -f "$a/base.ini" ]
 echo "packages: ${names[*]}: lintian clean, installed, used by two users apart, purged without a trace"

@@ -7,7 +7,8 @@
 // A file manager's module put into the system folder it alone loads modules
 // from, for one test, and taken away again with every folder made for it.
 // A module already installed there is used as it is and left; one a test
-// that crashed left (it carries a note beside it) is taken away this time.
+// that crashed left (its note beside it names the folders made for it) is
+// taken away this time, with those folders.
 class SystemModule final
 {
 public:
@@ -15,16 +16,21 @@ public:
     bool place(const QString &module, const QString &folder)
     {
         const QString target = folder + u'/' + QFileInfo(module).fileName();
-        const QString note = target + QStringLiteral(".placed-by-test");
-        if (QFileInfo::exists(target) && !QFileInfo::exists(note))
+        QFile note(target + QStringLiteral(".placed-by-test"));
+        if (QFileInfo::exists(target) && !note.exists())
             return true;
+        if (note.open(QIODevice::ReadOnly))
+            m_madeFolders = QString::fromUtf8(note.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        note.close();
         QFile::remove(target);
         for (QString missing = folder; !QFileInfo::exists(missing); missing = QFileInfo(missing).path())
             m_madeFolders.prepend(missing);
         if (!QDir().mkpath(folder))
             return false;
         m_placed = target;
-        (void)QFile(note).open(QIODevice::WriteOnly);
+        if (note.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            note.write(m_madeFolders.join(u'\n').toUtf8());
+        note.close();
         return QFile::copy(module, target);
     }
     ~SystemModule()
