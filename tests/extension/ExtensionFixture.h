@@ -91,4 +91,12 @@ struct ExtensionFixture {
             *output = command.readAllStandardOutput();
         return command.exitCode();
     }
+#ifdef EMBLIX_REGISTER_LIBRARY
+    // Calls the menu library's entry point ("register" or "unregister") from
+    // a process of its own, as regsvr32 does; its exit code.
+    int registerApart(const QString &verb) const
+    {
+        return QProcess::execute(QStringLiteral(EMBLIX_REGISTER_LIBRARY), {verb, folder.path("emblixmenu.dll")});
+    }
+#endif
 };

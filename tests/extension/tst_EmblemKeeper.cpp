@@ -220,9 +220,7 @@ void TestEmblemKeeper::killedKeeperLeavesNoEmblemBehind()
     QCOMPARE(fx.badge({"sync"}), 0);
     for (const QString &file : files)
         QVERIFY2(Emblems::badgeOf(file) == 2, qPrintable(file));
-    QCOMPARE(
-        QProcess::execute(QStringLiteral(EMBLIX_REGISTER_LIBRARY), {"unregister", fx.folder.path("emblixmenu.dll")}),
-        0);
+    QCOMPARE(fx.registerApart("unregister"), 0);
     QVERIFY(ExtensionFixture::takeOffEnded());
     for (const QString &file : files)
         QVERIFY2(Emblems::badgeOf(file) == 0, qPrintable(file));
@@ -233,34 +231,28 @@ void TestEmblemKeeper::unregisteringReturnsAtOnce()
     // Taking 10 000 emblems off takes many seconds; the manager's window,
     // which unregisters, must not wait for it.
     ExtensionFixture fx;
-    QCOMPARE(QProcess::execute(QStringLiteral(EMBLIX_REGISTER_LIBRARY), {"register", fx.folder.path("emblixmenu.dll")}),
-             0);
+    QCOMPARE(fx.registerApart("register"), 0);
     QStringList files;
     for (int i = 0; i < 10000; ++i)
         files << fx.item(QStringLiteral("many/%1.txt").arg(i));
     QCOMPARE(fx.badge(QStringList{"set", "7"} + files), 0);
     QElapsedTimer clock;
     clock.start();
-    QCOMPARE(
-        QProcess::execute(QStringLiteral(EMBLIX_REGISTER_LIBRARY), {"unregister", fx.folder.path("emblixmenu.dll")}),
-        0);
+    QCOMPARE(fx.registerApart("unregister"), 0);
     qInfo("unregistering returned after %lld ms", clock.elapsed());
     // Returned before the work was done, however loaded the machine: taking
     // 10 000 emblems off takes many seconds, so some are still on.
     QVERIFY(std::any_of(files.cbegin(), files.cend(), [](const QString &file) { return Emblems::badgeOf(file) == 7; }));
 
     // Registered again while the emblems come off: they are kept after all.
-    QCOMPARE(QProcess::execute(QStringLiteral(EMBLIX_REGISTER_LIBRARY), {"register", fx.folder.path("emblixmenu.dll")}),
-             0);
+    QCOMPARE(fx.registerApart("register"), 0);
     QTRY_VERIFY_WITH_TIMEOUT(
         std::all_of(files.cbegin(), files.cend(), [](const QString &file) { return Emblems::badgeOf(file) == 7; }),
         120000);
     QCOMPARE(KeeperLock::holder().value_or(KeeperLock::Holder()).programFolder, fx.folder.path("."));
 
     clock.restart();
-    QCOMPARE(
-        QProcess::execute(QStringLiteral(EMBLIX_REGISTER_LIBRARY), {"unregister", fx.folder.path("emblixmenu.dll")}),
-        0);
+    QCOMPARE(fx.registerApart("unregister"), 0);
     QVERIFY(ExtensionFixture::takeOffEnded(180000));
     qInfo("emblems off after %lld ms", clock.elapsed());
     for (const QString &file : files)

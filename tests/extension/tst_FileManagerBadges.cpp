@@ -24,7 +24,6 @@ class TestFileManagerBadges : public QObject
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void badgeFollowsStoreAndTheme_data();
     void badgeFollowsStoreAndTheme();
 
@@ -39,24 +38,18 @@ private:
     // (QTRY counts only its own waits, not the screenshots' time).
     Spot waitForSpot(const QColor &colour, const std::function<bool(const Spot &)> &passes, int ms) const;
 
-    std::unique_ptr<XvfbDisplay> m_display;
+    XvfbDisplay m_display;
 };
 
 void TestFileManagerBadges::initTestCase()
 {
-    m_display = std::make_unique<XvfbDisplay>();
-    QVERIFY(m_display->start("1000x700x24"));
-}
-
-void TestFileManagerBadges::cleanupTestCase()
-{
-    m_display.reset();
+    QVERIFY(m_display.start("1000x700x24"));
 }
 
 TestFileManagerBadges::Spot TestFileManagerBadges::spotOf(const QColor &colour) const
 {
     QProcess shot;
-    shot.start("import", {"-display", QString::fromLatin1(m_display->name()), "-window", "root", "png:-"});
+    shot.start("import", {"-display", QString::fromLatin1(m_display.name()), "-window", "root", "png:-"});
     shot.waitForFinished(20000);
     const QImage screen = QImage::fromData(shot.readAllStandardOutput(), "PNG").convertToFormat(QImage::Format_RGB32);
     Spot spot;

@@ -22,7 +22,6 @@ class TestHostileSelection : public QObject
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void hostileSelectionGetsItsBadge_data();
     void hostileSelectionGetsItsBadge();
     void largeSelectionGetsItsBadge_data();
@@ -59,18 +58,12 @@ private:
         return done();
     }
 
-    std::unique_ptr<XvfbDisplay> m_display;
+    XvfbDisplay m_display;
 };
 
 void TestHostileSelection::initTestCase()
 {
-    m_display = std::make_unique<XvfbDisplay>();
-    QVERIFY(m_display->start("1280x900x24"));
-}
-
-void TestHostileSelection::cleanupTestCase()
-{
-    m_display.reset();
+    QVERIFY(m_display.start("1280x900x24"));
 }
 
 void TestHostileSelection::hostileSelectionGetsItsBadge_data()

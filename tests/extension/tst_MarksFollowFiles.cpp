@@ -80,30 +80,15 @@ void TestMarksFollowFiles::followsEveryKindOfMove_data()
     QTest::addColumn<QString>("marked"); // the marked file
     QTest::addColumn<QString>("moved");  // what is moved: the file or a folder above it
     QTest::addColumn<QString>("to");
-    QTest::newRow("terminal rename") << "rename"
-                                     << "a.txt"
-                                     << "a.txt"
-                                     << "a2.txt";
-    QTest::newRow("terminal, into a folder with no mark") << "rename"
-                                                          << "b.txt"
-                                                          << "b.txt"
-                                                          << "elsewhere/deep/b.txt";
-    QTest::newRow("terminal, folder above") << "rename"
-                                            << "d/e/c.txt"
-                                            << "d"
-                                            << "d renamed";
-    QTest::newRow("file manager rename") << "gio"
-                                         << "g.txt"
-                                         << "g.txt"
-                                         << "g2.txt";
-    QTest::newRow("file manager, folder two levels up") << "gio"
-                                                        << "p/q/r.txt"
-                                                        << "p"
-                                                        << "elsewhere/p2";
-    QTest::newRow("hostile name") << "rename"
-                                  << "x 50% $(y) 'q\".txt"
-                                  << "x 50% $(y) 'q\".txt"
+    // clang-format off
+    QTest::newRow("terminal rename") << "rename" << "a.txt" << "a.txt" << "a2.txt";
+    QTest::newRow("terminal, into a folder with no mark") << "rename" << "b.txt" << "b.txt" << "elsewhere/deep/b.txt";
+    QTest::newRow("terminal, folder above") << "rename" << "d/e/c.txt" << "d" << "d renamed";
+    QTest::newRow("file manager rename") << "gio" << "g.txt" << "g.txt" << "g2.txt";
+    QTest::newRow("file manager, folder two levels up") << "gio" << "p/q/r.txt" << "p" << "elsewhere/p2";
+    QTest::newRow("hostile name") << "rename" << "x 50% $(y) 'q\".txt" << "x 50% $(y) 'q\".txt"
                                   << "far/-x 50%s $(y).txt";
+    // clang-format on
 }
 
 void TestMarksFollowFiles::followsEveryKindOfMove()
@@ -195,8 +180,7 @@ void TestMarksFollowFiles::unregisteringAfterMovesLeavesNoEmblem()
     const QString byFileManager = fx.item("u/g.txt");
     const QString inFolder = fx.item("u/f/in.txt");
     QCOMPARE(fx.badge({"set", "9", byTerminal, byFileManager, inFolder}), 0);
-    QCOMPARE(QProcess::execute(QStringLiteral(EMBLIX_REGISTER_LIBRARY), {"register", fx.folder.path("emblixmenu.dll")}),
-             0);
+    QCOMPARE(fx.registerApart("register"), 0);
     waitUntilFollowed({byTerminal, byFileManager, inFolder});
     const QString away = fx.item("away/");
     move("rename", byTerminal, away + "/t.txt");
@@ -204,9 +188,7 @@ void TestMarksFollowFiles::unregisteringAfterMovesLeavesNoEmblem()
     move("rename", QFileInfo(inFolder).path(), away + "/f");
     for (const QString &moved : {away + "/t.txt", away + "/g.txt", away + "/f/in.txt"})
         QTRY_COMPARE_WITH_TIMEOUT(record(fx, moved), QStringLiteral("9"), 30000);
-    QCOMPARE(
-        QProcess::execute(QStringLiteral(EMBLIX_REGISTER_LIBRARY), {"unregister", fx.folder.path("emblixmenu.dll")}),
-        0);
+    QCOMPARE(fx.registerApart("unregister"), 0);
     QVERIFY(ExtensionFixture::takeOffEnded());
     for (const QString &moved : {away + "/t.txt", away + "/g.txt", away + "/f/in.txt"})
         QVERIFY2(Emblems::badgeOf(moved) == 0, qPrintable(moved));
